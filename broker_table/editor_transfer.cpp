@@ -36,10 +36,10 @@ std::string BoxError::box_name() const
 std::string BoxError::message() const
 {
     if (text.empty())
-        return box_name() + " が空です。数値を入れて下さい。";
+        return box_name() + "が空です。数値を入れて下さい。";
     if (kind == ParseError::Kind::OutOfRange)
-        return box_name() + " の数値が大きすぎるか範囲外です: \"" + clipped(text) + "\"";
-    return box_name() + " が数値ではありません: \"" + clipped(text) + "\"";
+        return box_name() + "の数値が大きすぎるか範囲外です: \"" + clipped(text) + "\"";
+    return box_name() + "が数値ではありません: \"" + clipped(text) + "\"";
 }
 
 EditorTexts editor_texts_from_row(const BrokerTable& t, int row)

@@ -217,7 +217,7 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
     } else if (o.format == "json") {
         s << "[\n";
     } else {
-        s << "番号      年間費用  証券会社\n";
+        s << pad_left("番号", 4) << "  " << pad_left("年間費用", 14) << "  証券会社\n";
     }
     for (int j = 0; j <= table.com_last(); ++j) {
         const int b = order[j];
