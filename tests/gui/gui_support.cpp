@@ -1,0 +1,217 @@
+#include "gui_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMetaObject>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <cstring>
+
+namespace fee::test {
+namespace {
+
+constexpr int kPollMs = 10;
+
+bool matches(const QWidget* w, const QString& expect)
+{
+    if (w->objectName() == expect)
+        return true;
+    for (const QMetaObject* m = w->metaObject(); m; m = m->superClass()) {
+        const QString name = QString::fromLatin1(m->className());
+        if (name == expect || name.endsWith(QStringLiteral("::") + expect))
+            return true;
+    }
+    return false;
+}
+
+QString describe(const QWidget* w)
+{
+    if (!w)
+        return QStringLiteral("(none)");
+    QString d = QString::fromLatin1(w->metaObject()->className());
+    if (!w->objectName().isEmpty())
+        d += QStringLiteral(" \"%1\"").arg(w->objectName());
+    if (!w->windowTitle().isEmpty())
+        d += QStringLiteral(" titled \"%1\"").arg(w->windowTitle());
+    return d;
+}
+
+QtMessageHandler previous_handler = nullptr;
+
+void filter_messages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    static const char* const noise[] = {"propagateSizeHints", "does not support raise()",
+                                        "does not support grabbing the keyboard",
+                                        "does not support grabbing the mouse"};
+    for (const char* n : noise) {
+        if (message.contains(QLatin1String(n)))
+            return;
+    }
+    if (previous_handler)
+        previous_handler(type, context, message);
+}
+
+} // namespace
+
+ModalScript::ModalScript(std::vector<ModalStep> steps, int idle_grace_ms)
+    : steps_(std::move(steps)), idle_grace_ms_(idle_grace_ms)
+{
+    step_clock_.start();
+    QTimer::singleShot(0, this, &ModalScript::poll);
+}
+
+ModalScript::~ModalScript()
+{
+    watching_ = false;
+}
+
+void ModalScript::poll()
+{
+    if (!watching_)
+        return;
+    // Scheduled before acting: the action may block in a nested exec(), and only
+    // an already pending timer gets to run inside it.
+    QTimer::singleShot(kPollMs, this, &ModalScript::poll);
+
+    QWidget* top = QApplication::activeModalWidget();
+
+    if (next_ >= steps_.size()) {
+        // Script done: nothing modal may linger.
+        if (!top || !top->isVisible()) {
+            idle_widget_.clear();
+            return;
+        }
+        if (idle_widget_ != top) {
+            idle_widget_ = top;
+            idle_clock_.start();
+            return;
+        }
+        if (idle_clock_.elapsed() > idle_grace_ms_)
+            fail(QStringLiteral("unexpected modal widget %1").arg(describe(top)));
+        return;
+    }
+
+    const ModalStep& step = steps_[next_];
+    if (top && top->isVisible() && matches(top, step.expect)) {
+        if (!top->isActiveWindow()) {
+            top->activateWindow();
+        } else {
+            ++next_;
+            step_clock_.restart();
+            if (step.act)
+                step.act(top);
+            if (QTest::currentTestFailed() && !failed())
+                fail(QStringLiteral("a check failed in step %1 (%2)").arg(next_).arg(step.expect));
+            step_clock_.restart();
+            return;
+        }
+    }
+    if (step_clock_.elapsed() > step.timeout_ms)
+        fail(QStringLiteral("step %1: expected modal %2, found %3")
+                 .arg(next_ + 1)
+                 .arg(step.expect, describe(top)));
+}
+
+void ModalScript::fail(const QString& why)
+{
+    if (failure_.isEmpty())
+        failure_ = why;
+    next_ = steps_.size();
+    idle_widget_.clear();
+    close_all_modals();
+}
+
+bool ModalScript::finish(int timeout_ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (next_ < steps_.size() && !failed() && clock.elapsed() < timeout_ms)
+        QTest::qWait(kPollMs);
+    if (next_ < steps_.size() && !failed())
+        fail(QStringLiteral("step %1 (%2) never ran").arg(next_ + 1).arg(steps_[next_].expect));
+    watching_ = false;
+    if (!failed() && QApplication::activeModalWidget()) {
+        // Give a dialog that is closing a moment to go.
+        QTest::qWait(50);
+        if (QWidget* top = QApplication::activeModalWidget())
+            fail(QStringLiteral("modal widget still open at the end: %1").arg(describe(top)));
+    }
+    return !failed();
+}
+
+void ModalScript::close_all_modals()
+{
+    for (int guard = 0; guard < 32; ++guard) {
+        QWidget* top = QApplication::activeModalWidget();
+        if (!top)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(top))
+            dialog->reject();
+        else
+            top->close();
+        if (QApplication::activeModalWidget() == top)
+            top->hide();
+    }
+}
+
+void type_text(QWidget* target, const QString& text)
+{
+    // One event per code point, so that a surrogate pair arrives whole.
+    for (const char32_t cp : text.toUcs4()) {
+        const QString ch = QString::fromUcs4(&cp, 1);
+        Qt::Key key = Qt::Key_unknown;
+        if (cp < 0x80 && ch.at(0).isLetterOrNumber())
+            key = static_cast<Qt::Key>(ch.at(0).toUpper().unicode());
+        else if (cp == U' ')
+            key = Qt::Key_Space;
+        QTest::sendKeyEvent(QTest::Click, target, key, ch, Qt::NoModifier);
+    }
+}
+
+bool press_alt(QWidget* window, char letter, int timeout_ms)
+{
+    QWidget* top = window->window();
+    if (!top->isActiveWindow()) {
+        top->activateWindow();
+        if (!QTest::qWaitForWindowActive(top, timeout_ms))
+            return false;
+    }
+    const char upper = static_cast<char>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+    QWidget* target = top->focusWidget() ? top->focusWidget() : top;
+    QTest::keyClick(target, static_cast<Qt::Key>(upper), Qt::AltModifier);
+    return true;
+}
+
+QAbstractButton* find_button(QWidget* parent, const QString& text)
+{
+    const auto buttons = parent->findChildren<QAbstractButton*>();
+    for (QAbstractButton* b : buttons) {
+        if (b->isVisible() && QString(b->text()).remove(QLatin1Char('&')) == text)
+            return b;
+    }
+    return nullptr;
+}
+
+void click_button(QWidget* parent, const QString& text)
+{
+    QAbstractButton* b = find_button(parent, text);
+    if (!b) {
+        QTest::qFail(qPrintable(QStringLiteral("no button \"%1\" in %2").arg(text, describe(parent))),
+                     __FILE__, __LINE__);
+        return;
+    }
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void install_message_filter()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    previous_handler = qInstallMessageHandler(filter_messages);
+}
+
+} // namespace fee::test

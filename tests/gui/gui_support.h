@@ -1,0 +1,104 @@
+#pragma once
+
+// Support for the window tests: a script runner for modal dialogs that can never
+// hang a test, typing of Japanese text and Alt access keys.
+//
+// Typical use (a chain of modal dialogs opened by a click):
+//
+//     fee::test::ModalScript script({
+//         {"QInputDialog", [](QWidget* d) {
+//              fee::test::type_text(d->focusWidget(), QStringLiteral("みらい証券"));
+//              fee::test::click_button(d, QStringLiteral("OK"));
+//          }},
+//     });
+//     QTest::mouseClick(&window.key_add_com, Qt::LeftButton); // blocks inside exec()
+//     QVERIFY2(script.finish(), qPrintable(script.failure()));
+//
+// A script with no steps is a plain watchdog: any modal dialog that shows up
+// while it runs fails the test and is closed.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QAbstractButton;
+class QWidget;
+
+namespace fee::test {
+
+// One step of a script: wait until the modal widget on top matches `expect`,
+// then run `act` on it.
+struct ModalStep {
+    // Matches the objectName, the class name (with or without namespace) or any
+    // base class name ("QMessageBox", "QDialog", "cost_switch").
+    QString expect;
+    // Runs when the widget is on top, visible and active. It may open a nested
+    // modal dialog and so block; later steps still run. QCOMPARE/QVERIFY inside
+    // it mark the test failed, and the script then closes every modal widget.
+    std::function<void(QWidget*)> act;
+    // Time for the widget to appear, counted from the end of the previous step
+    // (or from the script's start).
+    int timeout_ms = 5000;
+};
+
+// Runs its steps from fresh single-shot timers (a repeating timer would stall
+// while its own slot blocks in exec()). When a step times out, or after the last
+// step a modal widget stays on top for `idle_grace_ms`, the failure is recorded
+// and every modal widget is rejected/closed, innermost first, so the nested
+// exec() calls unwind and the test fails instead of hanging.
+class ModalScript : public QObject {
+    Q_OBJECT
+public:
+    explicit ModalScript(std::vector<ModalStep> steps = {}, int idle_grace_ms = 1500);
+    ~ModalScript() override;
+
+    // Waits (processing events) until every step has run or the script failed,
+    // then stops watching. Returns true when every step ran without failure.
+    // Records a failure if steps remain after `timeout_ms`.
+    bool finish(int timeout_ms = 10000);
+
+    bool failed() const { return !failure_.isEmpty(); }
+    QString failure() const { return failure_; }
+    int steps_done() const { return next_; }
+
+    // Rejects or closes every modal widget, innermost first.
+    static void close_all_modals();
+
+private:
+    void poll();
+    void fail(const QString& why);
+
+    std::vector<ModalStep> steps_;
+    std::size_t next_ = 0;
+    int idle_grace_ms_;
+    QElapsedTimer step_clock_;
+    QElapsedTimer idle_clock_;
+    QPointer<QWidget> idle_widget_;
+    QString failure_;
+    bool watching_ = true;
+};
+
+// Types `text` into `target` with one key event per character that carries the
+// character as its text, so that kana and kanji arrive (QTest::keyClicks drops
+// anything outside Latin-1).
+void type_text(QWidget* target, const QString& text);
+
+// Waits until `window` is the active window (activating it first), then sends
+// Alt+`letter` to it. Returns false if the window never became active.
+bool press_alt(QWidget* window, char letter, int timeout_ms = 5000);
+
+// The first visible button under `parent` whose text, without "&", is `text`.
+QAbstractButton* find_button(QWidget* parent, const QString& text);
+// Clicks that button; records a test failure when there is none.
+void click_button(QWidget* parent, const QString& text);
+
+// Drops the offscreen platform's lines about what it cannot do with windows
+// ("propagateSizeHints", "raise()", keyboard and mouse grabs, printed for every
+// dialog and popup) and passes every other message on to the previous handler. Call once, e.g. in
+// initTestCase().
+void install_message_filter();
+
+} // namespace fee::test

@@ -1,0 +1,1091 @@
+// The main window driven as a user drives it: clicks, typed text, Alt keys and
+// the dialogs it opens. Every test runs in its own current directory, where the
+// window finds compare.dat; file checks compare exact bytes.
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <memory>
+#include <optional>
+
+#include "broker_table/broker_table.h"
+#include "broker_table/codepage.h"
+#include "broker_table/data_file.h"
+#include "gui_support.h"
+#include "main_window/fee_compare.h"
+#include "main_window/run_fee_compare.h"
+#include "main_window/ui_font.h"
+
+using fee::fee_compare;
+using fee::test::ModalScript;
+using fee::test::ModalStep;
+
+namespace {
+
+// One broker as the lines of compare.dat hold it: name, fee, max, min, then 17
+// bracket lines.
+struct BrokerLines {
+    QString name;
+    std::vector<std::string> head;     // fix, max, mini
+    std::vector<std::string> brackets; // 17 lines
+};
+
+const std::vector<std::string> kStandardBrackets = {
+    "1000000",  "0.0115",  "0",     "5000000",  "0.009",   "2500",  "10000000", "0.007", "12500",
+    "30000000", "0.00575", "25000", "50000000", "0.00375", "85000", "0",        "272500"};
+
+std::vector<BrokerLines> three_brokers()
+{
+    return {
+        {QStringLiteral("あおば証券"), {"2000", "0", "0"}, kStandardBrackets},
+        {QStringLiteral("かえで証券"),
+         {"0", "100000", "500"},
+         {"100000", "0.001", "100", "300000", "0.0025", "0", "500000", "0.002", "250", "1000000", "0.0015",
+          "750", "3000000", "0.001", "1250", "0.0008", "1850"}},
+        {QStringLiteral("さくら証券"),
+         {"1500", "0", "1000"},
+         {"200000", "0.0049", "0", "500000", "0.0038", "220", "1000000", "0.003", "620", "2000000", "0.0025",
+          "1120", "5000000", "0.002", "2120", "0.0015", "4620"}},
+    };
+}
+
+std::string cp932(const QString& name)
+{
+    auto bytes = fee::encode_typed_name(name);
+    return bytes ? bytes.value() : std::string("?");
+}
+
+QByteArray file_bytes(const std::vector<BrokerLines>& brokers)
+{
+    std::string out = std::to_string(brokers.size() - 1) + "\r\n";
+    for (const auto& b : brokers) {
+        out += cp932(b.name) + "\r\n";
+        for (const auto& l : b.head)
+            out += l + "\r\n";
+    }
+    for (const auto& b : brokers)
+        for (const auto& l : b.brackets)
+            out += l + "\r\n";
+    return QByteArray::fromStdString(out);
+}
+
+std::vector<BrokerLines> many_brokers(int count)
+{
+    std::vector<BrokerLines> v;
+    for (int i = 0; i < count; ++i)
+        v.push_back({QStringLiteral("証券%1").arg(i), {"2000", "0", "0"}, kStandardBrackets});
+    return v;
+}
+
+void write(const QByteArray& bytes)
+{
+    QFile f(QString::fromLatin1(fee::kDataFileName));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+std::optional<QByteArray> read_back()
+{
+    QFile f(QString::fromLatin1(fee::kDataFileName));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return f.readAll();
+}
+
+QStringList combo_items(const QComboBox* c)
+{
+    QStringList items;
+    for (int i = 0; i < c->count(); ++i)
+        items << c->itemText(i);
+    return items;
+}
+
+// A step that checks a message box's text and presses its only button.
+ModalStep expect_message(const QStringList& parts, QString* seen = nullptr)
+{
+    return {QStringLiteral("QMessageBox"), [parts, seen](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                if (seen)
+                    *seen = box->text();
+                for (const QString& p : parts)
+                    QVERIFY2(box->text().contains(p), qPrintable(box->text()));
+                QCOMPARE(box->buttons().size(), 1);
+                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+            }};
+}
+
+QPushButton* dialog_button(QWidget* dialog, QDialogButtonBox::StandardButton which)
+{
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    return buttons ? buttons->button(which) : nullptr;
+}
+
+// Answers the name box: types `name` (empty: types nothing) and presses OK, or
+// Cancel when `cancel`.
+ModalStep answer_name(const QString& name, bool cancel = false)
+{
+    return {QStringLiteral("QInputDialog"), [name, cancel](QWidget* w) {
+                auto* dialog = qobject_cast<QInputDialog*>(w);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("証券会社名を入れて下さい"));
+                QCOMPARE(dialog->labelText(), QStringLiteral("例:**証券"));
+                auto* edit = dialog->findChild<QLineEdit*>();
+                QVERIFY(edit);
+                QCOMPARE(edit->text(), QString());
+                if (name.contains(QLatin1Char('\n')))
+                    edit->setText(name); // as if pasted
+                else
+                    fee::test::type_text(edit, name);
+                QPushButton* b =
+                    dialog_button(dialog, cancel ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok);
+                QVERIFY(b);
+                QTest::mouseClick(b, Qt::LeftButton);
+            }};
+}
+
+// Stands in for the desktop when the help file is opened.
+class HelpCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString old_dir_;
+    std::unique_ptr<fee::BrokerTable> table_;
+    std::unique_ptr<fee_compare> w_;
+
+    // Loads and shows the window as main() does; false when the load refused.
+    bool start()
+    {
+        table_ = std::make_unique<fee::BrokerTable>();
+        w_ = std::make_unique<fee_compare>(*table_);
+        if (!w_->Form_Load())
+            return false;
+        w_->show();
+        w_->activateWindow(); // nothing activates it under a bare X server
+        return QTest::qWaitForWindowActive(w_.get());
+    }
+
+    void retype(QLineEdit* box, const QString& text)
+    {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        fee::test::type_text(box, text);
+        QCOMPARE(box->text(), text);
+    }
+
+    void choose(int index)
+    {
+        QComboBox* c = w_->Combo1;
+        c->showPopup();
+        QAbstractItemView* view = c->view();
+        QTRY_VERIFY(view->isVisible());
+        const QRect r = view->visualRect(view->model()->index(index, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_VERIFY(!view->isVisible());
+    }
+
+    // Clicks a button of the main window, which may open modal dialogs.
+    void click(QPushButton* b)
+    {
+        w_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    bool close_box() { return w_->windowHandle()->close(); }
+
+private slots:
+    void initTestCase()
+    {
+        fee::test::install_message_filter();
+        QCOMPARE(fee::ui::apply_ui_font(*qApp), QStringLiteral("IPAPGothic"));
+    }
+
+    void init()
+    {
+        old_dir_ = QDir::currentPath();
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        QVERIFY(QDir::setCurrent(dir_->path()));
+    }
+
+    void cleanup()
+    {
+        ModalScript::close_all_modals();
+        w_.reset();
+        table_.reset();
+        QDir::setCurrent(old_dir_);
+        dir_.reset();
+    }
+
+    void start_with_valid_file()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        ModalScript watchdog;
+        QVERIFY(start());
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+
+        QCOMPARE(combo_items(w_->Combo1),
+                 (QStringList{QStringLiteral("あおば証券"), QStringLiteral("かえで証券"),
+                              QStringLiteral("さくら証券")}));
+        QCOMPARE(w_->Combo1->currentIndex(), -1);
+        QCOMPARE(w_->Combo1->currentText(), QString());
+        QCOMPARE(w_->now_com(), 0);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w_->Combo1));
+        QCOMPARE(w_->l_kubun[0]->text(), QStringLiteral("¥1,000,000"));
+        QCOMPARE(w_->l_kubun[4]->text(), QStringLiteral("¥50,000,000"));
+        QCOMPARE(w_->l_kubun[5]->text(), QStringLiteral("それ以上"));
+        QCOMPARE(w_->l_wariai[0]->text(), QStringLiteral("0.0115"));
+        QCOMPARE(w_->l_wariai[3]->text(), QStringLiteral("0.00575"));
+        QCOMPARE(w_->l_wariai[5]->text(), QStringLiteral("0"));
+        QCOMPARE(w_->l_add[0]->text(), QStringLiteral("¥0"));
+        QCOMPARE(w_->l_add[5]->text(), QStringLiteral("¥272,500"));
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("2000"));
+        QCOMPARE(w_->l_max->text(), QStringLiteral("0"));
+        QCOMPARE(w_->l_mini->text(), QStringLiteral("0"));
+        QCOMPARE(read_back(), bytes); // reading never writes
+    }
+
+    void layout_is_as_designed()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        fee_compare& w = *w_;
+
+        QCOMPARE(w.windowTitle(), QStringLiteral("リョーバン-手数料比較"));
+        QCOMPARE(w.centralWidget()->size(), QSize(317, 261));
+        QCOMPARE(w.centralWidget()->y(), w.menuBar()->height());
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        QCOMPARE(w.size(), QSize(317, 261 + w.menuBar()->height()));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+
+        QCOMPARE(w.k_help->title(), QStringLiteral("ヘルプ(&H)"));
+        QCOMPARE(w.k_help->actions(), (QList<QAction*>{w.explain, w.k_version}));
+        QCOMPARE(w.explain->text(), QStringLiteral("目次(&E)"));
+        QCOMPARE(w.k_version->text(), QStringLiteral("バージョン(&V)"));
+
+        struct Spot {
+            QWidget* widget;
+            QWidget* parent;
+            QRect twips;
+        };
+        QWidget* client = w.centralWidget();
+        std::vector<Spot> spots = {
+            {w.Label1, client, {360, 120, 1455, 255}},
+            {w.Combo1, client, {120, 360, 2295, 300}},
+            {w.Label2, client, {2760, 120, 1935, 255}},
+            {w.l_fix, client, {3360, 360, 855, 270}},
+            {w.Frame1, client, {120, 720, 4575, 2655}},
+            {w.key_cal, client, {120, 3480, 1455, 375}},
+            {w.key_add_com, client, {1680, 3480, 1455, 375}},
+            {w.key_suspend, client, {3240, 3480, 1455, 375}},
+            {w.Label3, w.Frame1, {240, 240, 735, 255}},
+            {w.Label5, w.Frame1, {1800, 240, 735, 255}},
+            {w.Label6, w.Frame1, {2880, 240, 495, 255}},
+            {w.Label7, w.Frame1, {3840, 360, 375, 255}},
+            {w.l_mini, w.Frame1, {3600, 600, 855, 270}},
+            {w.Label8, w.Frame1, {3840, 1800, 495, 255}},
+            {w.l_max, w.Frame1, {3600, 2040, 855, 270}},
+        };
+        for (int i = 0; i < 6; ++i) {
+            spots.push_back({w.l_kubun[i], w.Frame1, {120, 480 + 360 * i, 1095, 270}});
+            spots.push_back({w.l_wariai[i], w.Frame1, {1800, 480 + 360 * i, 735, 270}});
+            spots.push_back({w.l_add[i], w.Frame1, {2640, 480 + 360 * i, 855, 270}});
+            if (i < 5)
+                spots.push_back({w.Label4[i], w.Frame1, {1320, 600 + 360 * i, 375, 255}});
+        }
+        for (const Spot& s : spots) {
+            const QRect px(s.twips.x() / 15, s.twips.y() / 15, s.twips.width() / 15, s.twips.height() / 15);
+            QCOMPARE(s.widget->parentWidget(), s.parent);
+            QVERIFY2(s.widget->geometry() == px, qPrintable(s.widget->objectName()));
+        }
+
+        const auto text_of = [](QWidget* x) {
+            if (auto* l = qobject_cast<QLabel*>(x))
+                return l->text();
+            if (auto* b = qobject_cast<QPushButton*>(x))
+                return b->text();
+            return qobject_cast<QGroupBox*>(x)->title();
+        };
+        QCOMPARE(text_of(w.Label1), QStringLiteral("証券会社の選択"));
+        QCOMPARE(text_of(w.Label2), QStringLiteral("維持費(口座管理料など)"));
+        QCOMPARE(text_of(w.Frame1), QStringLiteral("株売買の手数料率"));
+        QCOMPARE(text_of(w.key_cal), QStringLiteral("試算(&C)"));
+        QCOMPARE(text_of(w.key_add_com), QStringLiteral("追加(&A)"));
+        QCOMPARE(text_of(w.key_suspend), QStringLiteral("終了(&E)"));
+        QCOMPARE(text_of(w.Label3), QStringLiteral("約定代金"));
+        QCOMPARE(text_of(w.Label5), QStringLiteral("手数料率"));
+        QCOMPARE(text_of(w.Label6), QStringLiteral("付加"));
+        QCOMPARE(text_of(w.Label7), QStringLiteral("下限"));
+        QCOMPARE(text_of(w.Label8), QStringLiteral("上限"));
+        for (QLabel* l : w.Label4)
+            QCOMPARE(l->text(), QStringLiteral("以下"));
+
+        QCOMPARE(w.l_fix->toolTip(), QStringLiteral("年間の費用を入れて下さい"));
+        QCOMPARE(w.key_cal->toolTip(), QStringLiteral("手数料の試算を始めます"));
+        QCOMPARE(w.key_add_com->toolTip(), QStringLiteral("試算する証券会社を追加します"));
+        QCOMPARE(w.key_suspend->toolTip(), QString());
+        QCOMPARE(w.Label7->toolTip(), QStringLiteral("手数料の下限です。0は設定なし"));
+        QCOMPARE(w.l_mini->toolTip(), QStringLiteral("手数料の下限です。0は設定なし"));
+        QCOMPARE(w.Label8->toolTip(), QStringLiteral("手数料の上限です。0は設定なし"));
+        QCOMPARE(w.l_max->toolTip(), QStringLiteral("手数料の上限です。0は設定なし"));
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(w.l_wariai[i]->toolTip(), QStringLiteral("1%は 0.01 です"));
+            QCOMPARE(w.l_kubun[i]->toolTip(), QString());
+            QCOMPARE(w.l_add[i]->toolTip(), QString());
+        }
+
+        const auto horizontal = [](QLineEdit* e) { return e->alignment() & Qt::AlignHorizontal_Mask; };
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(horizontal(w.l_kubun[i]), Qt::AlignRight);
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(horizontal(w.l_wariai[i]), Qt::AlignLeft);
+            QCOMPARE(horizontal(w.l_add[i]), Qt::AlignRight);
+        }
+        QCOMPARE(horizontal(w.l_fix), Qt::AlignRight);
+        QCOMPARE(horizontal(w.l_mini), Qt::AlignRight);
+        QCOMPARE(horizontal(w.l_max), Qt::AlignRight);
+        QCOMPARE(horizontal(w.l_kubun[5]), Qt::AlignHCenter);
+
+        QLineEdit* locked = w.l_kubun[5];
+        QVERIFY(locked->isReadOnly());
+        QCOMPARE(locked->palette().color(QPalette::Base), w.palette().color(QPalette::Button));
+        QVERIFY(locked->palette().color(QPalette::Base) != w.l_kubun[0]->palette().color(QPalette::Base));
+
+        const auto edits = w.findChildren<QLineEdit*>();
+        QCOMPARE(edits.size(), 21);
+        for (QLineEdit* e : edits)
+            QVERIFY2(!e->testAttribute(Qt::WA_InputMethodEnabled), qPrintable(e->objectName()));
+        for (QPushButton* b : w.findChildren<QPushButton*>()) {
+            QVERIFY(!b->autoDefault());
+            QVERIFY(!b->isDefault());
+        }
+
+        // One Japanese Gothic: proportional for captions, its fixed-pitch cut in
+        // the number boxes.
+        for (QWidget* x : w.findChildren<QWidget*>()) {
+            const QString family = QFontInfo(x->font()).family();
+            if (qobject_cast<QLineEdit*>(x))
+                QVERIFY2(family == QStringLiteral("IPAGothic"), qPrintable(x->objectName() + " " + family));
+            else
+                QVERIFY2(family == QStringLiteral("IPAPGothic"), qPrintable(x->objectName() + " " + family));
+        }
+    }
+
+    // Nothing clips with the standard schedule, the widest texts the editor
+    // proposes, and with the captions.
+    void texts_fit_their_boxes()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        fee_compare& w = *w_;
+        for (QLineEdit* e : w.findChildren<QLineEdit*>()) {
+            QStyleOptionFrame opt;
+            opt.initFrom(e);
+            opt.rect = e->rect();
+            opt.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e);
+            const QRect inner = e->style()
+                                    ->subElementRect(QStyle::SE_LineEditContents, &opt, e)
+                                    .marginsRemoved(e->textMargins());
+            const int room = inner.width() - 4; // QLineEdit keeps 2 pixels each side
+            const int need = e->fontMetrics().horizontalAdvance(e->text());
+            QVERIFY2(need <= room, qPrintable(QStringLiteral("%1 \"%2\": %3 > %4")
+                                                  .arg(e->objectName(), e->text())
+                                                  .arg(need)
+                                                  .arg(room)));
+            QVERIFY2(e->fontMetrics().height() <= inner.height(), qPrintable(e->objectName()));
+        }
+        for (QLabel* l : w.findChildren<QLabel*>()) {
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(),
+                     qPrintable(l->objectName()));
+            QVERIFY2(l->fontMetrics().height() <= l->height(), qPrintable(l->objectName()));
+        }
+        const QFontMetrics frame(w.Frame1->font());
+        QVERIFY(frame.horizontalAdvance(w.Frame1->title()) < w.Frame1->width());
+    }
+
+    void help_file_is_a_japanese_html_document()
+    {
+        QFile f(QStringLiteral(FEE_HELP_FILE));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>")));
+        QVERIFY(html.contains(QStringLiteral("charset=\"utf-8\"")));
+        for (const QString& part : {QStringLiteral("compare.dat"), QStringLiteral("年間の費用"),
+                                    QStringLiteral("証券会社の追加"), QStringLiteral("並べ替え")})
+            QVERIFY2(html.contains(part), qPrintable(part));
+    }
+
+    void tab_order_follows_the_design()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        fee_compare& w = *w_;
+        std::vector<QWidget*> order = {w.Combo1, w.l_fix};
+        order.insert(order.end(), w.l_kubun.begin(), w.l_kubun.end());
+        order.insert(order.end(), w.l_wariai.begin(), w.l_wariai.end());
+        order.insert(order.end(), w.l_add.begin(), w.l_add.end());
+        order.insert(order.end(), {w.key_cal, w.key_suspend, w.key_add_com, w.l_mini, w.l_max, w.Combo1});
+        QCOMPARE(QApplication::focusWidget(), order.front());
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(
+                QApplication::focusWidget() == order[i],
+                qPrintable(
+                    QStringLiteral("step %1: %2").arg(i).arg(QApplication::focusWidget()->objectName())));
+        }
+    }
+
+    void editor_shows_currency_and_general_forms()
+    {
+        auto brokers = three_brokers();
+        brokers[1].brackets[0] = "1000000.6"; // a fraction of a yen shows rounded
+        brokers[1].head[0] = "\\2,000";       // currency form in the file
+        write(file_bytes(brokers));
+        QVERIFY(start());
+        choose(1);
+        QCOMPARE(w_->now_com(), 1);
+        QCOMPARE(w_->Combo1->currentIndex(), 1);
+        QCOMPARE(w_->l_kubun[0]->text(), QStringLiteral("¥1,000,001"));
+        QCOMPARE(w_->l_kubun[1]->text(), QStringLiteral("¥300,000"));
+        QCOMPARE(w_->l_wariai[1]->text(), QStringLiteral("0.0025"));
+        QCOMPARE(w_->l_add[0]->text(), QStringLiteral("¥100"));
+        QCOMPARE(w_->l_add[5]->text(), QStringLiteral("¥1,850"));
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("2000"));
+        QCOMPARE(w_->l_max->text(), QStringLiteral("100000"));
+        QCOMPARE(w_->l_mini->text(), QStringLiteral("500"));
+
+        // Typed forms are stored and shown back in the editor's forms; an empty
+        // maximum means none.
+        retype(w_->l_kubun[2], QStringLiteral("1,500,000"));
+        retype(w_->l_fix, QStringLiteral("¥2,500"));
+        retype(w_->l_max, QString());
+        choose(1); // the same entry stores and reloads
+        QCOMPARE(w_->l_kubun[2]->text(), QStringLiteral("¥1,500,000"));
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("2500"));
+        QCOMPARE(w_->l_max->text(), QStringLiteral("0"));
+        QCOMPARE(w_->l_kubun[0]->text(), QStringLiteral("¥1,000,001"));
+        QCOMPARE(table_->com_kubun(1, 0).units(), 1000001 * fee::Money::kScale);
+
+        QVERIFY(close_box());
+        auto expected = three_brokers();
+        expected[1].head = {"2500", "0", "500"};
+        expected[1].brackets[0] = "1000001";
+        expected[1].brackets[6] = "1500000";
+        QCOMPARE(read_back(), file_bytes(expected));
+    }
+
+    void start_without_file()
+    {
+        QString text;
+        ModalScript script({expect_message({QStringLiteral("compare.dat")}, &text)});
+        QVERIFY(!start());
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(!w_->isVisible());
+        QCOMPARE(w_->Combo1->count(), 0);
+        QVERIFY(!QFile::exists(QString::fromLatin1(fee::kDataFileName)));
+        QCOMPARE(QDir::current().entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    void program_ends_with_nonzero_status_when_the_file_is_missing()
+    {
+        ModalScript script({expect_message({QStringLiteral("compare.dat")})});
+        QCOMPARE(fee::run_fee_compare(*qApp), 1);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(!QFile::exists(QString::fromLatin1(fee::kDataFileName)));
+    }
+
+    void program_runs_until_its_window_closes()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        int brokers_shown = -1;
+        QTimer::singleShot(100, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* main = qobject_cast<fee_compare*>(top); main && main->isVisible()) {
+                    brokers_shown = main->Combo1->count();
+                    main->windowHandle()->close();
+                }
+            }
+        });
+        QTimer safety; // the event loop must end even if the window never closes
+        safety.setSingleShot(true);
+        connect(&safety, &QTimer::timeout, qApp, &QCoreApplication::quit);
+        safety.start(10000);
+        ModalScript watchdog;
+        QCOMPARE(fee::run_fee_compare(*qApp), 0);
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QCOMPARE(brokers_shown, 3);
+        QCOMPARE(read_back(), bytes);
+    }
+
+    void start_with_bad_file_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("message");
+        QByteArray bad_rate = file_bytes(three_brokers());
+        bad_rate.replace("0.0025\r\n", "0.0O25\r\n"); // a letter O in broker 1's rate
+        QTest::newRow("not a number")
+            << bad_rate << QStringList{QStringLiteral("compare.dat"), QStringLiteral("0.0O25")};
+        QByteArray short_file = file_bytes(three_brokers());
+        short_file.chop(6); // the last line
+        QTest::newRow("too short") << short_file
+                                   << QStringList{QStringLiteral("compare.dat"), QStringLiteral("64")};
+        QByteArray count = file_bytes(many_brokers(1));
+        count.replace(0, 1, "21");
+        QTest::newRow("count 21") << count
+                                  << QStringList{QStringLiteral("compare.dat"), QStringLiteral("21")};
+        QTest::newRow("empty") << QByteArray()
+                               << QStringList{QStringLiteral("compare.dat"), QStringLiteral("1 行目")};
+    }
+
+    void start_with_bad_file()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, message);
+        write(bytes);
+        ModalScript script({expect_message(message)});
+        QVERIFY(!start());
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(!w_->isVisible());
+        QCOMPARE(w_->Combo1->count(), 0);
+        QCOMPARE(read_back(), bytes);
+    }
+
+    void start_with_a_folder_named_like_the_file()
+    {
+        QVERIFY(QDir::current().mkdir(QString::fromLatin1(fee::kDataFileName)));
+        ModalScript script({expect_message({QStringLiteral("compare.dat")})});
+        QVERIFY(!start());
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(QFileInfo(QString::fromLatin1(fee::kDataFileName)).isDir());
+    }
+
+    void close_without_edit_rewrites_the_same_file()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        ModalScript watchdog;
+        QVERIFY(close_box());
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QVERIFY(!w_->isVisible());
+        QCOMPARE(read_back(), bytes);
+    }
+
+    void close_rewrites_the_file_even_without_edit()
+    {
+        // Currency forms and extra lines in the file prove that the close wrote it.
+        auto brokers = three_brokers();
+        brokers[0].brackets[0] = "\\1,000,000";
+        write(file_bytes(brokers) + "extra\r\n");
+        QVERIFY(start());
+        QVERIFY(close_box());
+        QCOMPARE(read_back(), file_bytes(three_brokers()));
+    }
+
+    void exit_button_and_close_box_leave_the_same_file()
+    {
+        QByteArray results[2];
+        int opens[2] = {0, 0};
+        for (int way = 0; way < 2; ++way) {
+            write(file_bytes(three_brokers()));
+            QVERIFY(start());
+            w_->set_save_fault([&opens, way](fee::SaveStep step, int) {
+                opens[way] += step == fee::SaveStep::Open;
+                return false;
+            });
+            retype(w_->l_wariai[2], QStringLiteral("0.0071"));
+            retype(w_->l_mini, QStringLiteral("100"));
+            ModalScript watchdog;
+            if (way == 0)
+                QVERIFY(fee::test::press_alt(w_.get(), 'e'));
+            else
+                QVERIFY(close_box());
+            QTRY_VERIFY(!w_->isVisible());
+            QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+            results[way] = read_back().value_or(QByteArray());
+        }
+        auto expected = three_brokers();
+        expected[0].brackets[7] = "0.0071";
+        expected[0].head[2] = "100";
+        QCOMPARE(results[0], file_bytes(expected));
+        QCOMPARE(results[1], results[0]);
+        QCOMPARE(opens[0], 1); // the exit button writes once
+        QCOMPARE(opens[1], 1);
+    }
+
+    void edit_then_switch_stores_the_old_row()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        choose(1);
+        retype(w_->l_fix, QStringLiteral("3500"));
+        retype(w_->l_add[5], QStringLiteral("¥1,900"));
+        choose(2);
+        QCOMPARE(w_->now_com(), 2);
+        QCOMPARE(table_->com_fix(1).units(), 3500 * fee::Money::kScale);
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("1500"));
+        QCOMPARE(w_->l_mini->text(), QStringLiteral("1000"));
+        QCOMPARE(w_->l_kubun[0]->text(), QStringLiteral("¥200,000"));
+        choose(1);
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("3500"));
+        QCOMPARE(w_->l_add[5]->text(), QStringLiteral("¥1,900"));
+
+        QVERIFY(close_box());
+        auto expected = three_brokers();
+        expected[1].head[0] = "3500";
+        expected[1].brackets[16] = "1900";
+        QCOMPARE(read_back(), file_bytes(expected));
+    }
+
+    void add_a_broker()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        retype(w_->l_fix, QStringLiteral("2100")); // stored by the choice
+        choose(2);
+        retype(w_->l_mini, QStringLiteral("800")); // stored by the add
+        ModalScript script({answer_name(QStringLiteral("みらい証券"))});
+        click(w_->key_add_com);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+
+        QCOMPARE(w_->Combo1->count(), 4);
+        QCOMPARE(w_->Combo1->itemText(3), QStringLiteral("みらい証券"));
+        QCOMPARE(w_->Combo1->currentIndex(), -1);
+        QCOMPARE(w_->now_com(), 3);
+        QCOMPARE(table_->com_last(), 3);
+        const QStringList kubun = {QStringLiteral("¥1,000,000"),  QStringLiteral("¥5,000,000"),
+                                   QStringLiteral("¥10,000,000"), QStringLiteral("¥30,000,000"),
+                                   QStringLiteral("¥50,000,000"), QStringLiteral("それ以上")};
+        const QStringList wariai = {"0.0115", "0.009", "0.007", "0.00575", "0.00375", "0"};
+        const QStringList add = {QStringLiteral("¥0"),      QStringLiteral("¥2,500"),
+                                 QStringLiteral("¥12,500"), QStringLiteral("¥25,000"),
+                                 QStringLiteral("¥85,000"), QStringLiteral("¥272,500")};
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(w_->l_kubun[i]->text(), kubun[i]);
+            QCOMPARE(w_->l_wariai[i]->text(), wariai[i]);
+            QCOMPARE(w_->l_add[i]->text(), add[i]);
+        }
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("¥2,000"));
+        QCOMPARE(w_->l_mini->text(), QStringLiteral("0"));
+        QCOMPARE(w_->l_max->text(), QStringLiteral("0"));
+
+        // The new row reaches the table at the next store: here the close.
+        QVERIFY(close_box());
+        auto expected = three_brokers();
+        expected[0].head[0] = "2100";
+        expected[2].head[2] = "800";
+        expected.push_back({QStringLiteral("みらい証券"), {"2000", "0", "0"}, kStandardBrackets});
+        QCOMPARE(read_back(), file_bytes(expected));
+    }
+
+    void added_broker_is_stored_when_switching()
+    {
+        write(file_bytes(many_brokers(1)));
+        QVERIFY(start());
+        ModalScript script({answer_name(QStringLiteral("ABC証券"))});
+        click(w_->key_add_com);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        retype(w_->l_wariai[0], QStringLiteral("0.012"));
+        choose(0);
+        QCOMPARE(table_->com_last(), 1);
+        QCOMPARE(table_->com_wariai(1, 0), 0.012f);
+        QCOMPARE(table_->com_fix(1).units(), 2000 * fee::Money::kScale);
+        QCOMPARE(table_->com_add(1, 5).units(), 272500 * fee::Money::kScale);
+        QCOMPARE(table_->com_kubun(1, 5).units(), 0);
+    }
+
+    void cancel_adds_nothing_but_keeps_the_edit()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        retype(w_->l_fix, QStringLiteral("4000"));
+        ModalScript script({answer_name(QStringLiteral("取消証券"), true)});
+        click(w_->key_add_com);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QCOMPARE(w_->Combo1->count(), 3);
+        QCOMPARE(table_->com_last(), 2);
+        QCOMPARE(w_->now_com(), 0);
+        QCOMPARE(table_->com_fix(0).units(), 4000 * fee::Money::kScale);
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("4000"));
+
+        // OK on an empty field is a cancel too.
+        ModalScript empty({answer_name(QString())});
+        click(w_->key_add_com);
+        QVERIFY2(empty.finish(), qPrintable(empty.failure()));
+        QCOMPARE(w_->Combo1->count(), 3);
+        QCOMPARE(table_->com_last(), 2);
+    }
+
+    void add_stops_silently_at_twenty()
+    {
+        write(file_bytes(many_brokers(19)));
+        QVERIFY(start());
+        ModalScript script({answer_name(QStringLiteral("二十番証券"))});
+        click(w_->key_add_com);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QCOMPARE(table_->com_last(), 19);
+        QCOMPARE(w_->Combo1->count(), 20);
+
+        // At 20 the button does nothing at all: no box, no message, no store
+        // (the bad text would have been reported by a store).
+        retype(w_->l_fix, QStringLiteral("abc"));
+        const fee::BrokerTable before = *table_;
+        ModalScript watchdog;
+        click(w_->key_add_com);
+        QTest::qWait(100);
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QCOMPARE(table_->com_last(), 19);
+        QCOMPARE(w_->Combo1->count(), 20);
+        QCOMPARE(table_->com_fix(19).units(), before.com_fix(19).units());
+        QCOMPARE(w_->l_fix->text(), QStringLiteral("abc"));
+        QCOMPARE(w_->now_com(), 19);
+        retype(w_->l_fix, QStringLiteral("2000"));
+    }
+
+    void twenty_one_brokers_load_but_none_can_be_added()
+    {
+        const QByteArray bytes = file_bytes(many_brokers(21));
+        write(bytes);
+        QVERIFY(start());
+        QCOMPARE(w_->Combo1->count(), 21);
+        QCOMPARE(w_->Combo1->itemText(20), QStringLiteral("証券20"));
+        ModalScript watchdog;
+        click(w_->key_add_com);
+        QTest::qWait(100);
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        choose(20);
+        QCOMPARE(w_->now_com(), 20);
+        QVERIFY(close_box());
+        QCOMPARE(read_back(), bytes);
+    }
+
+    void duplicate_and_blank_names_are_added()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        ModalScript script({answer_name(QStringLiteral("あおば証券"))});
+        click(w_->key_add_com);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        ModalScript blanks({answer_name(QStringLiteral("   "))});
+        click(w_->key_add_com);
+        QVERIFY2(blanks.finish(), qPrintable(blanks.failure()));
+        QCOMPARE(
+            combo_items(w_->Combo1),
+            (QStringList{QStringLiteral("あおば証券"), QStringLiteral("かえで証券"),
+                         QStringLiteral("さくら証券"), QStringLiteral("あおば証券"), QStringLiteral("   ")}));
+        QVERIFY(close_box());
+        auto expected = three_brokers();
+        expected.push_back({QStringLiteral("あおば証券"), {"2000", "0", "0"}, kStandardBrackets});
+        expected.push_back({QStringLiteral("   "), {"2000", "0", "0"}, kStandardBrackets});
+        QCOMPARE(read_back(), file_bytes(expected));
+    }
+
+    void name_outside_the_code_page_is_refused()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        ModalScript script({
+            answer_name(QStringLiteral("Café証券")),
+            expect_message({QStringLiteral("é")}),
+            answer_name(QStringLiteral("😀証券")),
+            expect_message({QStringLiteral("😀")}),
+            answer_name(QStringLiteral("改行\n証券")),
+            expect_message({QStringLiteral("改行")}),
+            answer_name(QString(), true),
+        });
+        click(w_->key_add_com);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QCOMPARE(w_->Combo1->count(), 3);
+        QCOMPARE(table_->com_last(), 2);
+        QVERIFY(close_box());
+        QCOMPARE(read_back(), bytes);
+
+        // The input box goes on to take a good name after a refusal.
+        QVERIFY(start());
+        ModalScript retry({answer_name(QStringLiteral("Café")), expect_message({}),
+                           answer_name(QStringLiteral("カフェ証券"))});
+        click(w_->key_add_com);
+        QVERIFY2(retry.finish(), qPrintable(retry.failure()));
+        QCOMPARE(w_->Combo1->itemText(3), QStringLiteral("カフェ証券"));
+    }
+
+    void bad_box_on_close_keeps_the_window_and_the_file()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        retype(w_->l_kubun[0], QStringLiteral("2,000,000")); // before the bad box
+        retype(w_->l_wariai[2], QStringLiteral("abc"));
+        ModalScript script({expect_message({QStringLiteral("手数料率 の 3 行目"), QStringLiteral("abc")})});
+        QVERIFY(!close_box());
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(w_->isVisible());
+        QCOMPARE(w_->focusWidget(), static_cast<QWidget*>(w_->l_wariai[2]));
+        QCOMPARE(w_->l_wariai[2]->text(), QStringLiteral("abc"));
+        QCOMPARE(read_back(), bytes);
+        // Nothing of the row was stored, not even the boxes before the bad one.
+        QCOMPARE(table_->com_kubun(0, 0).units(), 1000000 * fee::Money::kScale);
+
+        // Same with the exit button.
+        ModalScript again({expect_message({QStringLiteral("手数料率 の 3 行目")})});
+        QVERIFY(fee::test::press_alt(w_.get(), 'e'));
+        QVERIFY2(again.finish(), qPrintable(again.failure()));
+        QVERIFY(w_->isVisible());
+        QCOMPARE(read_back(), bytes);
+
+        // Mended, the close goes through.
+        retype(w_->l_wariai[2], QStringLiteral("0.007"));
+        QVERIFY(close_box());
+        auto expected = three_brokers();
+        expected[0].brackets[0] = "2000000";
+        QCOMPARE(read_back(), file_bytes(expected));
+    }
+
+    void bad_box_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("bound") << "l_kubun(4)"
+                               << "1,000,000円" << QStringLiteral("約定代金 の 5 行目");
+        QTest::newRow("add-on") << "l_add(5)"
+                                << "" << QStringLiteral("付加 の 6 行目");
+        QTest::newRow("fee") << "l_fix"
+                             << "二千" << QStringLiteral("維持費");
+        QTest::newRow("maximum blank") << "l_max"
+                                       << " " << QStringLiteral("上限");
+        QTest::newRow("minimum") << "l_mini"
+                                 << "-" << QStringLiteral("下限");
+        QTest::newRow("huge") << "l_fix"
+                              << "99999999999999999999" << QStringLiteral("維持費");
+    }
+
+    // On a list choice, on 追加 and on 試算, a bad box stops the action.
+    void bad_box()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        auto* edit = w_->findChild<QLineEdit*>(box);
+        QVERIFY(edit);
+        choose(1);
+        const fee::BrokerTable before = *table_;
+        retype(edit, text);
+
+        ModalScript on_choice({expect_message({named})});
+        choose(2);
+        QVERIFY2(on_choice.finish(), qPrintable(on_choice.failure()));
+        QCOMPARE(w_->now_com(), 1);
+        QCOMPARE(w_->Combo1->currentIndex(), 1);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(w_->focusWidget(), static_cast<QWidget*>(edit));
+
+        ModalScript on_add({expect_message({named})}); // and no input box
+        click(w_->key_add_com);
+        QVERIFY2(on_add.finish(), qPrintable(on_add.failure()));
+        QCOMPARE(table_->com_last(), 2);
+
+        ModalScript on_calc({expect_message({named})}); // and no question window
+        click(w_->key_cal);
+        QVERIFY2(on_calc.finish(), qPrintable(on_calc.failure()));
+
+        QCOMPARE(QByteArray::fromStdString(fee::serialize_data_file(*table_).value()),
+                 QByteArray::fromStdString(fee::serialize_data_file(before).value()));
+        ModalScript on_close({expect_message({named})});
+        QVERIFY(!close_box());
+        QVERIFY2(on_close.finish(), qPrintable(on_close.failure()));
+        QCOMPARE(read_back(), bytes);
+        QVERIFY(w_->isVisible());
+    }
+
+    void failed_write_keeps_the_window_and_the_file()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        retype(w_->l_fix, QStringLiteral("999"));
+        int attempts = 0;
+        w_->set_save_fault([&attempts](fee::SaveStep step, int line) {
+            attempts += step == fee::SaveStep::Open;
+            return step == fee::SaveStep::Write && line == 20;
+        });
+        ModalScript script(
+            {expect_message({QStringLiteral("compare.dat"), QStringLiteral("保存できませんでした")})});
+        QVERIFY(!close_box());
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(w_->isVisible());
+        QCOMPARE(read_back(), bytes);
+
+        ModalScript exit({expect_message({QStringLiteral("保存できませんでした")})});
+        QVERIFY(fee::test::press_alt(w_.get(), 'e'));
+        QVERIFY2(exit.finish(), qPrintable(exit.failure()));
+        QVERIFY(w_->isVisible());
+        QCOMPARE(read_back(), bytes);
+        QCOMPARE(attempts, 2);
+
+        // The cause gone, the same edit is written.
+        w_->set_save_fault({});
+        QVERIFY(close_box());
+        auto expected = three_brokers();
+        expected[0].head[0] = "999";
+        QCOMPARE(read_back(), file_bytes(expected));
+    }
+
+    void failed_commit_keeps_the_file()
+    {
+        const QByteArray bytes = file_bytes(three_brokers());
+        write(bytes);
+        QVERIFY(start());
+        retype(w_->l_fix, QStringLiteral("999"));
+        w_->set_save_fault([](fee::SaveStep step, int) { return step == fee::SaveStep::Commit; });
+        ModalScript script({expect_message({QStringLiteral("保存できませんでした")})});
+        QVERIFY(!close_box());
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(w_->isVisible());
+        QCOMPARE(read_back(), bytes);
+        QCOMPARE(QDir::current().entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{QStringLiteral("compare.dat")});
+        w_->set_save_fault({});
+    }
+
+    void version_box()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        ModalScript script({{QStringLiteral("QMessageBox"), [](QWidget* w) {
+                                 auto* box = qobject_cast<QMessageBox*>(w);
+                                 QVERIFY(box);
+                                 QCOMPARE(box->text(), QStringLiteral("1999/DEC/20 ver 1.20"));
+                                 QCOMPARE(box->windowTitle(), QStringLiteral("バージョン情報"));
+                                 QCOMPARE(box->icon(), QMessageBox::NoIcon);
+                                 QCOMPARE(box->buttons().size(), 1);
+                                 QCOMPARE(box->standardButton(box->buttons().first()), QMessageBox::Ok);
+                                 QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+                             }}});
+        QVERIFY(fee::test::press_alt(w_.get(), 'h'));
+        QTRY_VERIFY(w_->k_help->isVisible());
+        QTest::keyClick(w_->k_help, Qt::Key_V);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+    }
+
+    void help_asks_the_desktop_for_the_file()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        HelpCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        ModalScript watchdog;
+        QVERIFY(fee::test::press_alt(w_.get(), 'h'));
+        QTRY_VERIFY(w_->k_help->isVisible());
+        QTest::keyClick(w_->k_help, Qt::Key_E);
+        QTRY_COMPARE(catcher.urls.size(), 1);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QCOMPARE(catcher.urls.first(), QUrl::fromLocalFile(QDir::current().absoluteFilePath("ryoban_h.hlp")));
+        QVERIFY(w_->isVisible());
+    }
+
+    void help_failure_shows_nothing()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        ModalScript watchdog;
+        w_->explain->trigger(); // no help file here, and no desktop to open it
+        QTest::qWait(200);
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QVERIFY(QApplication::topLevelWidgets().size() >= 1);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY2(!top->isVisible() || top == w_.get() || qobject_cast<QMenu*>(top),
+                     qPrintable(top->metaObject()->className()));
+    }
+
+    void calculation_stores_the_editor_first()
+    {
+        write(file_bytes(three_brokers()));
+        QVERIFY(start());
+        retype(w_->l_fix, QStringLiteral("1234"));
+        // Whatever the chain shows first is closed again: this test only proves
+        // that broker 0 is stored before the chain starts.
+        bool stored_before = false;
+        QTimer::singleShot(150, this, [&] {
+            stored_before = table_->com_fix(0).units() == 1234 * fee::Money::kScale;
+            ModalScript::close_all_modals();
+        });
+        ModalScript guard({}, 3000);
+        click(w_->key_cal);
+        QTest::qWait(300);
+        QVERIFY2(guard.finish(), qPrintable(guard.failure()));
+        QVERIFY(stored_before);
+        QCOMPARE(table_->com_fix(0).units(), 1234 * fee::Money::kScale);
+        QVERIFY(w_->isVisible());
+    }
+
+    void helper_types_kana_and_kanji()
+    {
+        QLineEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        fee::test::type_text(&edit, QStringLiteral("ｶﾅ かな 漢字 ¥1"));
+        QCOMPARE(edit.text(), QStringLiteral("ｶﾅ かな 漢字 ¥1"));
+    }
+
+    void watchdog_fails_and_closes_a_stray_dialog()
+    {
+        ModalScript watchdog({}, 100);
+        QMessageBox box;
+        box.setText(QStringLiteral("stray"));
+        box.exec(); // would hang without the watchdog
+        QVERIFY(!watchdog.finish());
+        QVERIFY(watchdog.failure().contains(QStringLiteral("QMessageBox")));
+
+        ModalScript wrong({{QStringLiteral("QInputDialog"), {}, 200}});
+        QMessageBox other;
+        other.exec();
+        QVERIFY(!wrong.finish());
+        QVERIFY(wrong.failure().contains(QStringLiteral("QInputDialog")));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
