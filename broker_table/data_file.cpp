@@ -217,8 +217,13 @@ Status<> write_data_file(const QString& path, const BrokerTable& table, const Sa
     };
 
     QSaveFile file(path);
+    // The system's words for the failure, taken before cancelWriting() puts its
+    // own in their place; a fault injected by a test has none.
+    auto reason = [&](const std::string& what) {
+        return file.error() == QFileDevice::NoError ? what : what + ": " + file.errorString().toStdString();
+    };
     if (failed(SaveStep::Open, 0) || !file.open(QIODevice::WriteOnly))
-        return error(file.errorString().isEmpty() ? std::string("開けません") : file.errorString().toStdString());
+        return error(reason("開けません"));
 
     // One write per line, as the file is laid out.
     const std::string& bytes = content.value();
@@ -229,19 +234,21 @@ Status<> write_data_file(const QString& path, const BrokerTable& table, const Sa
         ++line;
         const auto len = static_cast<qint64>(end - pos);
         if (failed(SaveStep::Write, line) || file.write(bytes.data() + pos, len) != len) {
+            const std::string why = reason("書き込みに失敗しました（" + std::to_string(line) + " 行目）");
             file.cancelWriting();
-            return error("書き込みに失敗しました（" + std::to_string(line) + " 行目）: " +
-                         file.errorString().toStdString());
+            return error(why);
         }
         pos = end;
     }
     if (failed(SaveStep::Flush, 0) || !file.flush()) {
+        const std::string why = reason("書き込みに失敗しました");
         file.cancelWriting();
-        return error("書き込みに失敗しました: " + file.errorString().toStdString());
+        return error(why);
     }
     if (failed(SaveStep::Commit, 0) || !file.commit()) {
+        const std::string why = reason("確定できませんでした");
         file.cancelWriting();
-        return error("確定できませんでした: " + file.errorString().toStdString());
+        return error(why);
     }
     return done();
 }

@@ -40,6 +40,11 @@ bool next_code_point(std::string_view s, std::size_t& i, char32_t& cp)
             return false;
         cp = (cp << 6) | (b & 0x3F);
     }
+    // Overlong forms ("\xC0\xB0" for "0"), surrogates and values past U+10FFFF
+    // are not UTF-8; reading them would let a disguised digit or sign through.
+    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kShortest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return false;
     i += len;
     return true;
 }
@@ -341,7 +346,9 @@ std::string general_form(std::int64_t value)
     return std::to_string(value);
 }
 
-std::string general_form(float value)
+namespace {
+
+std::string seven_digits(float value)
 {
     if (value == 0.0f || !std::isfinite(value))
         return "0";
@@ -382,6 +389,22 @@ std::string general_form(float value)
         out += "0." + std::string(-exp - 1, '0') + mantissa;
     }
     return out;
+}
+
+} // namespace
+
+std::string general_form(float value)
+{
+    std::string text = seven_digits(value);
+    // Next to a power of ten the singles can be coarser than seven digits: the
+    // single nearest to the text may show as another text ("1E+28" reads as a
+    // single that shows as "9.999999E+27"). Write that one, so that a value is
+    // written the same way every time the file is saved.
+    if (const auto back = parse_single(text); back && back.value() != value) {
+        if (std::string again = seven_digits(back.value()); again != text)
+            return again;
+    }
+    return text;
 }
 
 std::string currency_form(Money value)

@@ -1,0 +1,410 @@
+// Bad input typed into the real windows: every box of the schedule editor and
+// of the trade plan, each with the same list of awkward texts. Each text is
+// either taken by the number rules (and then reaches compare.dat in its general
+// form) or refused with a message that names the box; the file is never
+// damaged. The core's own conversions say which of the two to expect.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "broker_table/broker_table.h"
+#include "broker_table/codepage.h"
+#include "broker_table/data_file.h"
+#include "broker_table/editor_transfer.h"
+#include "gui_support.h"
+#include "main_window/fee_compare.h"
+#include "main_window/ui_font.h"
+#include "simulation/commission.h"
+#include "simulation/form_sl.h"
+#include "simulation/result_window.h"
+#include "simulation/trade_plan.h"
+
+using fee::fee_compare;
+using fee::test::ModalScript;
+using fee::test::ModalStep;
+
+namespace {
+
+// Two brokers in the general form.
+QByteArray sample_file()
+{
+    const char* const lines[] = {
+        "1",        "A",       "2000",    "0",        "0",       "B",      "0",        "100000", "500",
+        "1000000",  "0.0115",  "0",       "5000000",  "0.009",   "2500",   "10000000", "0.007",  "12500",
+        "30000000", "0.00575", "25000",   "50000000", "0.00375", "85000",  "0",        "272500", "100000",
+        "0.001",    "100",     "300000",  "0.0025",   "0",       "500000", "0.002",    "250",    "1000000",
+        "0.0015",   "750",     "3000000", "0.001",    "1250",    "0.0008", "1850"};
+    QByteArray out;
+    for (const char* l : lines)
+        out += QByteArray(l) + "\r\n";
+    return out;
+}
+
+void write_file(const QByteArray& bytes)
+{
+    QFile f(QString::fromLatin1(fee::kDataFileName));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray read_file()
+{
+    QFile f(QString::fromLatin1(fee::kDataFileName));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+enum class Kind { Currency, Single, Count };
+
+// The awkward texts, and a value just inside and just outside the type's range.
+QStringList awkward_texts(Kind kind)
+{
+    QStringList texts = {QString(),
+                         QStringLiteral("   "),
+                         QStringLiteral("abc"),
+                         QStringLiteral("¥"),
+                         QStringLiteral("--1"),
+                         QStringLiteral("1..2"),
+                         QStringLiteral("1,2,3"),
+                         QStringLiteral("１０００"),
+                         QStringLiteral("1e400"),
+                         QStringLiteral("-0"),
+                         QString(10'000, QLatin1Char('1'))};
+    switch (kind) {
+    case Kind::Currency:
+        texts << QStringLiteral("922337203685477.5807") << QStringLiteral("-922337203685477.5808")
+              << QStringLiteral("922337203685477.5808") << QStringLiteral("-922337203685477.5809");
+        break;
+    case Kind::Single:
+        texts << QStringLiteral("3.402823E+38") << QStringLiteral("-1E-45") << QStringLiteral("3.5E+38")
+              << QStringLiteral("-1E+39");
+        break;
+    case Kind::Count:
+        texts << QStringLiteral("2147483647") << QStringLiteral("-2147483648") << QStringLiteral("2147483648")
+              << QStringLiteral("-2147483649");
+        break;
+    }
+    return texts;
+}
+
+// Replaces a box's text as a user does: select all, delete, then type, or
+// paste when the text is long.
+void put_text(QLineEdit* box, const QString& text)
+{
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    if (text.size() > 100) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        fee::test::type_text(box, text);
+    }
+    QCOMPARE(box->text(), text);
+}
+
+ModalStep expect_message(const QStringList& parts)
+{
+    return {QStringLiteral("QMessageBox"), [parts](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                for (const QString& p : parts)
+                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
+                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+            }};
+}
+
+QString qt(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+class BadInputTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString old_dir_;
+    std::unique_ptr<fee::BrokerTable> table_;
+    std::unique_ptr<fee_compare> w_;
+    int tried_ = 0;
+
+    bool start()
+    {
+        table_ = std::make_unique<fee::BrokerTable>();
+        w_ = std::make_unique<fee_compare>(*table_);
+        if (!w_->Form_Load())
+            return false;
+        w_->show();
+        w_->activateWindow();
+        return QTest::qWaitForWindowActive(w_.get());
+    }
+
+    // The editor's box for one element, with the text field it stands for.
+    struct EditorBox {
+        QString name;
+        Kind kind;
+        std::function<QLineEdit*(fee_compare&)> box;
+        std::function<std::string&(fee::EditorTexts&)> text;
+    };
+
+    static std::vector<EditorBox> editor_boxes()
+    {
+        std::vector<EditorBox> boxes;
+        for (int j = 0; j < 5; ++j)
+            boxes.push_back({QStringLiteral("l_kubun(%1)").arg(j), Kind::Currency,
+                             [j](fee_compare& w) { return w.l_kubun[j]; },
+                             [j](fee::EditorTexts& e) -> std::string& { return e.kubun[j]; }});
+        for (int j = 0; j < 6; ++j) {
+            boxes.push_back({QStringLiteral("l_wariai(%1)").arg(j), Kind::Single,
+                             [j](fee_compare& w) { return w.l_wariai[j]; },
+                             [j](fee::EditorTexts& e) -> std::string& { return e.wariai[j]; }});
+            boxes.push_back({QStringLiteral("l_add(%1)").arg(j), Kind::Currency,
+                             [j](fee_compare& w) { return w.l_add[j]; },
+                             [j](fee::EditorTexts& e) -> std::string& { return e.add[j]; }});
+        }
+        boxes.push_back({QStringLiteral("l_fix"), Kind::Currency, [](fee_compare& w) { return w.l_fix; },
+                         [](fee::EditorTexts& e) -> std::string& { return e.fix; }});
+        boxes.push_back({QStringLiteral("l_max"), Kind::Currency, [](fee_compare& w) { return w.l_max; },
+                         [](fee::EditorTexts& e) -> std::string& { return e.max; }});
+        boxes.push_back({QStringLiteral("l_mini"), Kind::Currency, [](fee_compare& w) { return w.l_mini; },
+                         [](fee::EditorTexts& e) -> std::string& { return e.mini; }});
+        return boxes;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        fee::test::install_message_filter();
+        fee::ui::apply_ui_font(*qApp);
+    }
+
+    void init()
+    {
+        old_dir_ = QDir::currentPath();
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        QVERIFY(QDir::setCurrent(dir_->path()));
+    }
+
+    void cleanup()
+    {
+        ModalScript::close_all_modals();
+        w_.reset();
+        table_.reset();
+        QDir::setCurrent(old_dir_);
+        dir_.reset();
+    }
+
+    void cleanupTestCase() { qInfo("bad inputs tried through the windows: %d", tried_); }
+
+    void editor_box_data()
+    {
+        QTest::addColumn<int>("index");
+        const auto boxes = editor_boxes();
+        for (int i = 0; i < static_cast<int>(boxes.size()); ++i)
+            QTest::newRow(qPrintable(boxes[i].name)) << i;
+    }
+
+    // Each text in one box of row 1 (broker B), then the window is closed: the
+    // file gets exactly what the conversions make of it, or the close is
+    // refused naming the box and the file stays as it was.
+    void editor_box()
+    {
+        QFETCH(int, index);
+        const EditorBox under_test = editor_boxes()[index];
+        const QByteArray original = sample_file();
+        int accepted = 0;
+        for (const QString& text : awkward_texts(under_test.kind)) {
+            const QString shown = text.size() > 20 ? text.left(20) + QStringLiteral("…") : text;
+            write_file(original);
+            QVERIFY(start());
+            // Broker B, so that a refusal must not leak into row 0 either.
+            w_->Combo1->setCurrentIndex(1);
+            emit w_->Combo1->activated(1);
+            QCOMPARE(w_->now_com(), 1);
+            QLineEdit* box = under_test.box(*w_);
+            put_text(box, text);
+            ++tried_;
+
+            fee::BrokerTable expected = *table_;
+            fee::EditorTexts texts = fee::editor_texts_from_row(expected, 1);
+            under_test.text(texts) = text.toStdString();
+            const auto stored = fee::store_editor_texts(expected, 1, texts);
+            if (stored) {
+                ++accepted;
+                ModalScript watchdog;
+                QVERIFY2(w_->windowHandle()->close(), qPrintable(shown));
+                QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+                QCOMPARE(read_file(), QByteArray::fromStdString(fee::serialize_data_file(expected).value()));
+            } else {
+                ModalScript script({expect_message({qt(stored.error().box_name())})});
+                QVERIFY2(!w_->windowHandle()->close(), qPrintable(shown));
+                QVERIFY2(script.finish(), qPrintable(script.failure() + QStringLiteral(" / ") + shown));
+                QVERIFY(w_->isVisible());
+                QCOMPARE(box->text(), text);
+                QCOMPARE(read_file(), original);
+            }
+            w_.reset();
+        }
+        // "１０００", "-0" and the two values inside the range; an empty maximum
+        // or minimum means none.
+        QCOMPARE(accepted,
+                 under_test.name == QStringLiteral("l_max") || under_test.name == QStringLiteral("l_mini")
+                     ? 5
+                     : 4);
+    }
+
+    void plan_box_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("is_count");
+        for (int r = 0; r < fee::kPlanRows; ++r) {
+            QTest::newRow(qPrintable(QStringLiteral("l_sm_money(%1)").arg(r))) << r << false;
+            QTest::newRow(qPrintable(QStringLiteral("l_sl_num(%1)").arg(r))) << r << true;
+        }
+    }
+
+    // Each text in one box of the trade plan, the rest a valid plan, then
+    // 試算(&D): the result window with the costs the formula gives, a refusal
+    // naming the box, or the overflow message; the table's schedules never change.
+    void plan_box()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, is_count);
+        write_file(sample_file());
+        fee::BrokerTable table;
+        QVERIFY(fee::read_data_file(QString::fromLatin1(fee::kDataFileName), table).ok());
+        const QByteArray schedules = QByteArray::fromStdString(fee::serialize_data_file(table).value());
+
+        int numbers = 0;
+        for (const QString& text : awkward_texts(is_count ? Kind::Count : Kind::Currency)) {
+            const QString shown = text.size() > 20 ? text.left(20) + QStringLiteral("…") : text;
+            fee::ui::Form_sl plan(table);
+            plan.show();
+            plan.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&plan));
+            fee::PlanTexts texts;
+            for (int r = 0; r < fee::kPlanRows; ++r) {
+                texts.amount[r] = std::to_string((r + 1) * 300'000);
+                texts.count[r] = std::to_string(r + 1);
+                plan.l_sm_money[r].setText(qt(texts.amount[r]));
+                plan.l_sl_num[r].setText(qt(texts.count[r]));
+            }
+            QLineEdit& box = is_count ? plan.l_sl_num[row] : plan.l_sm_money[row];
+            put_text(&box, text);
+            (is_count ? texts.count[row] : texts.amount[row]) = text.toStdString();
+            ++tried_;
+
+            const auto parsed = fee::parse_plan(texts);
+            std::optional<std::array<fee::Money, fee::kTableRows>> costs;
+            QString refusal;
+            if (!parsed) {
+                refusal = qt(parsed.error().box_name());
+            } else {
+                ++numbers;
+                fee::BrokerTable scratch = table;
+                const auto computed = fee::compute_yearly_costs(scratch, parsed.value());
+                if (computed)
+                    costs = computed.value();
+                else
+                    refusal = QStringLiteral("桁"); // the overflow message
+            }
+
+            std::vector<ModalStep> steps;
+            if (costs) {
+                steps.push_back({QStringLiteral("result"), [&](QWidget* w) {
+                                     auto* grid = qobject_cast<fee::ui::result*>(w);
+                                     QVERIFY(grid);
+                                     for (int b = 0; b <= table.com_last(); ++b)
+                                         QCOMPARE(grid->text_matrix(b + 1, 1),
+                                                  qt(fee::currency_form((*costs)[b])));
+                                     w->close();
+                                 }});
+            } else {
+                steps.push_back(expect_message({refusal}));
+            }
+            ModalScript script(steps);
+            QTest::mouseClick(&plan.key_cal2, Qt::LeftButton);
+            QVERIFY2(script.finish(), qPrintable(script.failure() + QStringLiteral(" / ") + shown));
+            if (costs) {
+                for (int b = 0; b <= table.com_last(); ++b)
+                    QCOMPARE(table.com_cost(b), (*costs)[b]);
+            } else {
+                QVERIFY(plan.isVisible());
+                QCOMPARE(box.text(), text);
+            }
+            QCOMPARE(QByteArray::fromStdString(fee::serialize_data_file(table).value()), schedules);
+        }
+        QCOMPARE(numbers, 4);
+    }
+
+    // Names the code page cannot hold are refused naming the character; a
+    // 2,000-character name is stored and written as one line.
+    void broker_names()
+    {
+        const QByteArray original = sample_file();
+        write_file(original);
+        QVERIFY(start());
+        auto answer = [](const QString& name, bool cancel = false) {
+            return ModalStep{QStringLiteral("QInputDialog"), [name, cancel](QWidget* w) {
+                                 auto* dialog = qobject_cast<QInputDialog*>(w);
+                                 QVERIFY(dialog);
+                                 auto* edit = dialog->findChild<QLineEdit*>();
+                                 QVERIFY(edit);
+                                 if (name.size() > 100 || name.contains(QLatin1Char('\n')))
+                                     edit->setText(name); // as if pasted
+                                 else
+                                     fee::test::type_text(edit, name);
+                                 auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                                 QVERIFY(buttons);
+                                 QTest::mouseClick(buttons->button(cancel ? QDialogButtonBox::Cancel
+                                                                          : QDialogButtonBox::Ok),
+                                                   Qt::LeftButton);
+                             }};
+        };
+        const QString long_name = QString(2'000, QChar(u'あ'));
+        ModalScript script({
+            answer(QStringLiteral("🏦証券")),
+            expect_message({QStringLiteral("🏦")}),
+            answer(QStringLiteral("Société")),
+            expect_message({QStringLiteral("é")}),
+            answer(QStringLiteral("一行目\n二行目")),
+            expect_message({}),
+            answer(long_name),
+        });
+        QTest::mouseClick(w_->key_add_com, Qt::LeftButton);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        tried_ += 4;
+        QCOMPARE(table_->com_last(), 2);
+        QCOMPARE(fee::decode_cp932(table_->com_name(2)), long_name);
+        ModalScript watchdog;
+        QVERIFY(w_->windowHandle()->close());
+        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+
+        const QByteArray saved = read_file();
+        QCOMPARE(saved.count("\r\n"), fee::data_file_lines(3));
+        fee::BrokerTable back;
+        QVERIFY(fee::read_data_file(QString::fromLatin1(fee::kDataFileName), back).ok());
+        QCOMPARE(back.com_name(2).size(), std::size_t{4'000});
+        QCOMPARE(back.com_name(0), std::string("A"));
+    }
+};
+
+QTEST_MAIN(BadInputTest)
+#include "bad_input_test.moc"
