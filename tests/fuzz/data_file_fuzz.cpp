@@ -13,6 +13,7 @@
 
 #include "broker_table/data_file.h"
 #include "broker_table/number_text.h"
+#include "tests/hardening/hardening_support.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -58,23 +59,6 @@ int count_lines(const std::string& bytes)
     return lines;
 }
 
-// Every element the file holds, rates compared exactly.
-bool same_saved_elements(const BrokerTable& a, const BrokerTable& b)
-{
-    if (a.com_last() != b.com_last())
-        return false;
-    for (int r = 0; r <= a.com_last(); ++r) {
-        if (a.com_name(r) != b.com_name(r) || a.com_fix(r) != b.com_fix(r) || a.com_max(r) != b.com_max(r) ||
-            a.com_mini(r) != b.com_mini(r))
-            return false;
-        for (int j = 0; j <= fee::kTopBracket; ++j)
-            if (a.com_kubun(r, j) != b.com_kubun(r, j) || a.com_wariai(r, j) != b.com_wariai(r, j) ||
-                a.com_add(r, j) != b.com_add(r, j))
-                return false;
-    }
-    return true;
-}
-
 // A table that is not the zero table, to see that a refused file leaves it be.
 BrokerTable sentinel_table()
 {
@@ -100,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(get_file(path) == input, "reading changed the file");
     if (!read) {
         const std::string& message = read.error().message;
-        FUZZ_CHECK(same_saved_elements(table, sentinel_table()),
+        FUZZ_CHECK(fee::hardening::same_saved_elements(table, sentinel_table()),
                    "a refused file changed the table: " + message);
         FUZZ_CHECK(message.find(path) != std::string::npos, "message does not name the file: " + message);
         const auto mark = message.find(" 行目");
@@ -135,12 +119,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        "rate " + fee::general_form(f) + " changed its text on reload");
             table.com_wariai(r, j) = again.com_wariai(r, j);
         }
-    FUZZ_CHECK(same_saved_elements(table, again), "the table changed through save and load");
+    FUZZ_CHECK(fee::hardening::same_saved_elements(table, again), "the table changed through save and load");
 
     const auto second = fee::serialize_data_file(again);
     FUZZ_CHECK(second.ok() && second.value() == first.value(), "the second save differs from the first");
     BrokerTable third;
-    FUZZ_CHECK(fee::read_data_file(qpath, third).ok() && same_saved_elements(third, again),
+    FUZZ_CHECK(fee::read_data_file(qpath, third).ok() && fee::hardening::same_saved_elements(third, again),
                "a normalized file does not load back exactly");
     return 0;
 }

@@ -138,8 +138,7 @@ class BadInputTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString old_dir_;
+    std::unique_ptr<fee::test::TemporaryWorkingDir> dir_;
     std::unique_ptr<fee::BrokerTable> table_;
     std::unique_ptr<fee_compare> w_;
     int tried_ = 0;
@@ -196,10 +195,8 @@ private slots:
 
     void init()
     {
-        old_dir_ = QDir::currentPath();
-        dir_ = std::make_unique<QTemporaryDir>();
+        dir_ = std::make_unique<fee::test::TemporaryWorkingDir>();
         QVERIFY(dir_->isValid());
-        QVERIFY(QDir::setCurrent(dir_->path()));
     }
 
     void cleanup()
@@ -207,7 +204,6 @@ private slots:
         ModalScript::close_all_modals();
         w_.reset();
         table_.reset();
-        QDir::setCurrent(old_dir_);
         dir_.reset();
     }
 

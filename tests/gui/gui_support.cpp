@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QMetaObject>
 #include <QTest>
 #include <QTimer>
@@ -212,6 +213,16 @@ void install_message_filter()
         return;
     installed = true;
     previous_handler = qInstallMessageHandler(filter_messages);
+}
+
+TemporaryWorkingDir::TemporaryWorkingDir() : previous_(QDir::currentPath())
+{
+    valid_ = dir_.isValid() && QDir::setCurrent(dir_.path());
+}
+
+TemporaryWorkingDir::~TemporaryWorkingDir()
+{
+    QDir::setCurrent(previous_);
 }
 
 } // namespace fee::test

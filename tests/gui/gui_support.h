@@ -21,6 +21,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 #include <vector>
 
@@ -100,5 +101,24 @@ void click_button(QWidget* parent, const QString& text);
 // dialog and popup) and passes every other message on to the previous handler. Call once, e.g. in
 // initTestCase().
 void install_message_filter();
+
+// A fresh temporary folder made the current directory, where the program looks
+// for compare.dat; the previous directory comes back when this is destroyed.
+class TemporaryWorkingDir {
+public:
+    TemporaryWorkingDir();
+    ~TemporaryWorkingDir();
+    TemporaryWorkingDir(const TemporaryWorkingDir&) = delete;
+    TemporaryWorkingDir& operator=(const TemporaryWorkingDir&) = delete;
+
+    // False when the folder could not be made or entered.
+    bool isValid() const { return valid_; }
+    QString path() const { return dir_.path(); }
+
+private:
+    QString previous_;
+    QTemporaryDir dir_;
+    bool valid_ = false;
+};
 
 } // namespace fee::test

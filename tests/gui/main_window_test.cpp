@@ -178,8 +178,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString old_dir_;
+    std::unique_ptr<fee::test::TemporaryWorkingDir> dir_;
     std::unique_ptr<fee::BrokerTable> table_;
     std::unique_ptr<fee_compare> w_;
 
@@ -234,10 +233,8 @@ private slots:
 
     void init()
     {
-        old_dir_ = QDir::currentPath();
-        dir_ = std::make_unique<QTemporaryDir>();
+        dir_ = std::make_unique<fee::test::TemporaryWorkingDir>();
         QVERIFY(dir_->isValid());
-        QVERIFY(QDir::setCurrent(dir_->path()));
     }
 
     void cleanup()
@@ -245,7 +242,6 @@ private slots:
         ModalScript::close_all_modals();
         w_.reset();
         table_.reset();
-        QDir::setCurrent(old_dir_);
         dir_.reset();
     }
 
