@@ -217,7 +217,8 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
     } else if (o.format == "json") {
         s << "[\n";
     } else {
-        s << pad_left("番号", 4) << "  " << pad_left("年間費用", 14) << "  証券会社\n";
+        s << pad_left("番号", 4) << "  " << pad_left("年間費用", 14) << "  " << pad_left("正確な額", 22)
+          << "  証券会社\n";
     }
     for (int j = 0; j <= table.com_last(); ++j) {
         const int b = order[j];
@@ -230,7 +231,8 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
             s << "  {\"row\": " << b << ", \"name\": " << json_string(name) << ", \"cost\": " << cost
               << ", \"yen\": " << json_string(yen) << "}" << (j < table.com_last() ? ",\n" : "\n");
         } else {
-            s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << name << "\n";
+            s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << pad_left(cost, 22) << "  "
+              << name << "\n";
         }
     }
     if (o.format == "json")

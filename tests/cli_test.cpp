@@ -175,6 +175,7 @@ TEST(CliExecutable, WorkedExampleOnTheCommandLine)
     EXPECT_EQ(p.exitCode(), 0);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_TRUE(out.contains("¥441,500")) << out.toStdString();
+    EXPECT_TRUE(out.contains("441499.9883")) << out.toStdString();
 
     p.start(FEE_CLI_PATH, {"compare", "--preset", "low-occasional", "--format", "csv"});
     ASSERT_TRUE(p.waitForFinished(30'000));
