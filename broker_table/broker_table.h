@@ -8,8 +8,8 @@
 
 namespace fee {
 
-inline constexpr int kTableRows = 21;     // rows 0..20
-inline constexpr int kBrackets = 7;       // brackets 0..6; 0..5 are used
+inline constexpr int kTableRows = 21; // rows 0..20
+inline constexpr int kBrackets = 7;   // brackets 0..6; 0..5 are used
 inline constexpr int kBoundedBrackets = 5;
 inline constexpr int kTopBracket = 5;
 // The editor adds brokers up to index 19; only a data file fills row 20.

@@ -8,23 +8,40 @@ namespace {
 
 constexpr const char* kCodec = "windows-31j";
 
-bool is_lead_byte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool is_trail_byte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-bool is_single_byte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF); }
+bool is_lead_byte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool is_trail_byte(unsigned char b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+bool is_single_byte(unsigned char b)
+{
+    return b <= 0x7F || (b >= 0xA1 && b <= 0xDF);
+}
 
 // Where an input method gives the JIS reading of a character, CP932 has its own
 // code point for the same glyph.
 char16_t best_fit(char16_t c)
 {
     switch (c) {
-    case u'\u301C': return u'\uFF5E'; // WAVE DASH -> FULLWIDTH TILDE
-    case u'\u2212': return u'\uFF0D'; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
-    case u'\u2016': return u'\u2225'; // DOUBLE VERTICAL LINE -> PARALLEL TO
-    case u'\u2014': return u'\u2015'; // EM DASH -> HORIZONTAL BAR
-    case u'\u00A2': return u'\uFFE0';
-    case u'\u00A3': return u'\uFFE1';
-    case u'\u00AC': return u'\uFFE2';
-    default: return c;
+    case u'\u301C':
+        return u'\uFF5E'; // WAVE DASH -> FULLWIDTH TILDE
+    case u'\u2212':
+        return u'\uFF0D'; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    case u'\u2016':
+        return u'\u2225'; // DOUBLE VERTICAL LINE -> PARALLEL TO
+    case u'\u2014':
+        return u'\u2015'; // EM DASH -> HORIZONTAL BAR
+    case u'\u00A2':
+        return u'\uFFE0';
+    case u'\u00A3':
+        return u'\uFFE1';
+    case u'\u00AC':
+        return u'\uFFE2';
+    default:
+        return c;
     }
 }
 
@@ -51,7 +68,8 @@ QString decode_cp932(std::string_view bytes)
         std::size_t len = 0;
         if (is_single_byte(b))
             len = 1;
-        else if (is_lead_byte(b) && i + 1 < bytes.size() && is_trail_byte(static_cast<unsigned char>(bytes[i + 1])))
+        else if (is_lead_byte(b) && i + 1 < bytes.size() &&
+                 is_trail_byte(static_cast<unsigned char>(bytes[i + 1])))
             len = 2;
         if (len == 0) {
             out += QChar(QChar::ReplacementCharacter);

@@ -93,8 +93,7 @@ public:
         return std::nullopt;
     }
 
-    template <typename T, typename Parse>
-    std::optional<Error> number(T& out, Parse parse)
+    template <typename T, typename Parse> std::optional<Error> number(T& out, Parse parse)
     {
         std::string text;
         if (auto e = line(text))
@@ -102,7 +101,8 @@ public:
         const auto r = parse(decode_cp932_utf8(text));
         if (!r) {
             const bool range = r.error().kind == ParseError::Kind::OutOfRange;
-            return Error{name_ + " の " + std::to_string(number_) + (range ? " 行目の数値が範囲外です: \"" : " 行目が数値ではありません: \"") +
+            return Error{name_ + " の " + std::to_string(number_) +
+                         (range ? " 行目の数値が範囲外です: \"" : " 行目が数値ではありません: \"") +
                          shown(text) + "\""};
         }
         out = r.value();
@@ -187,7 +187,8 @@ Result<std::string> serialize_data_file(const BrokerTable& t)
     for (int r = 0; r <= t.com_last(); ++r) {
         const std::string& name = t.com_name(r);
         if (name.find_first_of("\r\n") != std::string::npos)
-            return Error{std::to_string(r + 1) + " 番目の証券会社の名前に改行が含まれているため保存できません。"};
+            return Error{std::to_string(r + 1) +
+                         " 番目の証券会社の名前に改行が含まれているため保存できません。"};
         put(name);
         put(general_form(t.com_fix(r)));
         put(general_form(t.com_max(r)));

@@ -12,7 +12,10 @@ namespace fee {
 inline constexpr const char* kDataFileName = "compare.dat";
 
 // Number of lines the file holds for `brokers` brokers.
-constexpr int data_file_lines(int brokers) { return 1 + 21 * brokers; }
+constexpr int data_file_lines(int brokers)
+{
+    return 1 + 21 * brokers;
+}
 
 // The steps of a save, so that tests can make each one fail in turn.
 enum class SaveStep { Open, Write, Flush, Commit };

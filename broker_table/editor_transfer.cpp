@@ -23,12 +23,18 @@ std::string BoxError::box_name() const
 {
     const std::string row = " の " + std::to_string(index + 1) + " 行目";
     switch (box) {
-    case EditorBox::Kubun: return "約定代金" + row;
-    case EditorBox::Wariai: return "手数料率" + row;
-    case EditorBox::Add: return "付加" + row;
-    case EditorBox::Fix: return "維持費";
-    case EditorBox::Max: return "上限";
-    case EditorBox::Mini: return "下限";
+    case EditorBox::Kubun:
+        return "約定代金" + row;
+    case EditorBox::Wariai:
+        return "手数料率" + row;
+    case EditorBox::Add:
+        return "付加" + row;
+    case EditorBox::Fix:
+        return "維持費";
+    case EditorBox::Max:
+        return "上限";
+    case EditorBox::Mini:
+        return "下限";
     }
     return {};
 }

@@ -107,12 +107,15 @@ std::optional<std::string> fold(std::string_view text)
 
 struct Decimal {
     bool negative = false;
-    std::string int_digits;  // without separators
+    std::string int_digits; // without separators
     std::string frac_digits;
-    long exponent = 0;       // only when exponents are allowed
+    long exponent = 0; // only when exponents are allowed
 };
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::optional<Decimal> scan(std::string_view text, bool allow_exponent)
 {
@@ -354,8 +357,8 @@ std::string seven_digits(float value)
         return "0";
     // Seven significant digits, rounded from the exact binary value.
     std::array<char, 32> buf{};
-    const auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                         std::chars_format::scientific, 6);
+    const auto [end, ec] =
+        std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::scientific, 6);
     std::string sci(buf.data(), ec == std::errc() ? end : buf.data());
     const bool negative = sci.front() == '-';
     if (negative)

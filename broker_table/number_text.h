@@ -32,9 +32,9 @@ Result<std::uint8_t, ParseError> parse_byte(std::string_view text);
 Result<std::int32_t, ParseError> parse_int32(std::string_view text);
 
 // General form: plain decimal without separators or yen sign.
-std::string general_form(Money value);          // "2000", "0.0115", "-3.5"
-std::string general_form(float value);          // 7 significant digits: "0.00575"
-std::string general_form(std::int64_t value);   // bytes and counts
+std::string general_form(Money value);        // "2000", "0.0115", "-3.5"
+std::string general_form(float value);        // 7 significant digits: "0.00575"
+std::string general_form(std::int64_t value); // bytes and counts
 
 // Currency form: "¥1,000,000". Whole yen, halves rounded away from zero
 // (四捨五入); a negative amount reads "-¥1,000".

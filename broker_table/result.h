@@ -12,8 +12,7 @@ struct Error {
 };
 
 // The core reports failures as values: nothing is thrown through the event loop.
-template <typename T, typename E = Error>
-class [[nodiscard]] Result {
+template <typename T, typename E = Error> class [[nodiscard]] Result {
 public:
     Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
     Result(E error) : v_(std::in_place_index<1>, std::move(error)) {}
@@ -36,9 +35,11 @@ private:
 // For steps that produce nothing but may fail.
 struct Done {};
 
-template <typename E = Error>
-using Status = Result<Done, E>;
+template <typename E = Error> using Status = Result<Done, E>;
 
-inline Done done() { return {}; }
+inline Done done()
+{
+    return {};
+}
 
 } // namespace fee

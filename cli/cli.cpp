@@ -231,8 +231,8 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
             s << "  {\"row\": " << b << ", \"name\": " << json_string(name) << ", \"cost\": " << cost
               << ", \"yen\": " << json_string(yen) << "}" << (j < table.com_last() ? ",\n" : "\n");
         } else {
-            s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << pad_left(cost, 22) << "  "
-              << name << "\n";
+            s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << pad_left(cost, 22)
+              << "  " << name << "\n";
         }
     }
     if (o.format == "json")

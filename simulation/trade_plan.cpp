@@ -13,14 +13,16 @@ std::string PlanBoxError::message() const
     if (shown.size() > 120)
         shown = shown.substr(0, 120);
     // Do not cut a UTF-8 sequence in half.
-    while (!shown.empty() && shown.size() < text.size() && (static_cast<unsigned char>(text[shown.size()]) & 0xC0) == 0x80)
+    while (!shown.empty() && shown.size() < text.size() &&
+           (static_cast<unsigned char>(text[shown.size()]) & 0xC0) == 0x80)
         shown.pop_back();
     if (shown.size() < text.size())
         shown += "…";
     if (text.empty())
         return box_name() + "が空です。数値を入れて下さい。";
     if (kind == ParseError::Kind::OutOfRange)
-        return box_name() + (is_count ? "が大きすぎます（21 億回まで）: \"" : "が大きすぎます: \"") + shown + "\"";
+        return box_name() + (is_count ? "が大きすぎます（21 億回まで）: \"" : "が大きすぎます: \"") + shown +
+               "\"";
     return box_name() + "が数値ではありません: \"" + shown + "\"";
 }
 

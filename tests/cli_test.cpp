@@ -89,8 +89,9 @@ TEST_F(Cli, RowsAreParsedLikeThePlanWindowAndMissingRowsAreZero)
     const CliRun r = run({"compare", "--row", "¥3,000,000", "2.5", "--format", "json"});
     ASSERT_EQ(r.status, 0) << r.err;
     // 2.5 trades count as 2: 2 x 29,499.9988 + 2,000.
-    EXPECT_NE(r.out.find("{\"row\": 0, \"name\": \"サンプル証券\", \"cost\": 60999.9976, \"yen\": \"¥61,000\"}"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("{\"row\": 0, \"name\": \"サンプル証券\", \"cost\": 60999.9976, \"yen\": \"¥61,000\"}"),
+        std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("\"name\": \"Comma, \\\"Quoted\\\"\""), std::string::npos);
     EXPECT_EQ(r.out.front(), '[');
@@ -108,16 +109,16 @@ TEST_F(Cli, FailuresPrintNothingAndLeaveTheFileAlone)
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("「サンプル証券」の年間費用が大きすぎて"), std::string::npos);
 
-    for (auto args : std::vector<std::vector<std::string>>{{"compare", "--row", "1"},
-                                                            {"compare", "--preset", "medium"},
-                                                            {"compare", "--preset", "low-frequent", "--row", "1", "1"},
-                                                            {"check", "--sort"},
-                                                            {"frobnicate"},
-                                                            {},
-                                                            {"compare", "--format", "xml"},
-                                                            {"compare", "--row", "1", "1", "--row", "1", "1", "--row",
-                                                             "1", "1", "--row", "1", "1", "--row", "1", "1", "--row",
-                                                             "1", "1"}}) {
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"compare", "--row", "1"},
+             {"compare", "--preset", "medium"},
+             {"compare", "--preset", "low-frequent", "--row", "1", "1"},
+             {"check", "--sort"},
+             {"frobnicate"},
+             {},
+             {"compare", "--format", "xml"},
+             {"compare", "--row", "1", "1", "--row", "1", "1", "--row", "1", "1", "--row", "1", "1", "--row",
+              "1", "1", "--row", "1", "1"}}) {
         r = run(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.out, "");
@@ -148,7 +149,9 @@ TEST_F(Cli, BadOrMissingDataExitsOneWithoutCreatingOrChangingIt)
 TEST_F(Cli, NormalizeRewritesInGeneralForm)
 {
     std::string messy = original_;
-    messy.replace(messy.find("1000000\r\n"), 7, "\x5C" "1,000,000");
+    messy.replace(messy.find("1000000\r\n"), 7,
+                  "\x5C"
+                  "1,000,000");
     messy += "trailing\r\n";
     QFile f(data());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -179,7 +182,8 @@ TEST(CliExecutable, WorkedExampleOnTheCommandLine)
 
     p.start(FEE_CLI_PATH, {"compare", "--preset", "low-occasional", "--format", "csv"});
     ASSERT_TRUE(p.waitForFinished(30'000));
-    EXPECT_EQ(p.readAllStandardOutput().toStdString(), "row,name,cost,yen\n0,Standard,441499.9883,\"¥441,500\"\n");
+    EXPECT_EQ(p.readAllStandardOutput().toStdString(),
+              "row,name,cost,yen\n0,Standard,441499.9883,\"¥441,500\"\n");
 
     p.start(FEE_CLI_PATH, {"--help"});
     ASSERT_TRUE(p.waitForFinished(30'000));

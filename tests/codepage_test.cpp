@@ -7,23 +7,31 @@ using namespace fee;
 TEST(Codepage, ShowsNamesWithTheYenSignAndMarksBrokenBytes)
 {
     EXPECT_EQ(decode_cp932("\x95\x5C\x8E\x51\x93\xB9\x8F\xD8\x8C\x94"), QStringLiteral("表参道証券"));
-    EXPECT_EQ(decode_cp932("\x5C" "100"), QStringLiteral("¥100"));
+    EXPECT_EQ(decode_cp932("\x5C"
+                           "100"),
+              QStringLiteral("¥100"));
     EXPECT_EQ(decode_cp932("\xB1\xB2"), QStringLiteral("ｱｲ"));
     EXPECT_EQ(decode_cp932("\x81\x60"), QStringLiteral("～"));
     EXPECT_EQ(decode_cp932("\xFA\x4A"), QStringLiteral("Ⅰ"));
-    EXPECT_EQ(decode_cp932("a\x80" "b"), QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(decode_cp932("a\x80"
+                           "b"),
+              QStringLiteral("a\uFFFDb"));
     EXPECT_EQ(decode_cp932("\xFD\xFF"), QStringLiteral("\uFFFD\uFFFD"));
-    EXPECT_EQ(decode_cp932("x\x81"), QStringLiteral("x\uFFFD")); // lead byte at the end
+    EXPECT_EQ(decode_cp932("x\x81"), QStringLiteral("x\uFFFD"));    // lead byte at the end
     EXPECT_EQ(decode_cp932("\x81\x20"), QStringLiteral("\uFFFD ")); // lead byte without a trail
 }
 
 TEST(Codepage, TypedNamesEncodeToTheFilesCodePage)
 {
-    EXPECT_EQ(encode_typed_name(QStringLiteral("サンプル証券")).value(), "\x83\x54\x83\x93\x83\x76\x83\x8B\x8F\xD8\x8C\x94");
-    EXPECT_EQ(encode_typed_name(QStringLiteral("¥100")).value(), "\x5C" "100");
-    EXPECT_EQ(encode_typed_name(QStringLiteral("\\100")).value(), "\x5C" "100");
+    EXPECT_EQ(encode_typed_name(QStringLiteral("サンプル証券")).value(),
+              "\x83\x54\x83\x93\x83\x76\x83\x8B\x8F\xD8\x8C\x94");
+    EXPECT_EQ(encode_typed_name(QStringLiteral("¥100")).value(), "\x5C"
+                                                                 "100");
+    EXPECT_EQ(encode_typed_name(QStringLiteral("\\100")).value(), "\x5C"
+                                                                  "100");
     EXPECT_EQ(encode_typed_name(QStringLiteral("￥")).value(), "\x81\x8F");
-    EXPECT_EQ(encode_typed_name(QStringLiteral("a〜b")).value(), "a\x81\x60" "b"); // wave dash as typed on Linux
+    EXPECT_EQ(encode_typed_name(QStringLiteral("a〜b")).value(), "a\x81\x60"
+                                                                 "b"); // wave dash as typed on Linux
     EXPECT_EQ(encode_typed_name(QStringLiteral("−")).value(), "\x81\x7C");
     EXPECT_EQ(encode_typed_name(QStringLiteral("   ")).value(), "   ");
     EXPECT_EQ(encode_typed_name(QString()).value(), "");

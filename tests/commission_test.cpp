@@ -11,7 +11,10 @@ using namespace fee;
 
 namespace {
 
-Money yen(std::int64_t y) { return *Money::from_yen(y); }
+Money yen(std::int64_t y)
+{
+    return *Money::from_yen(y);
+}
 
 std::int64_t commission_units(const BrokerTable& t, std::int64_t amount)
 {
@@ -20,7 +23,10 @@ std::int64_t commission_units(const BrokerTable& t, std::int64_t amount)
     return c ? c->units() : -1;
 }
 
-TradePlan plan_of(const PresetPlan& p) { return parse_plan(p.texts()).value(); }
+TradePlan plan_of(const PresetPlan& p)
+{
+    return parse_plan(p.texts()).value();
+}
 
 } // namespace
 
@@ -50,7 +56,7 @@ TEST(BracketLookup, UnorderedAndZeroBoundsLetTheLastExceededBoundDecide)
     t.com_kubun(0, 2) = yen(100);
     t.com_kubun(0, 3) = yen(9'000'000);
     t.com_kubun(0, 4) = yen(200);
-    EXPECT_EQ(z_sort_kubun(t, yen(150), 0), 3);     // exceeds bound 2, not 3 or 4
+    EXPECT_EQ(z_sort_kubun(t, yen(150), 0), 3);       // exceeds bound 2, not 3 or 4
     EXPECT_EQ(z_sort_kubun(t, yen(2'000'000), 0), 5); // exceeds bound 4 last
     EXPECT_THROW(z_sort_kubun(t, yen(1), 21), std::out_of_range);
 }
@@ -63,12 +69,12 @@ TEST(Commission, StandardScheduleMatchesTheWorkedTable)
         std::int64_t amount;
         std::int64_t units;
     };
-    for (const Case c : {Case{0, 0}, Case{300'000, 34'500'000}, Case{500'000, 57'500'000},
-                         Case{1'000'000, 115'000'000}, Case{1'000'001, 115'000'086},
-                         Case{3'000'000, 294'999'988}, Case{5'000'000, 474'999'981},
-                         Case{10'000'000, 825'000'022}, Case{20'000'000, 1'400'000'002},
-                         Case{30'000'000, 1'975'000'003}, Case{50'000'000, 2'724'999'958},
-                         Case{50'000'001, 2'725'000'000}, Case{100'000'000, 2'725'000'000}}) {
+    for (const Case c :
+         {Case{0, 0}, Case{300'000, 34'500'000}, Case{500'000, 57'500'000}, Case{1'000'000, 115'000'000},
+          Case{1'000'001, 115'000'086}, Case{3'000'000, 294'999'988}, Case{5'000'000, 474'999'981},
+          Case{10'000'000, 825'000'022}, Case{20'000'000, 1'400'000'002}, Case{30'000'000, 1'975'000'003},
+          Case{50'000'000, 2'724'999'958}, Case{50'000'001, 2'725'000'000},
+          Case{100'000'000, 2'725'000'000}}) {
         EXPECT_EQ(commission_units(t, c.amount), c.units) << c.amount;
     }
 }
@@ -84,8 +90,8 @@ TEST(Commission, MinimumThenMaximum)
         std::int64_t units;
     };
     for (const Case c : {Case{0, 20'000'000}, Case{100'000, 20'000'000}, Case{173'913, 20'000'000},
-                         Case{173'914, 20'000'110}, Case{10'000'000, 825'000'022}, Case{20'000'000, 1'000'000'000},
-                         Case{100'000'000, 1'000'000'000}}) {
+                         Case{173'914, 20'000'110}, Case{10'000'000, 825'000'022},
+                         Case{20'000'000, 1'000'000'000}, Case{100'000'000, 1'000'000'000}}) {
         EXPECT_EQ(commission_units(t, c.amount), c.units) << c.amount;
     }
     // A minimum above the maximum: every trade costs the maximum.

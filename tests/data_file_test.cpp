@@ -15,13 +15,16 @@ using namespace fee;
 
 namespace {
 
-std::string sjis(const QString& s) { return encode_typed_name(s).value(); }
+std::string sjis(const QString& s)
+{
+    return encode_typed_name(s).value();
+}
 
 // The one-broker example file, line by line.
-const char* const kExampleLines[] = {"0",        nullptr,   "2000",    "0",       "0",     "1000000",
-                                     "0.0115",   "0",       "5000000", "0.009",   "2500",  "10000000",
-                                     "0.007",    "12500",   "30000000", "0.00575", "25000", "50000000",
-                                     "0.00375",  "85000",   "0",       "272500"};
+const char* const kExampleLines[] = {"0",       nullptr, "2000",     "0",       "0",     "1000000",
+                                     "0.0115",  "0",     "5000000",  "0.009",   "2500",  "10000000",
+                                     "0.007",   "12500", "30000000", "0.00575", "25000", "50000000",
+                                     "0.00375", "85000", "0",        "272500"};
 
 std::string example_file(const std::string& eol = "\r\n")
 {
@@ -114,7 +117,7 @@ TEST_F(DataFile, TwoBrokersFollowTheTwoBlocks)
     EXPECT_EQ(lines[8], "8");
     EXPECT_EQ(lines[9], "1000000"); // broker 0's brackets start at line 10
     EXPECT_EQ(lines[25], "272500");
-    EXPECT_EQ(lines[26], "0");      // broker 1's brackets start at line 27
+    EXPECT_EQ(lines[26], "0"); // broker 1's brackets start at line 27
     EXPECT_EQ(lines[41], "0.25");
     EXPECT_EQ(lines[42], "9");
 }
@@ -142,8 +145,9 @@ TEST_F(DataFile, TwentyOneBrokersLoadAndRoundTrip)
 TEST_F(DataFile, OtherNumberFormsLoadAndAreNormalisedTrailingLinesDropped)
 {
     std::string f = example_file();
-    const std::string yen_bound = "\x5C" "1,000,000";
-    f.replace(f.find("1000000\r\n"), 7, yen_bound);   // currency form with the 0x5C yen sign
+    const std::string yen_bound = "\x5C"
+                                  "1,000,000";
+    f.replace(f.find("1000000\r\n"), 7, yen_bound); // currency form with the 0x5C yen sign
     f.replace(f.find("5000000\r\n"), 7, "5,000,000");
     f.replace(f.find("\r\n2000\r\n") + 2, 4, " 2000 ");
     f += "extra line\r\nmore\r\n";
@@ -173,15 +177,17 @@ TEST_F(DataFile, LoneCrAndLoneLfEndLinesAndTheLastLineNeedsNoEnd)
 TEST_F(DataFile, NamesKeepTheirBytes)
 {
     const std::string names[] = {
-        "",                              // an empty name from a file
-        "   ",                           // blanks
-        "12345",                         // digits stay a name
-        "\x95\x5C\x8E\x51\x93\xB9",      // 表参道: 0x5C as a trail byte
-        "\x5C" "100 Yen",                // a leading yen sign
-        "\xFA\x4A\xED\x40\x87\x90",      // NEC/IBM duplicate codes
-        "\x80\xA0\xFD\xFF\x81",          // not CP932 at all
-        "\xB1\xB2\xB3",                  // half-width kana
-        "dup", "dup",                    // duplicates
+        "",                         // an empty name from a file
+        "   ",                      // blanks
+        "12345",                    // digits stay a name
+        "\x95\x5C\x8E\x51\x93\xB9", // 表参道: 0x5C as a trail byte
+        "\x5C"
+        "100 Yen",                  // a leading yen sign
+        "\xFA\x4A\xED\x40\x87\x90", // NEC/IBM duplicate codes
+        "\x80\xA0\xFD\xFF\x81",     // not CP932 at all
+        "\xB1\xB2\xB3",             // half-width kana
+        "dup",
+        "dup", // duplicates
     };
     BrokerTable t;
     t.set_com_last(static_cast<std::uint8_t>(std::size(names) - 1));

@@ -102,7 +102,8 @@ TEST(EditorTransfer, ABadBoxIsNamedAndNothingOfTheRowIsStored)
     EXPECT_EQ(t.com_kubun(1, 0), before.com_kubun(1, 0));
 
     e.wariai[2] = "0.007";
-    EXPECT_EQ(store_editor_texts(t, 1, e).error().message(), "付加 の 5 行目が数値ではありません: \"also bad\"");
+    EXPECT_EQ(store_editor_texts(t, 1, e).error().message(),
+              "付加 の 5 行目が数値ではありません: \"also bad\"");
     e.add[4] = "99999999999999999999";
     EXPECT_EQ(store_editor_texts(t, 1, e).error().message(),
               "付加 の 5 行目の数値が大きすぎるか範囲外です: \"99999999999999999999\"");

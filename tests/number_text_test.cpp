@@ -71,9 +71,9 @@ TEST(ParseCurrency, RangeEndsAreExact)
 
 TEST(ParseCurrency, RefusesWhatIsNotANumber)
 {
-    for (const char* bad : {"", " ", "\u3000", "abc", "¥", "-", "--1", "1..2", "1,2,3", "1,0000", ",100", "100,",
-                            "1 000", "1e5", "1-", "¥¥1", "12a", "0x10", "(100)", "1.2.3", "1,000.5,0",
-                            "\xff\xfe", "1\n"}) {
+    for (const char* bad : {"",      " ",      "\u3000", "abc",   "¥",         "-",        "--1", "1..2",
+                            "1,2,3", "1,0000", ",100",   "100,",  "1 000",     "1e5",      "1-",  "¥¥1",
+                            "12a",   "0x10",   "(100)",  "1.2.3", "1,000.5,0", "\xff\xfe", "1\n"}) {
         EXPECT_EQ(currency_error(bad), Kind::NotNumber) << bad;
     }
 }
@@ -175,7 +175,8 @@ TEST(CurrencyForm, WholeYenWithSeparatorsHalvesAwayFromZero)
 
 TEST(CurrencyForm, ParsesBackToTheWholeYenItShows)
 {
-    for (std::int64_t u : {0LL, 10'000'000'000LL, -10'000'000LL, 4'414'999'883LL, 9'223'372'036'854'770'000LL}) {
+    for (std::int64_t u :
+         {0LL, 10'000'000'000LL, -10'000'000LL, 4'414'999'883LL, 9'223'372'036'854'770'000LL}) {
         const Money m = Money::from_units(u);
         const auto back = parse_currency(currency_form(m));
         ASSERT_TRUE(back.ok()) << currency_form(m);
