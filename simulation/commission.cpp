@@ -4,38 +4,54 @@
 
 namespace fee {
 
-std::uint8_t z_sort_kubun(const BrokerTable& table, Money a_money, int a_com)
+namespace {
+
+// The row is looked up (and its index checked) once per trade; the bracket
+// indexes below come from fixed loops and stay within 0..5.
+std::uint8_t bracket_of(const BrokerTable::Row& row, Money amount)
 {
     std::uint8_t result = 0;
     for (int k = 0; k < kBoundedBrackets; ++k)
-        if (a_money > table.com_kubun(a_com, k))
+        if (amount > row.kubun[k])
             result = static_cast<std::uint8_t>(k + 1);
     return result;
 }
 
-std::optional<Money> trade_commission(const BrokerTable& table, int broker, Money amount)
+std::optional<Money> commission_of(const BrokerTable::Row& row, Money amount)
 {
-    const int k = z_sort_kubun(table, amount, broker);
-    const double product = amount.to_double_yen() * static_cast<double>(table.com_wariai(broker, k));
+    const int k = bracket_of(row, amount);
+    const double product = amount.to_double_yen() * static_cast<double>(row.wariai[k]);
     auto c = Money::from_double_yen_half_even(product);
     if (!c)
         return std::nullopt;
-    c = c->plus(table.com_add(broker, k));
+    c = c->plus(row.add[k]);
     if (!c)
         return std::nullopt;
-    if (*c < table.com_mini(broker))
-        c = table.com_mini(broker);
-    const Money max = table.com_max(broker);
-    if (max != Money{} && *c > max)
-        c = max;
+    if (*c < row.mini)
+        c = row.mini;
+    if (row.max != Money{} && *c > row.max)
+        c = row.max;
     return c;
+}
+
+} // namespace
+
+std::uint8_t z_sort_kubun(const BrokerTable& table, Money a_money, int a_com)
+{
+    return bracket_of(table.row(a_com), a_money);
+}
+
+std::optional<Money> trade_commission(const BrokerTable& table, int broker, Money amount)
+{
+    return commission_of(table.row(broker), amount);
 }
 
 std::optional<Money> yearly_cost(const BrokerTable& table, int broker, const TradePlan& plan)
 {
+    const BrokerTable::Row& schedule = table.row(broker);
     std::optional<Money> total = Money{};
     for (const PlanRow& row : plan) {
-        const auto c = trade_commission(table, broker, row.amount);
+        const auto c = commission_of(schedule, row.amount);
         if (!c)
             return std::nullopt;
         const auto part = c->times(row.count);
@@ -45,7 +61,7 @@ std::optional<Money> yearly_cost(const BrokerTable& table, int broker, const Tra
         if (!total)
             return std::nullopt;
     }
-    return total->plus(table.com_fix(broker));
+    return total->plus(schedule.fix);
 }
 
 Result<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan)
