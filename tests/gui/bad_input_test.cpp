@@ -34,6 +34,7 @@
 #include "simulation/trade_plan.h"
 
 using fee::fee_compare;
+using fee::test::expect_message;
 using fee::test::ModalScript;
 using fee::test::ModalStep;
 
@@ -52,19 +53,6 @@ QByteArray sample_file()
     for (const char* l : lines)
         out += QByteArray(l) + "\r\n";
     return out;
-}
-
-void write_file(const QByteArray& bytes)
-{
-    QFile f(QString::fromLatin1(fee::kDataFileName));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray read_file()
-{
-    QFile f(QString::fromLatin1(fee::kDataFileName));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 enum class Kind { Currency, Single, Count };
@@ -114,17 +102,6 @@ void put_text(QLineEdit* box, const QString& text)
         fee::test::type_text(box, text);
     }
     QCOMPARE(box->text(), text);
-}
-
-ModalStep expect_message(const QStringList& parts)
-{
-    return {QStringLiteral("QMessageBox"), [parts](QWidget* w) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                QVERIFY(box);
-                for (const QString& p : parts)
-                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
-                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
-            }};
 }
 
 QString qt(const std::string& s)
@@ -228,7 +205,7 @@ private slots:
         int accepted = 0;
         for (const QString& text : awkward_texts(under_test.kind)) {
             const QString shown = text.size() > 20 ? text.left(20) + QStringLiteral("…") : text;
-            write_file(original);
+            fee::test::write_data_file_bytes(original);
             QVERIFY(start());
             // Broker B, so that a refusal must not leak into row 0 either.
             w_->Combo1->setCurrentIndex(1);
@@ -247,14 +224,15 @@ private slots:
                 ModalScript watchdog;
                 QVERIFY2(w_->windowHandle()->close(), qPrintable(shown));
                 QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
-                QCOMPARE(read_file(), QByteArray::fromStdString(fee::serialize_data_file(expected).value()));
+                QCOMPARE(fee::test::read_data_file_bytes().value_or("<missing>"),
+                         QByteArray::fromStdString(fee::serialize_data_file(expected).value()));
             } else {
                 ModalScript script({expect_message({qt(stored.error().box_name())})});
                 QVERIFY2(!w_->windowHandle()->close(), qPrintable(shown));
                 QVERIFY2(script.finish(), qPrintable(script.failure() + QStringLiteral(" / ") + shown));
                 QVERIFY(w_->isVisible());
                 QCOMPARE(box->text(), text);
-                QCOMPARE(read_file(), original);
+                QCOMPARE(fee::test::read_data_file_bytes().value_or("<missing>"), original);
             }
             w_.reset();
         }
@@ -283,7 +261,7 @@ private slots:
     {
         QFETCH(int, row);
         QFETCH(bool, is_count);
-        write_file(sample_file());
+        fee::test::write_data_file_bytes(sample_file());
         fee::BrokerTable table;
         QVERIFY(fee::read_data_file(QString::fromLatin1(fee::kDataFileName), table).ok());
         const QByteArray schedules = QByteArray::fromStdString(fee::serialize_data_file(table).value());
@@ -355,7 +333,7 @@ private slots:
     void broker_names()
     {
         const QByteArray original = sample_file();
-        write_file(original);
+        fee::test::write_data_file_bytes(original);
         QVERIFY(start());
         auto answer = [](const QString& name, bool cancel = false) {
             return ModalStep{QStringLiteral("QInputDialog"), [name, cancel](QWidget* w) {
@@ -393,7 +371,7 @@ private slots:
         QVERIFY(w_->windowHandle()->close());
         QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
 
-        const QByteArray saved = read_file();
+        const QByteArray saved = fee::test::read_data_file_bytes().value_or("<missing>");
         QCOMPARE(saved.count("\r\n"), fee::data_file_lines(3));
         fee::BrokerTable back;
         QVERIFY(fee::read_data_file(QString::fromLatin1(fee::kDataFileName), back).ok());

@@ -4,11 +4,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <cstring>
+
+#include "broker_table/data_file.h"
 
 namespace fee::test {
 namespace {
@@ -213,6 +217,35 @@ void install_message_filter()
         return;
     installed = true;
     previous_handler = qInstallMessageHandler(filter_messages);
+}
+
+ModalStep expect_message(const QStringList& parts, QString* seen)
+{
+    return {QStringLiteral("QMessageBox"), [parts, seen](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                if (seen)
+                    *seen = box->text();
+                for (const QString& p : parts)
+                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
+                QCOMPARE(box->buttons().size(), 1);
+                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+            }};
+}
+
+void write_data_file_bytes(const QByteArray& bytes)
+{
+    QFile f(QString::fromLatin1(kDataFileName));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+std::optional<QByteArray> read_data_file_bytes()
+{
+    QFile f(QString::fromLatin1(kDataFileName));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return f.readAll();
 }
 
 TemporaryWorkingDir::TemporaryWorkingDir() : previous_(QDir::currentPath())

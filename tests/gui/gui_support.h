@@ -17,12 +17,15 @@
 // A script with no steps is a plain watchdog: any modal dialog that shows up
 // while it runs fails the test and is closed.
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAbstractButton;
@@ -101,6 +104,14 @@ void click_button(QWidget* parent, const QString& text);
 // dialog and popup) and passes every other message on to the previous handler. Call once, e.g. in
 // initTestCase().
 void install_message_filter();
+
+// A step that checks that a message box's text holds every one of `parts`,
+// that it offers a single button, and presses it. `seen` receives the text.
+ModalStep expect_message(const QStringList& parts, QString* seen = nullptr);
+
+// compare.dat in the current directory, byte for byte.
+void write_data_file_bytes(const QByteArray& bytes);
+std::optional<QByteArray> read_data_file_bytes();
 
 // A fresh temporary folder made the current directory, where the program looks
 // for compare.dat; the previous directory comes back when this is destroyed.

@@ -36,6 +36,7 @@
 #include "main_window/ui_font.h"
 
 using fee::fee_compare;
+using fee::test::expect_message;
 using fee::test::ModalScript;
 using fee::test::ModalStep;
 
@@ -96,42 +97,12 @@ std::vector<BrokerLines> many_brokers(int count)
     return v;
 }
 
-void write(const QByteArray& bytes)
-{
-    QFile f(QString::fromLatin1(fee::kDataFileName));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-std::optional<QByteArray> read_back()
-{
-    QFile f(QString::fromLatin1(fee::kDataFileName));
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return f.readAll();
-}
-
 QStringList combo_items(const QComboBox* c)
 {
     QStringList items;
     for (int i = 0; i < c->count(); ++i)
         items << c->itemText(i);
     return items;
-}
-
-// A step that checks a message box's text and presses its only button.
-ModalStep expect_message(const QStringList& parts, QString* seen = nullptr)
-{
-    return {QStringLiteral("QMessageBox"), [parts, seen](QWidget* w) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                QVERIFY(box);
-                if (seen)
-                    *seen = box->text();
-                for (const QString& p : parts)
-                    QVERIFY2(box->text().contains(p), qPrintable(box->text()));
-                QCOMPARE(box->buttons().size(), 1);
-                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
-            }};
 }
 
 QPushButton* dialog_button(QWidget* dialog, QDialogButtonBox::StandardButton which)
@@ -248,7 +219,7 @@ private slots:
     void start_with_valid_file()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         ModalScript watchdog;
         QVERIFY(start());
         QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
@@ -271,12 +242,12 @@ private slots:
         QCOMPARE(w_->l_fix->text(), QStringLiteral("2000"));
         QCOMPARE(w_->l_max->text(), QStringLiteral("0"));
         QCOMPARE(w_->l_mini->text(), QStringLiteral("0"));
-        QCOMPARE(read_back(), bytes); // reading never writes
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes); // reading never writes
     }
 
     void layout_is_as_designed()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         fee_compare& w = *w_;
 
@@ -406,7 +377,7 @@ private slots:
     // proposes, and with the captions.
     void texts_fit_their_boxes()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         fee_compare& w = *w_;
         for (QLineEdit* e : w.findChildren<QLineEdit*>()) {
@@ -448,7 +419,7 @@ private slots:
 
     void tab_order_follows_the_design()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         fee_compare& w = *w_;
         std::vector<QWidget*> order = {w.Combo1, w.l_fix};
@@ -471,7 +442,7 @@ private slots:
         auto brokers = three_brokers();
         brokers[1].brackets[0] = "1000000.6"; // a fraction of a yen shows rounded
         brokers[1].head[0] = "\\2,000";       // currency form in the file
-        write(file_bytes(brokers));
+        fee::test::write_data_file_bytes(file_bytes(brokers));
         QVERIFY(start());
         choose(1);
         QCOMPARE(w_->now_com(), 1);
@@ -502,7 +473,7 @@ private slots:
         expected[1].head = {"2500", "0", "500"};
         expected[1].brackets[0] = "1000001";
         expected[1].brackets[6] = "1500000";
-        QCOMPARE(read_back(), file_bytes(expected));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(expected));
     }
 
     void start_without_file()
@@ -528,7 +499,7 @@ private slots:
     void program_runs_until_its_window_closes()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         int brokers_shown = -1;
         QTimer::singleShot(100, this, [&] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -546,7 +517,7 @@ private slots:
         QCOMPARE(fee::run_fee_compare(*qApp), 0);
         QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
         QCOMPARE(brokers_shown, 3);
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
     }
 
     void start_with_bad_file_data()
@@ -573,13 +544,13 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, message);
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         ModalScript script({expect_message(message)});
         QVERIFY(!start());
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         QVERIFY(!w_->isVisible());
         QCOMPARE(w_->Combo1->count(), 0);
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
     }
 
     void start_with_a_folder_named_like_the_file()
@@ -594,13 +565,13 @@ private slots:
     void close_without_edit_rewrites_the_same_file()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         ModalScript watchdog;
         QVERIFY(close_box());
         QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
         QVERIFY(!w_->isVisible());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
     }
 
     void close_rewrites_the_file_even_without_edit()
@@ -608,10 +579,10 @@ private slots:
         // Currency forms and extra lines in the file prove that the close wrote it.
         auto brokers = three_brokers();
         brokers[0].brackets[0] = "\\1,000,000";
-        write(file_bytes(brokers) + "extra\r\n");
+        fee::test::write_data_file_bytes(file_bytes(brokers) + "extra\r\n");
         QVERIFY(start());
         QVERIFY(close_box());
-        QCOMPARE(read_back(), file_bytes(three_brokers()));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(three_brokers()));
     }
 
     void exit_button_and_close_box_leave_the_same_file()
@@ -619,7 +590,7 @@ private slots:
         QByteArray results[2];
         int opens[2] = {0, 0};
         for (int way = 0; way < 2; ++way) {
-            write(file_bytes(three_brokers()));
+            fee::test::write_data_file_bytes(file_bytes(three_brokers()));
             QVERIFY(start());
             w_->set_save_fault([&opens, way](fee::SaveStep step, int) {
                 opens[way] += step == fee::SaveStep::Open;
@@ -634,7 +605,7 @@ private slots:
                 QVERIFY(close_box());
             QTRY_VERIFY(!w_->isVisible());
             QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
-            results[way] = read_back().value_or(QByteArray());
+            results[way] = fee::test::read_data_file_bytes().value_or(QByteArray());
         }
         auto expected = three_brokers();
         expected[0].brackets[7] = "0.0071";
@@ -647,7 +618,7 @@ private slots:
 
     void edit_then_switch_stores_the_old_row()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         choose(1);
         retype(w_->l_fix, QStringLiteral("3500"));
@@ -666,12 +637,12 @@ private slots:
         auto expected = three_brokers();
         expected[1].head[0] = "3500";
         expected[1].brackets[16] = "1900";
-        QCOMPARE(read_back(), file_bytes(expected));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(expected));
     }
 
     void add_a_broker()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         retype(w_->l_fix, QStringLiteral("2100")); // stored by the choice
         choose(2);
@@ -707,12 +678,12 @@ private slots:
         expected[0].head[0] = "2100";
         expected[2].head[2] = "800";
         expected.push_back({QStringLiteral("みらい証券"), {"2000", "0", "0"}, kStandardBrackets});
-        QCOMPARE(read_back(), file_bytes(expected));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(expected));
     }
 
     void added_broker_is_stored_when_switching()
     {
-        write(file_bytes(many_brokers(1)));
+        fee::test::write_data_file_bytes(file_bytes(many_brokers(1)));
         QVERIFY(start());
         ModalScript script({answer_name(QStringLiteral("ABC証券"))});
         click(w_->key_add_com);
@@ -729,7 +700,7 @@ private slots:
     void cancel_adds_nothing_but_keeps_the_edit()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         retype(w_->l_fix, QStringLiteral("4000"));
         ModalScript script({answer_name(QStringLiteral("取消証券"), true)});
@@ -751,7 +722,7 @@ private slots:
 
     void add_stops_silently_at_twenty()
     {
-        write(file_bytes(many_brokers(19)));
+        fee::test::write_data_file_bytes(file_bytes(many_brokers(19)));
         QVERIFY(start());
         ModalScript script({answer_name(QStringLiteral("二十番証券"))});
         click(w_->key_add_com);
@@ -778,7 +749,7 @@ private slots:
     void twenty_one_brokers_load_but_none_can_be_added()
     {
         const QByteArray bytes = file_bytes(many_brokers(21));
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         QCOMPARE(w_->Combo1->count(), 21);
         QCOMPARE(w_->Combo1->itemText(20), QStringLiteral("証券20"));
@@ -789,12 +760,12 @@ private slots:
         choose(20);
         QCOMPARE(w_->now_com(), 20);
         QVERIFY(close_box());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
     }
 
     void duplicate_and_blank_names_are_added()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         ModalScript script({answer_name(QStringLiteral("あおば証券"))});
         click(w_->key_add_com);
@@ -810,13 +781,13 @@ private slots:
         auto expected = three_brokers();
         expected.push_back({QStringLiteral("あおば証券"), {"2000", "0", "0"}, kStandardBrackets});
         expected.push_back({QStringLiteral("   "), {"2000", "0", "0"}, kStandardBrackets});
-        QCOMPARE(read_back(), file_bytes(expected));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(expected));
     }
 
     void name_outside_the_code_page_is_refused()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         ModalScript script({
             answer_name(QStringLiteral("Café証券")),
@@ -832,7 +803,7 @@ private slots:
         QCOMPARE(w_->Combo1->count(), 3);
         QCOMPARE(table_->com_last(), 2);
         QVERIFY(close_box());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
 
         // The input box goes on to take a good name after a refusal.
         QVERIFY(start());
@@ -846,7 +817,7 @@ private slots:
     void bad_box_on_close_keeps_the_window_and_the_file()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         retype(w_->l_kubun[0], QStringLiteral("2,000,000")); // before the bad box
         retype(w_->l_wariai[2], QStringLiteral("abc"));
@@ -856,7 +827,7 @@ private slots:
         QVERIFY(w_->isVisible());
         QCOMPARE(w_->focusWidget(), static_cast<QWidget*>(w_->l_wariai[2]));
         QCOMPARE(w_->l_wariai[2]->text(), QStringLiteral("abc"));
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
         // Nothing of the row was stored, not even the boxes before the bad one.
         QCOMPARE(table_->com_kubun(0, 0).units(), 1000000 * fee::Money::kScale);
 
@@ -865,14 +836,14 @@ private slots:
         QVERIFY(fee::test::press_alt(w_.get(), 'e'));
         QVERIFY2(again.finish(), qPrintable(again.failure()));
         QVERIFY(w_->isVisible());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
 
         // Mended, the close goes through.
         retype(w_->l_wariai[2], QStringLiteral("0.007"));
         QVERIFY(close_box());
         auto expected = three_brokers();
         expected[0].brackets[0] = "2000000";
-        QCOMPARE(read_back(), file_bytes(expected));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(expected));
     }
 
     void bad_box_data()
@@ -901,7 +872,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, named);
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         auto* edit = w_->findChild<QLineEdit*>(box);
         QVERIFY(edit);
@@ -931,14 +902,14 @@ private slots:
         ModalScript on_close({expect_message({named})});
         QVERIFY(!close_box());
         QVERIFY2(on_close.finish(), qPrintable(on_close.failure()));
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
         QVERIFY(w_->isVisible());
     }
 
     void failed_write_keeps_the_window_and_the_file()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         retype(w_->l_fix, QStringLiteral("999"));
         int attempts = 0;
@@ -951,13 +922,13 @@ private slots:
         QVERIFY(!close_box());
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         QVERIFY(w_->isVisible());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
 
         ModalScript exit({expect_message({QStringLiteral("保存できませんでした")})});
         QVERIFY(fee::test::press_alt(w_.get(), 'e'));
         QVERIFY2(exit.finish(), qPrintable(exit.failure()));
         QVERIFY(w_->isVisible());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
         QCOMPARE(attempts, 2);
 
         // The cause gone, the same edit is written.
@@ -965,13 +936,13 @@ private slots:
         QVERIFY(close_box());
         auto expected = three_brokers();
         expected[0].head[0] = "999";
-        QCOMPARE(read_back(), file_bytes(expected));
+        QCOMPARE(fee::test::read_data_file_bytes(), file_bytes(expected));
     }
 
     void failed_commit_keeps_the_file()
     {
         const QByteArray bytes = file_bytes(three_brokers());
-        write(bytes);
+        fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
         retype(w_->l_fix, QStringLiteral("999"));
         w_->set_save_fault([](fee::SaveStep step, int) { return step == fee::SaveStep::Commit; });
@@ -979,7 +950,7 @@ private slots:
         QVERIFY(!close_box());
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         QVERIFY(w_->isVisible());
-        QCOMPARE(read_back(), bytes);
+        QCOMPARE(fee::test::read_data_file_bytes(), bytes);
         QCOMPARE(QDir::current().entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList{QStringLiteral("compare.dat")});
         w_->set_save_fault({});
@@ -987,7 +958,7 @@ private slots:
 
     void version_box()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         ModalScript script({{QStringLiteral("QMessageBox"), [](QWidget* w) {
                                  auto* box = qobject_cast<QMessageBox*>(w);
@@ -1007,7 +978,7 @@ private slots:
 
     void help_asks_the_desktop_for_the_file()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         HelpCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
@@ -1024,7 +995,7 @@ private slots:
 
     void help_failure_shows_nothing()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         ModalScript watchdog;
         w_->explain->trigger(); // no help file here, and no desktop to open it
@@ -1038,7 +1009,7 @@ private slots:
 
     void calculation_stores_the_editor_first()
     {
-        write(file_bytes(three_brokers()));
+        fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         retype(w_->l_fix, QStringLiteral("1234"));
         // Whatever the chain shows first is closed again: this test only proves
