@@ -6,18 +6,26 @@
 #include <QStringList>
 
 namespace fee::ui {
+namespace {
 
-QString apply_ui_font(QApplication& app)
+// A proportional Gothic like the one the layouts were drawn with: with a
+// full-width Gothic, "維持費(口座管理料など)" overruns its label.
+const QStringList& preferred_families()
 {
-    // A proportional Gothic like the one the layouts were drawn with: with a
-    // full-width Gothic, "維持費(口座管理料など)" overruns its label.
-    static const QStringList preferred = {
+    static const QStringList families = {
         QStringLiteral("IPAPGothic"), QStringLiteral("MS UI Gothic"),     QStringLiteral("MS PGothic"),
         QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic"),
     };
+    return families;
+}
+
+} // namespace
+
+QString apply_ui_font(QApplication& app)
+{
     const QStringList installed = QFontDatabase::families();
     QString family;
-    for (const QString& f : preferred) {
+    for (const QString& f : preferred_families()) {
         if (installed.contains(f, Qt::CaseInsensitive)) {
             family = f;
             break;
@@ -35,6 +43,11 @@ QString apply_ui_font(QApplication& app)
     font.setPointSize(9);
     app.setFont(font);
     return family;
+}
+
+QFont proportional_gothic(int points)
+{
+    return QFont(preferred_families(), points);
 }
 
 QFont number_box_font()

@@ -12,6 +12,10 @@ namespace fee::ui {
 // fits. Returns the family chosen (IPAPGothic where installed).
 QString apply_ui_font(QApplication& app);
 
+// That proportional Gothic for a window of its own: with a full-width Gothic the
+// longest fixed-width labels do not fit. Qt falls back along the families.
+QFont proportional_gothic(int points = 9);
+
 // The font of the boxes that hold amounts and rates: the fixed-pitch cut of the
 // same Gothic, so that digits line up in a column.
 QFont number_box_font();

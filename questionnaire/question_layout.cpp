@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "main_window/twips.h"
-#include "simulation/gothic_font.h"
+#include "main_window/ui_font.h"
 
 namespace fee::ui {
 

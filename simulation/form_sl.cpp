@@ -6,9 +6,9 @@
 #include "broker_table/codepage.h"
 #include "broker_table/number_text.h"
 #include "main_window/twips.h"
+#include "main_window/ui_font.h"
 #include "simulation/commission.h"
 #include "simulation/cost_messages.h"
-#include "simulation/gothic_font.h"
 #include "simulation/result_window.h"
 
 namespace fee::ui {

@@ -7,8 +7,8 @@
 #include "broker_table/codepage.h"
 #include "broker_table/number_text.h"
 #include "main_window/twips.h"
+#include "main_window/ui_font.h"
 #include "simulation/commission.h"
-#include "simulation/gothic_font.h"
 
 namespace fee::ui {
 
