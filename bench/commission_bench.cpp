@@ -1,18 +1,18 @@
 #include <benchmark/benchmark.h>
 
-#include "broker_table/editor_transfer.h"
-#include "questionnaire/preset_plans.h"
-#include "simulation/commission.h"
+#include "core/commission.h"
+#include "core/editor_transfer.h"
+#include "core/preset_plans.h"
 
 namespace {
 
 fee::BrokerTable standard_table(int brokers)
 {
     fee::BrokerTable t;
-    t.set_com_last(static_cast<std::uint8_t>(brokers - 1));
+    t.set_last_row(brokers - 1);
     for (int r = 0; r < brokers; ++r) {
-        (void)fee::store_editor_texts(t, r, fee::standard_schedule_texts());
-        t.com_mini(r) = *fee::Money::from_yen(r * 100); // vary the rows a little
+        (void)fee::store_editor_texts(t.broker(r), fee::standard_schedule_texts());
+        t.broker(r).minimum = *fee::Money::from_yen(r * 100); // vary the rows a little
     }
     return t;
 }
@@ -27,7 +27,7 @@ void OneBrokerYear(benchmark::State& state)
     const fee::BrokerTable t = standard_table(1);
     const fee::TradePlan p = plan("low-occasional");
     for (auto _ : state) {
-        auto cost = fee::yearly_cost(t, 0, p);
+        auto cost = fee::yearly_cost(t.broker(0), p);
         benchmark::DoNotOptimize(cost);
     }
 }
@@ -46,11 +46,11 @@ BENCHMARK(TwentyOneBrokersHighFrequent);
 
 void SortTwentyOneCosts(benchmark::State& state)
 {
-    fee::BrokerTable t = standard_table(21);
+    fee::YearlyCosts costs;
     for (int r = 0; r <= 20; ++r)
-        t.com_cost(r) = fee::Money::from_units((r * 7919) % 21);
+        costs.push_back(fee::Money::from_units((r * 7919) % 21));
     for (auto _ : state) {
-        auto order = fee::cost_order(t);
+        auto order = fee::cost_order(costs);
         benchmark::DoNotOptimize(order);
     }
 }

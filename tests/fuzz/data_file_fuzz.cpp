@@ -11,10 +11,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "broker_table/data_file.h"
-#include "broker_table/number_text.h"
-#include "tests/hardening/hardening_support.h"
+#include "core/data_file.h"
+#include "core/number_text.h"
 #include "fuzz_check.h"
+#include "hardening_support.h"
 
 namespace {
 
@@ -63,10 +63,10 @@ int count_lines(const std::string& bytes)
 BrokerTable sentinel_table()
 {
     BrokerTable t;
-    t.set_com_last(1);
-    t.com_name(0) = "sentinel";
-    t.com_fix(1) = fee::Money::from_units(123);
-    t.com_wariai(1, 5) = 0.25f;
+    t.set_last_row(1);
+    t.broker(0).name = "sentinel";
+    t.broker(1).yearly_fee = fee::Money::from_units(123);
+    t.broker(1).brackets.at(5).rate = 0.25f;
     return t;
 }
 
@@ -99,12 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The count line bounds the table; the loaded part of the file is 1 + 21n lines.
-    FUZZ_CHECK(table.com_last() <= 20, "count beyond the table");
+    FUZZ_CHECK(table.last_row() <= 20, "count beyond the table");
     FUZZ_CHECK(count_lines(input) >= fee::data_file_lines(table.broker_count()), "loaded from too few lines");
 
     const auto first = fee::serialize_data_file(table);
     FUZZ_CHECK(first.ok(), "a loaded table does not serialize: " + (first ? "" : first.error().message));
-    const auto written = fee::write_data_file(qpath, table);
+    const auto written = fee::save_data_file(qpath, table);
     FUZZ_CHECK(written.ok(), "a loaded table does not save: " + (written ? "" : written.error().message));
     FUZZ_CHECK(get_file(path) == first.value(), "the saved bytes are not the serialized ones");
 
@@ -112,12 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto reread = fee::read_data_file(qpath, again);
     FUZZ_CHECK(reread.ok(), "a saved file does not load: " + (reread ? "" : reread.error().message));
     // Everything but a rate with more than seven significant digits is kept exactly.
-    for (int r = 0; r <= table.com_last(); ++r)
+    for (int r = 0; r <= table.last_row(); ++r)
         for (int j = 0; j <= fee::kTopBracket; ++j) {
-            const float f = table.com_wariai(r, j);
-            FUZZ_CHECK(fee::general_form(again.com_wariai(r, j)) == fee::general_form(f),
-                       "rate " + fee::general_form(f) + " changed its text on reload");
-            table.com_wariai(r, j) = again.com_wariai(r, j);
+            const float f = table.broker(r).brackets.at(j).rate;
+            FUZZ_CHECK(fee::general_form(again.broker(r).brackets.at(j).rate) == fee::general_form(f),
+                       "rate " + fee::general_form(f).toStdString() + " changed its text on reload");
+            table.broker(r).brackets.at(j).rate = again.broker(r).brackets.at(j).rate;
         }
     FUZZ_CHECK(fee::hardening::same_saved_elements(table, again), "the table changed through save and load");
 

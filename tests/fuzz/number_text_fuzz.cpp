@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "broker_table/number_text.h"
+#include "core/number_text.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -92,6 +92,13 @@ bool valid_utf8(std::string_view s)
     return true;
 }
 
+// The parsers take UTF-16, as the windows hold it; Qt decodes the fuzzer's bytes,
+// and bytes that are not UTF-8 become U+FFFD, which is never part of a number.
+QString utf16(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 // Half away from zero, as the currency form rounds to whole yen.
 Int128 whole_yen_units(Money m)
 {
@@ -103,16 +110,16 @@ Int128 whole_yen_units(Money m)
 
 void check_currency(std::string_view text)
 {
-    const auto r = fee::parse_currency(text);
+    const auto r = fee::parse_currency(utf16(text));
     if (!r)
         return;
     const Money v = r.value();
-    const std::string g = fee::general_form(v);
-    const auto back = fee::parse_currency(g);
+    const std::string g = fee::general_form(v).toStdString();
+    const auto back = fee::parse_currency(QString::fromStdString(g));
     FUZZ_CHECK(back && back.value() == v, "currency " + quoted(text) + " -> general form " + g);
 
-    const std::string c = fee::currency_form(v);
-    const auto shown = fee::parse_currency(c);
+    const std::string c = fee::currency_form(v).toStdString();
+    const auto shown = fee::parse_currency(QString::fromStdString(c));
     const Int128 rounded = whole_yen_units(v);
     if (rounded > INT64_MAX || rounded < INT64_MIN) {
         // Only the last half yen below the range's ends rounds out of it.
@@ -126,13 +133,13 @@ void check_currency(std::string_view text)
 
 void check_single(std::string_view text)
 {
-    const auto r = fee::parse_single(text);
+    const auto r = fee::parse_single(utf16(text));
     if (!r)
         return;
     const float f = r.value();
     FUZZ_CHECK(std::isfinite(f), "single " + quoted(text) + " is not finite");
-    const std::string g = fee::general_form(f);
-    const auto back = fee::parse_single(g);
+    const std::string g = fee::general_form(f).toStdString();
+    const auto back = fee::parse_single(QString::fromStdString(g));
     FUZZ_CHECK(back.ok(), "single " + quoted(text) + " -> general form " + g + " does not parse");
     const float f2 = back.value();
 
@@ -149,19 +156,19 @@ void check_single(std::string_view text)
                    "single " + quoted(text) + " -> general form " + g + " is too far off");
     }
     // A value written once is stable: the next write is the same text.
-    FUZZ_CHECK(fee::general_form(f2) == g,
-               "single " + quoted(text) + " -> " + g + " -> " + fee::general_form(f2));
+    FUZZ_CHECK(fee::general_form(f2).toStdString() == g,
+               "single " + quoted(text) + " -> " + g + " -> " + fee::general_form(f2).toStdString());
 }
 
 void check_whole_numbers(std::string_view text)
 {
-    const auto b = fee::parse_byte(text);
-    const auto i = fee::parse_int32(text);
-    const auto c = fee::parse_currency(text);
+    const auto b = fee::parse_byte(utf16(text));
+    const auto i = fee::parse_int32(utf16(text));
+    const auto c = fee::parse_currency(utf16(text));
 
     if (i) {
-        const std::string g = fee::general_form(std::int64_t{i.value()});
-        const auto back = fee::parse_int32(g);
+        const std::string g = fee::general_form(std::int64_t{i.value()}).toStdString();
+        const auto back = fee::parse_int32(QString::fromStdString(g));
         FUZZ_CHECK(back && back.value() == i.value(), "int32 " + quoted(text) + " -> " + g);
         // Same text, same number: the currency is the exact value, the count its rounding.
         FUZZ_CHECK(c.ok(), "int32 accepts " + quoted(text) + " but currency does not");
@@ -188,7 +195,7 @@ void check_whole_numbers(std::string_view text)
     }
     // Without an exponent a rate reads the same decimal.
     if (c) {
-        const auto s = fee::parse_single(text);
+        const auto s = fee::parse_single(utf16(text));
         FUZZ_CHECK(s.ok(), "currency reads " + quoted(text) + " but single does not");
         const double exact = static_cast<double>(c.value().units()) / Money::kScale;
         const double tolerance = std::fabs(exact) * 1.2e-7 + 0.5 / Money::kScale + 1e-12;
@@ -203,8 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (!valid_utf8(text)) {
-        FUZZ_CHECK(!fee::parse_currency(text) && !fee::parse_single(text) && !fee::parse_int32(text) &&
-                       !fee::parse_byte(text),
+        FUZZ_CHECK(!fee::parse_currency(utf16(text)) && !fee::parse_single(utf16(text)) &&
+                       !fee::parse_int32(utf16(text)) && !fee::parse_byte(utf16(text)),
                    "a text that is not UTF-8 parses: " + quoted(text));
         return 0;
     }

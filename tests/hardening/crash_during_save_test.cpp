@@ -21,8 +21,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "broker_table/data_file.h"
-#include "broker_table/number_text.h"
+#include "core/data_file.h"
+#include "core/number_text.h"
 #include "hardening_support.h"
 
 extern char** environ;
@@ -42,15 +42,16 @@ std::string old_content()
     std::string out = "20\r\n";
     for (int r = 0; r < 21; ++r) {
         out += "broker " + std::to_string(r) + " " + std::string(40'000, static_cast<char>('a' + r)) + "\r\n";
-        out += currency_form(t.com_fix(r)) + "\r\n" + (r % 2 ? "100,000.0000" : "0") + "\r\n" +
-               general_form(t.com_mini(r)) + "\r\n";
+        out += currency_form(t.broker(r).yearly_fee).toStdString() + "\r\n" + (r % 2 ? "100,000.0000" : "0") +
+               "\r\n" + general_form(t.broker(r).minimum).toStdString() + "\r\n";
     }
     for (int r = 0; r < 21; ++r) {
         for (int j = 0; j < kBoundedBrackets; ++j)
-            out += currency_form(t.com_kubun(r, j)) + "\r\n " + general_form(t.com_wariai(r, j)) + " \r\n" +
-                   currency_form(t.com_add(r, j)) + "\r\n";
-        out += general_form(t.com_wariai(r, kTopBracket)) + "\r\n" +
-               currency_form(t.com_add(r, kTopBracket)) + "\r\n";
+            out += currency_form(t.broker(r).brackets.at(j).upper_bound).toStdString() + "\r\n " +
+                   general_form(t.broker(r).brackets.at(j).rate).toStdString() + " \r\n" +
+                   currency_form(t.broker(r).brackets.at(j).add_on).toStdString() + "\r\n";
+        out += general_form(t.broker(r).brackets.at(kTopBracket).rate).toStdString() + "\r\n" +
+               currency_form(t.broker(r).brackets.at(kTopBracket).add_on).toStdString() + "\r\n";
     }
     // A yen sign is byte 0x5C in the file.
     std::string cp932;
@@ -161,7 +162,7 @@ TEST(CrashDuringSave, KilledAtRandomMomentsTheFileIsWholeOldOrWholeNew)
     write_bytes(path, old_bytes);
     BrokerTable loaded;
     ASSERT_TRUE(read_data_file(path, loaded).ok());
-    ASSERT_EQ(loaded.com_last(), 20);
+    ASSERT_EQ(loaded.last_row(), 20);
     const std::string new_bytes = serialize_data_file(loaded).value();
     ASSERT_NE(old_bytes, new_bytes);
     ASSERT_GT(new_bytes.size(), 800'000u);

@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "broker_table/broker_table.h"
-#include "broker_table/number_text.h"
+#include "core/broker_table.h"
+#include "core/number_text.h"
 
 namespace fee::hardening {
 
@@ -40,17 +40,11 @@ inline QStringList other_entries(const QString& dir, const QString& keep = QStri
 // Every element the data file holds.
 inline bool same_saved_elements(const BrokerTable& a, const BrokerTable& b)
 {
-    if (a.com_last() != b.com_last())
+    if (a.last_row() != b.last_row())
         return false;
-    for (int r = 0; r <= a.com_last(); ++r) {
-        if (a.com_name(r) != b.com_name(r) || a.com_fix(r) != b.com_fix(r) || a.com_max(r) != b.com_max(r) ||
-            a.com_mini(r) != b.com_mini(r))
+    for (int r = 0; r <= a.last_row(); ++r)
+        if (a.broker(r) != b.broker(r))
             return false;
-        for (int j = 0; j <= kTopBracket; ++j)
-            if (a.com_kubun(r, j) != b.com_kubun(r, j) || a.com_wariai(r, j) != b.com_wariai(r, j) ||
-                a.com_add(r, j) != b.com_add(r, j))
-                return false;
-    }
     return true;
 }
 
@@ -58,21 +52,21 @@ inline bool same_saved_elements(const BrokerTable& a, const BrokerTable& b)
 inline BrokerTable numbered_table(int brokers, const std::string& name_prefix)
 {
     BrokerTable t;
-    t.set_com_last(static_cast<std::uint8_t>(brokers - 1));
+    t.set_last_row(static_cast<std::uint8_t>(brokers - 1));
     for (int r = 0; r < brokers; ++r) {
-        t.com_name(r) = name_prefix + std::to_string(r);
-        t.com_fix(r) = *Money::from_yen(2'000 + r);
-        t.com_max(r) = *Money::from_yen(r % 2 ? 100'000 : 0);
-        t.com_mini(r) = Money::from_units(r * 12'345);
+        t.broker(r).name = name_prefix + std::to_string(r);
+        t.broker(r).yearly_fee = *Money::from_yen(2'000 + r);
+        t.broker(r).maximum = *Money::from_yen(r % 2 ? 100'000 : 0);
+        t.broker(r).minimum = Money::from_units(r * 12'345);
         const std::int64_t bounds[5] = {1'000'000, 5'000'000, 10'000'000, 30'000'000, 50'000'000};
         const float rates[6] = {0.0115f, 0.009f, 0.007f, 0.00575f, 0.00375f, 0.0f};
         for (int j = 0; j <= kTopBracket; ++j) {
             if (j < kBoundedBrackets)
-                t.com_kubun(r, j) = *Money::from_yen(bounds[j] + r);
+                t.broker(r).brackets.at(j).upper_bound = *Money::from_yen(bounds[j] + r);
             // A rate as it reads back from its text, so that tables compare exactly after a load.
-            t.com_wariai(r, j) =
+            t.broker(r).brackets.at(j).rate =
                 parse_single(general_form(rates[j] + static_cast<float>(r) * 0.0001f)).value();
-            t.com_add(r, j) = *Money::from_yen(j * 2'500 + r);
+            t.broker(r).brackets.at(j).add_on = *Money::from_yen(j * 2'500 + r);
         }
     }
     return t;

@@ -1,0 +1,55 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QObject>
+#include <cstdlib>
+#include <memory>
+
+#include "analysis_table.h"
+#include "core/preset_plans.h"
+#include "gui/form_sl.h"
+#include "gui/result_window.h"
+#include "gui/ui_font.h"
+
+namespace {
+
+// 試算(&D) pressed on the trade plan, to the result grid shown and painted,
+// as the calculation does it but without the modal loop.
+void ComputeToPaintedGrid21Brokers(benchmark::State& state)
+{
+    const fee::BrokerTable t = fee::bench::twenty_one_brokers();
+    fee::ui::Form_sl plan(t);
+    plan.set_plan_texts(fee::preset_plan_by_key("high-frequent")->texts());
+    std::unique_ptr<fee::ui::result> grid;
+    QObject::connect(&plan, &fee::ui::Form_sl::computed, &plan,
+                     [&](const fee::TradePlan& trades, const fee::YearlyCosts& costs) {
+                         grid = std::make_unique<fee::ui::result>(t, trades, costs);
+                         grid->show();
+                         grid->repaint();
+                     });
+    plan.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        plan.key_cal2.click();
+        state.PauseTiming();
+        if (!grid)
+            state.SkipWithError("no result grid");
+        grid.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ComputeToPaintedGrid21Brokers)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    fee::ui::apply_ui_font(app);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/cheapest.h"
+#include "core/commission.h"
+#include "core/trade_plan.h"
+
+namespace fee {
+
+// One trade of `amount` yen and its exact commission.
+struct CommissionPoint {
+    std::int64_t amount = 0;
+    Money commission;
+};
+
+// Every broker's commission for one trade against the amount, and who is
+// cheapest where.
+struct CommissionChart {
+    AmountRange range;
+    std::vector<std::vector<CommissionPoint>> curves; // per table row, amounts ascending
+    std::vector<CheapestRun> cheapest;
+};
+
+inline constexpr AmountRange kChartAmounts{10'000, 100'000'000};
+
+// Both sides of every step and kink of every broker, so that they show where
+// they really are, and enough amounts between them that straight segments on a
+// logarithmic amount axis follow the curves.
+Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& table,
+                                                         AmountRange range = kChartAmounts);
+
+// The plan's counts scaled from 0.1x to 10x, each broker's yearly cost at each
+// scale, fee included.
+struct YearlyChart {
+    std::vector<double> factors; // ascending; 1 is among them
+    // Per factor: the counts, rounded to whole trades with halves to even as
+    // the plan's boxes read them, so that every cost is one the result grid
+    // would show for that plan.
+    std::vector<std::array<std::int64_t, kPlanRows>> counts;
+    std::vector<std::vector<Money>> costs; // per table row, per factor
+    std::vector<int> cheapest;             // per factor, the lowest row on a tie
+
+    // Indexes of the factors at which another broker becomes the cheapest.
+    std::vector<std::size_t> changes() const;
+};
+
+inline constexpr int kFactorsPerDecade = 40;
+
+Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const TradePlan& plan);
+
+} // namespace fee

@@ -1,0 +1,273 @@
+#include "core/data_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "core/codepage.h"
+#include "core/file_save.h"
+#include "core/line_reader.h"
+#include "core/message_text.h"
+#include "core/number_text.h"
+
+namespace fee {
+namespace {
+
+// A quote shows at most 40 characters of at most two bytes each, so the start
+// of a long line gives the same quote as the whole line, without decoding it.
+std::string shown(std::string_view bytes)
+{
+    constexpr std::size_t kEnoughForAQuote = 256;
+    return in_brackets(decode_cp932(bytes.substr(0, kEnoughForAQuote)));
+}
+
+// What to do about a line the program cannot read.
+constexpr const char* kFixTheLine = "テキストエディターでその行を直すか、保存しておいた写しに戻して下さい。";
+
+// A file saved in Unicode instead of the file's code page fails at its first
+// line or loads with garbled names, so it is named for what it is, with the
+// command that converts it; `convert` reads the file named by %1.
+std::string save_as_shift_jis(const std::string& path, const char* encoding, const char* convert)
+{
+    const QString file = QFileInfo(QString::fromStdString(path)).fileName();
+    return std::string(encoding) +
+           " で保存されたファイルは読めません。Shift_JIS (CP932) で保存し直して下さい（端末では " +
+           QString::fromUtf8(convert).arg(file).toStdString() + " > sjis.dat で変換し、sjis.dat を " +
+           file.toStdString() + " にします）。";
+}
+
+std::optional<Error> byte_order_mark(std::string_view first_line, const std::string& path)
+{
+    if (first_line.starts_with("\xEF\xBB\xBF")) {
+        return Error{path + " の 1 行目の前に UTF-8 の BOM があります。" +
+                     save_as_shift_jis(path, "UTF-8", "tail -c +4 %1 | iconv -f UTF-8 -t CP932")};
+    }
+    if (first_line.starts_with("\xFF\xFE") || first_line.starts_with("\xFE\xFF")) {
+        return Error{path + " の 1 行目の前に UTF-16 の BOM があります。" +
+                     save_as_shift_jis(path, "UTF-16", "iconv -f UTF-16 -t CP932 %1")};
+    }
+    return std::nullopt;
+}
+
+// Whether a name line is Japanese written in UTF-8 rather than in CP932. Such
+// bytes often read as valid CP932 too, if garbled, so this asks the other way
+// round: the bytes are valid UTF-8, hold a kana, kanji or full-width character,
+// and that text could be written in CP932, so that the conversion works. A name
+// in CP932 is valid UTF-8 only where its first byte above 7F is a half-width
+// katakana or a rare kanji's lead byte, and even then seldom.
+bool reads_as_japanese_utf8(std::string_view bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (utf8.hasError())
+        return false;
+    const bool japanese = std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x3000 && u <= 0x30FF) || (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xFF00 && u <= 0xFFEF);
+    });
+    return japanese && encode_typed_name(text).ok();
+}
+
+class Reader {
+public:
+    Reader(QIODevice& device, std::string name) : lines_(device), name_(std::move(name)) {}
+
+    std::optional<Error> name(std::string& out)
+    {
+        LineReader::Line l;
+        if (auto e = line(l, kMaxNameBytes))
+            return e;
+        if (l.too_long) {
+            return Error{at() + " 行目の証券会社名が長すぎます: " + shown(l.bytes) + "（名前は " +
+                         std::to_string(kMaxNameBytes) + " バイトまでです）。" + kFixTheLine};
+        }
+        if (reads_as_japanese_utf8(l.bytes)) {
+            return Error{
+                at() + " 行目の証券会社名が UTF-8 で書かれています: " +
+                in_brackets(QString::fromUtf8(l.bytes.data(), static_cast<qsizetype>(l.bytes.size()))) +
+                "。" + save_as_shift_jis(name_, "UTF-8", "iconv -f UTF-8 -t CP932 %1")};
+        }
+        out = std::move(l.bytes);
+        return std::nullopt;
+    }
+
+    // `field` names what the line holds, for example "1 社目「あおば証券」の上限".
+    template <typename T, typename Parse>
+    std::optional<Error> number(T& out, Parse parse, const std::string& field)
+    {
+        LineReader::Line l;
+        if (auto e = line(l, kMaxNumberLineBytes))
+            return e;
+        QString text = decode_cp932(l.bytes);
+        // A line cut inside a double-byte character ends in U+FFFD, which is the
+        // cut's doing and not the file's.
+        if (l.too_long && text.endsWith(QChar(QChar::ReplacementCharacter)))
+            text.chop(1);
+        const auto r = parse(text);
+        if (r && !l.too_long) {
+            out = r.value();
+            return std::nullopt;
+        }
+        // Of a line too long to be a number, the start already tells most
+        // refusals apart: junk is not a number, a run of digits is out of range.
+        const std::string where = at() + " 行目（" + field + "）";
+        if (r) {
+            return Error{where + "が数値としては長すぎます: " + shown(l.bytes) + "（数値の行は " +
+                         std::to_string(kMaxNumberLineBytes) + " バイトまでです）。" + kFixTheLine};
+        }
+        const bool range = r.error().kind == ParseError::Kind::OutOfRange;
+        return Error{where + (range ? "の数値が範囲外です: " : "が数値ではありません: ") + shown(l.bytes) +
+                     "。" + kFixTheLine};
+    }
+
+private:
+    std::optional<Error> line(LineReader::Line& out, std::size_t limit)
+    {
+        ++number_;
+        auto l = lines_.next(limit);
+        if (lines_.failed())
+            return Error{name_ + " を読み込めませんでした（" + std::to_string(number_) + " 行目）。" +
+                         "装置やネットワークの接続を確かめて下さい。"};
+        if (!l)
+            return Error{at() + " 行目がありません。ファイルが途中で終わっています。" +
+                         "保存しておいた写しに戻して下さい。"};
+        if (number_ == 1)
+            if (auto e = byte_order_mark(l->bytes, name_))
+                return e;
+        out = std::move(*l);
+        return std::nullopt;
+    }
+
+    // "FILE の N", the start of every message about the current line.
+    std::string at() const { return name_ + " の " + std::to_string(number_); }
+
+    LineReader lines_;
+    std::string name_;
+    int number_ = 0;
+};
+
+std::optional<Error> read_into(Reader& in, BrokerTable& t, const std::string& name)
+{
+    std::uint8_t last = 0;
+    if (auto e = in.number(last, parse_byte, "証券会社の数"))
+        return e;
+    if (last >= kTableRows) {
+        return Error{name + " の 1 行目の証券会社の数が多すぎます: 「" + std::to_string(last) +
+                     "」（最後の番号は 0〜20、つまり 21 社までです）。" + kFixTheLine};
+    }
+    t.set_last_row(last);
+    for (int r = 0; r <= last; ++r) {
+        Broker& b = t.broker(r);
+        if (auto e = in.name(b.name))
+            return e;
+        const std::string who = broker_label(r, b.name);
+        for (const auto& [m, field] : {std::pair(&b.yearly_fee, "の維持費"), std::pair(&b.maximum, "の上限"),
+                                       std::pair(&b.minimum, "の下限")})
+            if (auto e = in.number(*m, parse_currency, who + field))
+                return e;
+    }
+    for (int r = 0; r <= last; ++r) {
+        const std::string who = broker_label(r, t.broker(r).name);
+        for (std::size_t j = 0; j < kBrackets; ++j) {
+            Bracket& bracket = t.broker(r).brackets[j];
+            const std::string row = "（表の " + std::to_string(j + 1) + " 行目）";
+            if (j < kBoundedBrackets)
+                if (auto e = in.number(bracket.upper_bound, parse_currency, who + "の約定代金" + row))
+                    return e;
+            if (auto e = in.number(bracket.rate, parse_single, who + "の手数料率" + row))
+                return e;
+            if (auto e = in.number(bracket.add_on, parse_currency, who + "の付加" + row))
+                return e;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string display_name(const QString& path)
+{
+    return path.toStdString();
+}
+
+} // namespace
+
+Status<> read_data_file(const QString& path, BrokerTable& table)
+{
+    const std::string name = display_name(path);
+    QFile file(path);
+    if (!QFileInfo(path).isFile() && QFileInfo::exists(path))
+        return Error{name + " はファイルではありません（フォルダーなどです）。証券会社のデータのファイルを"
+                            "その名前で置いて下さい。"};
+    if (!file.exists())
+        return Error{name + " がありません。証券会社のデータを入れたファイルが必要です。"};
+    // Unbuffered: the line reader keeps its own chunk.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return Error{name + " を読み込み用に開けません（" + system_reason(file.errorString()) +
+                     "）。ファイルの読み取りの権限を確かめて下さい。"};
+
+    // Load into a copy: a file that fails halfway leaves the table as it was.
+    BrokerTable loaded = table;
+    Reader in(file, name);
+    if (auto e = read_into(in, loaded, name))
+        return *e;
+    table = loaded;
+    return done();
+}
+
+Outcome<std::string> serialize_data_file(const BrokerTable& t)
+{
+    std::string out;
+    auto put = [&out](const QString& s) {
+        out += s.toStdString(); // general forms are ASCII
+        out += "\r\n";
+    };
+    put(general_form(std::int64_t{t.last_row()}));
+    for (int r = 0; r <= t.last_row(); ++r) {
+        const Broker& b = t.broker(r);
+        if (b.name.find_first_of("\r\n") != std::string::npos)
+            return Error{broker_label(r, b.name) + "の名前に改行が含まれているため保存できません。" +
+                         "名前を 1 行に直して下さい。"};
+        out += b.name;
+        out += "\r\n";
+        put(general_form(b.yearly_fee));
+        put(general_form(b.maximum));
+        put(general_form(b.minimum));
+    }
+    for (int r = 0; r <= t.last_row(); ++r) {
+        for (std::size_t j = 0; j < kBrackets; ++j) {
+            const Bracket& bracket = t.broker(r).brackets[j];
+            if (j < kBoundedBrackets)
+                put(general_form(bracket.upper_bound));
+            put(general_form(bracket.rate));
+            put(general_form(bracket.add_on));
+        }
+    }
+    return out;
+}
+
+Status<> write_data_file(QIODevice& device, const BrokerTable& table)
+{
+    const auto content = serialize_data_file(table);
+    if (!content)
+        return content.error();
+    return write_bytes(device, content.value());
+}
+
+Status<> save_data_file(const QString& path, const BrokerTable& table)
+{
+    const auto content = serialize_data_file(table);
+    if (!content)
+        return content.error();
+    // Where the folder takes no new file but the file itself may be written
+    // (a read-only folder, some network shares), write it in place: not atomic,
+    // but the only way the user's edits reach the file at all.
+    if (const auto saved = save_file(path, content.value(), true); !saved)
+        return Error{display_name(path) + " に保存できませんでした: " + saved.error().message +
+                     "。\n以前の内容はそのまま残っています。" +
+                     "ディスクの空きと、フォルダーとファイルの書き込みの権限を確かめて下さい。"};
+    return done();
+}
+
+} // namespace fee

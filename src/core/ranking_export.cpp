@@ -1,0 +1,71 @@
+#include "core/ranking_export.h"
+
+#include <QIODevice>
+#include <QStringList>
+
+#include "core/broker_table.h"
+#include "core/codepage.h"
+#include "core/file_save.h"
+#include "core/number_text.h"
+
+namespace fee {
+
+namespace {
+
+// Quoted, with inner quotes doubled, only where the field needs it: the rule
+// spreadsheets read back.
+QString field(const QString& text, QStringView special)
+{
+    for (const QChar c : special) {
+        if (text.contains(c)) {
+            QString quoted = text;
+            quoted.replace(u'"', QStringLiteral("\"\""));
+            return u'"' + quoted + u'"';
+        }
+    }
+    return text;
+}
+
+QString ranking_text(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order,
+                     QChar separator, const QString& line_end)
+{
+    const QString special = QString(separator) + QStringLiteral("\"\r\n");
+    auto line = [&](const QString& a, const QString& b, const QString& c) {
+        return field(a, special) + separator + field(b, special) + separator + field(c, special) + line_end;
+    };
+    QString text = line(QStringLiteral("会社名"), QStringLiteral("試算結果"), QStringLiteral("正確な額"));
+    for (const int b : order) {
+        const Money cost = costs.at(static_cast<std::size_t>(b));
+        text += line(decode_cp932(table.broker(b).name), currency_form(cost), general_form(cost));
+    }
+    return text;
+}
+
+} // namespace
+
+QString ranking_tsv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order)
+{
+    return ranking_text(table, costs, order, u'\t', QStringLiteral("\n"));
+}
+
+QByteArray ranking_csv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order)
+{
+    return QByteArray("\xEF\xBB\xBF") +
+           ranking_text(table, costs, order, u',', QStringLiteral("\r\n")).toUtf8();
+}
+
+Status<> write_ranking(QIODevice& device, const QByteArray& bytes)
+{
+    return write_bytes(device, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+Status<> save_ranking(const QString& path, const QByteArray& bytes)
+{
+    const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (const auto saved = save_file(path, content, false); !saved)
+        return Error{path.toStdString() + " に保存できませんでした: " + saved.error().message +
+                     "。保存先のフォルダーと空きを確かめて下さい。"};
+    return done();
+}
+
+} // namespace fee
