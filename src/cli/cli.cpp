@@ -1,29 +1,48 @@
 #include "cli/cli.h"
 
 #include <QString>
+#include <charconv>
+#include <limits>
+#include <numeric>
 #include <optional>
 #include <sstream>
 
-#include "broker_table/codepage.h"
-#include "broker_table/data_file.h"
-#include "broker_table/number_text.h"
-#include "questionnaire/preset_plans.h"
-#include "simulation/commission.h"
-#include "simulation/cost_messages.h"
+#include "core/broker_list.h"
+#include "core/cheapest.h"
+#include "core/codepage.h"
+#include "core/commission.h"
+#include "core/cost_messages.h"
+#include "core/data_file.h"
+#include "core/data_session.h"
+#include "core/number_text.h"
+#include "core/preset_plans.h"
+#include "core/version.h"
 
 namespace fee {
 namespace {
 
 constexpr const char* kUsage =
-    R"(使い方: fee-compare-cli COMMAND [OPTIONS]
+    R"(使い方: fee-compare-cli COMMAND [ARGUMENTS] [OPTIONS]
 
-証券会社の手数料データ compare.dat (Shift_JIS, CR LF) を調べ、整え、年間の手数料を比較します。
+証券会社の手数料データ compare.dat (Shift_JIS, CR LF) を調べ、整え、証券会社の一覧を編集し、
+年間の手数料を比較します。
 
 COMMAND:
   check                 データファイルを読み込み、正しければ終了コード 0 で終わります。
   normalize             読み込んで書き直します (プログラムを開いて何も変えずに閉じたときと同じ内容)。
                         数値は一般形式 (2000, 0.0115) になり、余分な行は消えます。
   compare               全証券会社の年間費用を計算して表示します。
+  cheapest              1 回の取引の手数料がいちばん安い証券会社を、取引金額の範囲ごとに表示します。
+                        1 円刻みのどの金額についても正確です (同額は表の順で先の会社)。
+  rename ROW NAME       番号 ROW の証券会社の名前を NAME にします。
+  remove ROW            番号 ROW の証券会社を一覧から削除します。後の会社が 1 つずつ前に詰まります。
+                        最後の 1 社は削除できません。
+  move ROW TO           番号 ROW の証券会社を番号 TO の位置に動かします。間の会社は 1 つずつずれます
+                        (プログラムの「上へ」「下へ」を繰り返したのと同じです)。
+                        ROW と TO は compare の row と同じ表の番号 (0 から) です。NAME は UTF-8 で書き、
+                        ファイルの文字コード (Shift_JIS) にある文字だけが使えます。
+                        rename, remove, move, normalize は、プログラムがそのファイルを開いている間は
+                        何も変えずに終了コード 1 で終わります。
 
 OPTIONS:
   --data FILE           データファイル (既定: カレントディレクトリの compare.dat)
@@ -36,14 +55,22 @@ OPTIONS:
                           high-occasional  高額・たまに   1,000,000×5 3,000,000×10 5,000,000×10 10,000,000×10 30,000,000×10
                           high-frequent    高額・頻繁     1,000,000×50 3,000,000×50 5,000,000×50 10,000,000×30 30,000,000×30
   --sort                compare: 年間費用の安い順 (同額は表の順) に並べる
-  --format FORMAT       compare: table (既定, 人が読む表), csv, json
+  --from AMOUNT         cheapest: 範囲の最初の金額 (既定 1)。円単位の整数、"¥1,000,000" も可
+  --to AMOUNT           cheapest: 範囲の最後の金額 (既定 100000000)。--from 以上
+  --format FORMAT       compare, cheapest: table (既定, 人が読む表), csv, json
+  --                    rename, remove, move: 以降をすべて ROW, NAME, TO として読む (- で始まる名前に)
   --help                この説明
+  --version             バージョンを表示
 
 出力 (csv): 見出し行 row,name,cost,yen の後に 1 社 1 行。row は表の番号 (0 から)、
 name は証券会社名 (UTF-8)、cost は正確な年間費用 (例 441499.9883)、yen は円表示 (例 ¥441,500)。
 json は同じ項目を持つオブジェクトの配列です。
+cheapest の csv: 見出し行 from,to,row,name,commission_from,commission_to の後に 1 範囲 1 行。
+from と to は範囲の最初と最後の金額、row と name はその範囲で最も安い証券会社、
+commission_from と commission_to は両端の金額での正確な手数料 (例 11500, 3451.15)。
 
-終了コード: 0 成功、1 データ・数値・桁あふれの誤り (標準エラーに理由)、2 使い方の誤り。
+終了コード: 0 成功、1 データ・数値・桁あふれの誤り、ない番号、使えない名前、最後の 1 社の削除、
+ファイルがほかで開かれている (標準エラーに理由)、2 使い方の誤り。
 失敗したコマンドがデータファイルを作ったり変えたりすることはありません。
 )";
 
@@ -53,13 +80,65 @@ struct Usage {
 
 struct Options {
     std::string command;
+    std::vector<std::string> operands; // after the command: ROW, NAME, TO
     std::string data = kDataFileName;
     std::vector<std::pair<std::string, std::string>> rows;
     const PresetPlan* preset = nullptr;
     bool sort = false;
     std::string format = "table";
     bool help = false;
+    bool version = false;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
 };
+
+// A row as the command line gives it: digits, with a minus sign at most, so that
+// "-1" is a row that does not exist rather than an unknown option. Rows beyond
+// the 64-bit range count as its ends; they are out of the table either way.
+std::optional<std::int64_t> whole_number(const std::string& text)
+{
+    const std::size_t digits = text.starts_with('-') ? 1 : 0;
+    if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return std::nullopt;
+    std::int64_t value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc{})
+        return digits ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+    return value;
+}
+
+// The operands of the commands that edit the list; null for the other commands.
+const std::vector<std::string>* list_edit_operands(const std::string& command)
+{
+    static const std::vector<std::string> kRename = {"ROW", "NAME"}, kRemove = {"ROW"}, kMove = {"ROW", "TO"};
+    if (command == "rename")
+        return &kRename;
+    if (command == "remove")
+        return &kRemove;
+    if (command == "move")
+        return &kMove;
+    return nullptr;
+}
+
+std::optional<Usage> check_operands(const Options& o)
+{
+    static const std::vector<std::string> none;
+    const auto* edit = list_edit_operands(o.command);
+    const std::vector<std::string>& wanted = edit ? *edit : none;
+    if (o.operands.size() > wanted.size())
+        return Usage{"余分な引数があります: 「" + o.operands[wanted.size()] + "」"};
+    if (o.operands.size() < wanted.size()) {
+        std::string all;
+        for (const std::string& w : wanted)
+            all += (all.empty() ? "" : " ") + w;
+        return Usage{o.command + " には " + all + " が必要です（" + wanted[o.operands.size()] +
+                     " がありません）。"};
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (wanted[i] != "NAME" && !whole_number(o.operands[i]))
+            return Usage{wanted[i] + " は 0 から数えた表の番号 (整数) です: 「" + o.operands[i] + "」"};
+    }
+    return std::nullopt;
+}
 
 std::optional<Usage> parse_options(const std::vector<std::string>& args, Options& o)
 {
@@ -75,6 +154,8 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--data") {
             if (auto u = value(a, o.data))
                 return u;
@@ -92,6 +173,11 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
                 return Usage{"--preset の名前が違います: \"" + key +
                              "\"（low-occasional, low-frequent, high-occasional, high-frequent のどれか）"};
             preset_given = true;
+        } else if (a == "--from" || a == "--to") {
+            std::string amount;
+            if (auto u = value(a, amount))
+                return u;
+            (a == "--from" ? o.from : o.to) = amount;
         } else if (a == "--sort") {
             o.sort = true;
         } else if (a == "--format") {
@@ -99,22 +185,35 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
                 return u;
             if (o.format != "table" && o.format != "csv" && o.format != "json")
                 return Usage{"--format は table, csv, json のどれかです: \"" + o.format + "\""};
-        } else if (!a.empty() && a[0] == '-') {
+        } else if (a == "--") {
+            o.operands.insert(o.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                              args.end());
+            break;
+        } else if (!a.empty() && a[0] == '-' && !whole_number(a)) {
             return Usage{"知らないオプションです: \"" + a + "\""};
         } else if (o.command.empty()) {
             o.command = a;
         } else {
-            return Usage{"余分な引数があります: \"" + a + "\""};
+            o.operands.push_back(a);
         }
     }
-    if (o.help)
+    if (o.help || o.version)
         return std::nullopt;
-    if (o.command != "check" && o.command != "normalize" && o.command != "compare")
-        return Usage{o.command.empty() ? "COMMAND がありません (check, normalize, compare)。"
-                                       : "知らない COMMAND です: \"" + o.command + "\""};
-    const bool plan_options = !o.rows.empty() || preset_given || o.sort || o.format != "table";
+    if (o.command != "check" && o.command != "normalize" && o.command != "compare" &&
+        o.command != "cheapest" && !list_edit_operands(o.command))
+        return Usage{
+            o.command.empty()
+                ? "COMMAND がありません (check, normalize, compare, cheapest, rename, remove, move)。"
+                : "知らない COMMAND です: \"" + o.command + "\""};
+    if (auto u = check_operands(o))
+        return u;
+    const bool plan_options = !o.rows.empty() || preset_given || o.sort;
     if (o.command != "compare" && plan_options)
-        return Usage{"--row, --preset, --sort, --format は compare でだけ使えます。"};
+        return Usage{"--row, --preset, --sort は compare でだけ使えます。"};
+    if (o.command != "compare" && o.command != "cheapest" && o.format != "table")
+        return Usage{"--format は compare と cheapest でだけ使えます。"};
+    if (o.command != "cheapest" && (o.from || o.to))
+        return Usage{"--from, --to は cheapest でだけ使えます。"};
     if (o.rows.size() > kPlanRows)
         return Usage{"--row は 5 回までです。"};
     if (!o.rows.empty() && preset_given)
@@ -179,7 +278,7 @@ std::string pad_left(const std::string& s, std::size_t w)
     return n >= w ? s : std::string(w - n, ' ') + s;
 }
 
-int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std::ostream& err)
+int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
 {
     PlanTexts texts;
     if (o.preset) {
@@ -187,8 +286,9 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
     } else {
         for (int r = 0; r < kPlanRows; ++r) {
             const bool given = r < static_cast<int>(o.rows.size());
-            texts.amount[r] = given ? o.rows[r].first : "0";
-            texts.count[r] = given ? o.rows[r].second : "0";
+            const auto row = static_cast<std::size_t>(r);
+            texts.amount[row] = given ? QString::fromStdString(o.rows[row].first) : QStringLiteral("0");
+            texts.count[row] = given ? QString::fromStdString(o.rows[row].second) : QStringLiteral("0");
         }
     }
     const auto plan = parse_plan(texts);
@@ -196,20 +296,15 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
         err << "--row: " << plan.error().message() << "\n";
         return 1;
     }
-    BrokerTable table = loaded;
     const auto costs = compute_yearly_costs(table, plan.value());
     if (!costs) {
-        err << cost_overflow_message(table, costs.error()) << "\n";
+        err << cost_overflow_message(table, costs.error(), plan.value()) << "\n";
         return 1;
     }
-    for (int b = 0; b <= table.com_last(); ++b)
-        table.com_cost(b) = costs.value()[b];
-
-    std::array<std::uint8_t, kTableRows> order{};
-    for (int i = 0; i < kTableRows; ++i)
-        order[i] = static_cast<std::uint8_t>(i);
+    std::vector<int> order(costs.value().size());
+    std::iota(order.begin(), order.end(), 0);
     if (o.sort)
-        order = cost_order(table);
+        order = cost_order(costs.value());
 
     std::ostringstream s;
     if (o.format == "csv") {
@@ -220,16 +315,17 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
         s << pad_left("番号", 4) << "  " << pad_left("年間費用", 14) << "  " << pad_left("正確な額", 22)
           << "  証券会社\n";
     }
-    for (int j = 0; j <= table.com_last(); ++j) {
+    for (std::size_t j = 0; j < order.size(); ++j) {
         const int b = order[j];
-        const std::string name = decode_cp932_utf8(table.com_name(b));
-        const std::string cost = general_form(table.com_cost(b));
-        const std::string yen = currency_form(table.com_cost(b));
+        const Money exact = costs.value()[static_cast<std::size_t>(b)];
+        const std::string name = decode_cp932(table.broker(b).name).toStdString();
+        const std::string cost = general_form(exact).toStdString();
+        const std::string yen = currency_form(exact).toStdString();
         if (o.format == "csv") {
             s << b << ',' << csv_field(name) << ',' << cost << ',' << csv_field(yen) << "\n";
         } else if (o.format == "json") {
             s << "  {\"row\": " << b << ", \"name\": " << json_string(name) << ", \"cost\": " << cost
-              << ", \"yen\": " << json_string(yen) << "}" << (j < table.com_last() ? ",\n" : "\n");
+              << ", \"yen\": " << json_string(yen) << "}" << (j + 1 < order.size() ? ",\n" : "\n");
         } else {
             s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << pad_left(cost, 22)
               << "  " << name << "\n";
@@ -238,6 +334,139 @@ int compare(const Options& o, const BrokerTable& loaded, std::ostream& out, std:
     if (o.format == "json")
         s << "]\n";
     out << s.str();
+    return 0;
+}
+
+// A range end as the plan's amount boxes read it; only whole yen.
+std::optional<std::int64_t> whole_yen(const char* option, const std::string& text, std::ostream& err)
+{
+    const auto amount = parse_currency(QString::fromStdString(text));
+    if (!amount) {
+        err << option << ": 金額"
+            << (amount.error().kind == ParseError::Kind::OutOfRange ? "が大きすぎます"
+                                                                    : "が数値ではありません")
+            << ": \"" << text << "\"\n";
+        return std::nullopt;
+    }
+    if (amount.value().units() % Money::kScale != 0) {
+        err << option << ": 金額は円単位の整数にして下さい: \"" << text << "\"\n";
+        return std::nullopt;
+    }
+    return amount.value().units() / Money::kScale;
+}
+
+std::string cheapest_row(const std::string& format, const CheapestRun& run, const std::string& name)
+{
+    const std::string from_c = general_form(run.commission_from).toStdString();
+    const std::string to_c = general_form(run.commission_to).toStdString();
+    std::ostringstream s;
+    if (format == "csv") {
+        s << run.from << ',' << run.to << ',' << run.row << ',' << csv_field(name) << ',' << from_c << ','
+          << to_c;
+    } else if (format == "json") {
+        s << "  {\"from\": " << run.from << ", \"to\": " << run.to << ", \"row\": " << run.row
+          << ", \"name\": " << json_string(name) << ", \"commission_from\": " << from_c
+          << ", \"commission_to\": " << to_c << "}";
+    } else {
+        const std::string from_yen = currency_form(*Money::from_yen(run.from)).toStdString();
+        const std::string to_yen = currency_form(*Money::from_yen(run.to)).toStdString();
+        s << pad_left(from_yen, 16) << " 〜" << pad_left(to_yen, 16) << "  "
+          << pad_left(std::to_string(run.row), 4) << "  " << pad_left(from_c, 16) << "  "
+          << pad_left(to_c, 16) << "  " << name;
+    }
+    return s.str();
+}
+
+int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
+{
+    const auto from = whole_yen("--from", o.from.value_or("1"), err);
+    if (!from)
+        return 1;
+    const auto to = whole_yen("--to", o.to.value_or("100000000"), err);
+    if (!to)
+        return 1;
+    if (*from > *to) {
+        err << "--from (" << *from << ") が --to (" << *to
+            << ") より大きくなっています。\n詳しくは fee-compare-cli --help\n";
+        return 2;
+    }
+    const auto runs = cheapest_runs(table, {*from, *to});
+    if (!runs) {
+        err << trade_overflow_message(table, runs.error()) << "\n";
+        return 1;
+    }
+    std::ostringstream s;
+    if (o.format == "csv")
+        s << "from,to,row,name,commission_from,commission_to\n";
+    else if (o.format == "json")
+        s << "[\n";
+    else
+        s << pad_left("から", 16) << "   " << pad_left("まで", 16) << "  " << pad_left("番号", 4) << "  "
+          << pad_left("手数料 (最初)", 16) << "  " << pad_left("手数料 (最後)", 16) << "  最も安い証券会社\n";
+    const std::vector<CheapestRun>& all = runs.value();
+    for (std::size_t j = 0; j < all.size(); ++j) {
+        const std::string name = decode_cp932(table.broker(all[j].row).name).toStdString();
+        s << cheapest_row(o.format, all[j], name)
+          << (o.format == "json" && j + 1 < all.size() ? ",\n" : "\n");
+    }
+    if (o.format == "json")
+        s << "]\n";
+    out << s.str();
+    return 0;
+}
+
+} // namespace
+
+namespace {
+
+// Rewrites the file as the program does at close, under the program's lock, so
+// that it never writes behind an open window's back.
+int normalize(const QString& path, std::ostream& err)
+{
+    DataSession session(path);
+    BrokerTable table;
+    Status<> status = session.acquire();
+    if (status)
+        status = session.load(table);
+    if (status)
+        status = session.save(table);
+    if (!status) {
+        err << status.error().message << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+Status<> edit_list(const Options& o, BrokerTable& table)
+{
+    const std::int64_t row = *whole_number(o.operands[0]);
+    if (o.command == "remove")
+        return remove_broker(table, row);
+    if (o.command == "move")
+        return move_broker(table, row, *whole_number(o.operands[1]));
+    const auto name = encode_broker_name(QString::fromStdString(o.operands[1]));
+    if (!name)
+        return name.error();
+    return rename_broker(table, row, name.value());
+}
+
+// rename, remove and move: the window's edits of the list, saved as its close
+// saves them and under the same lock as normalize.
+int edit_list(const Options& o, const QString& path, std::ostream& err)
+{
+    DataSession session(path);
+    BrokerTable table;
+    Status<> status = session.acquire();
+    if (status)
+        status = session.load(table);
+    if (status)
+        status = edit_list(o, table);
+    if (status)
+        status = session.save(table);
+    if (!status) {
+        err << status.error().message << "\n";
+        return 1;
+    }
     return 0;
 }
 
@@ -254,7 +483,15 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << kUsage;
         return 0;
     }
+    if (o.version) {
+        out << "fee-compare-cli " << kVersion << "\n";
+        return 0;
+    }
     const QString path = QString::fromStdString(o.data);
+    if (o.command == "normalize")
+        return normalize(path, err);
+    if (list_edit_operands(o.command))
+        return edit_list(o, path, err);
     BrokerTable table;
     if (const auto read = read_data_file(path, table); !read) {
         err << read.error().message << "\n";
@@ -264,13 +501,8 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
         return 0;
     }
-    if (o.command == "normalize") {
-        if (const auto written = write_data_file(path, table); !written) {
-            err << written.error().message << "\n";
-            return 1;
-        }
-        return 0;
-    }
+    if (o.command == "cheapest")
+        return cheapest(o, table, out, err);
     return compare(o, table, out, err);
 }
 
