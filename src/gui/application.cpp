@@ -1,19 +1,41 @@
-#include "main_window/run_fee_compare.h"
+#include "gui/application.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <iostream>
 
-#include "broker_table/broker_table.h"
-#include "main_window/fee_compare.h"
+#include "core/broker_table.h"
+#include "gui/fee_compare.h"
+#include "gui/termination.h"
 
 namespace fee {
 
-int run_fee_compare(QApplication& app)
+int run_fee_compare(QApplication& app, DataFolder folder)
 {
     // The one broker table of the run; every window works on it by reference.
     BrokerTable table;
     fee_compare window(table);
+    const auto where = locate_data(folder);
+    if (!where) {
+        QMessageBox::warning(&window, window.windowTitle(),
+                             QString::fromStdString(where.error().message) +
+                                 QStringLiteral("\nプログラムを終了します。"));
+        return 1;
+    }
+    window.set_data_location(where.value());
     if (!window.Form_Load())
         return 1;
+    // A signal or the end of the desktop session closes the program as its
+    // close box does, with nobody there to answer.
+    ui::TerminationWatcher termination;
+    QObject::connect(&termination, &ui::TerminationWatcher::requested, &window, [&window, &app] {
+        const auto closed = window.close_unattended();
+        if (!closed)
+            std::cerr << closed.error().message << "\n";
+        app.exit(closed ? 0 : 1);
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &fee_compare::commit_data,
+                     Qt::DirectConnection);
     window.show();
     return app.exec();
 }

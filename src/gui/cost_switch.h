@@ -1,32 +1,20 @@
 #pragma once
 
-#include <QDialog>
-#include <QLabel>
-#include <QPushButton>
-
-namespace fee {
-class BrokerTable;
-}
+#include "gui/question_window.h"
 
 namespace fee::ui {
 
-// The amount question. Its answer sets sw_money and leads on to the frequency
-// question; closing it answers nothing.
-class cost_switch : public QDialog {
+// The amount question: 低額(&L) or 高額(&H).
+class cost_switch : public QuestionWindow {
     Q_OBJECT
 public:
-    explicit cost_switch(BrokerTable& table);
+    cost_switch();
 
-    QLabel Label1{this};
-    QPushButton key_low{this};
-    QPushButton key_high{this};
+    QPushButton& key_low = left_;
+    QPushButton& key_high = right_;
 
-private:
-    void key_low_Click();
-    void key_high_Click();
-    void z_answer(std::uint8_t money);
-
-    BrokerTable& table_;
+    // True for high amounts; empty until a button is pressed.
+    std::optional<bool> high_amounts() const { return right_chosen(); }
 };
 
 } // namespace fee::ui

@@ -1,11 +1,13 @@
-#include "main_window/fee_compare.h"
+#include "gui/fee_compare.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -13,24 +15,29 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QUrl>
+#include <QSessionManager>
+#include <algorithm>
+#include <iostream>
+#include <iterator>
 
-#include "broker_table/broker_table.h"
-#include "broker_table/codepage.h"
-#include "main_window/twips.h"
-#include "main_window/ui_font.h"
-#include "questionnaire/questionnaire.h"
+#include "core/broker_list.h"
+#include "core/broker_table.h"
+#include "core/codepage.h"
+#include "core/data_file.h"
+#include "core/data_session.h"
+#include "core/message_text.h"
+#include "gui/box_text.h"
+#include "gui/calculation.h"
+#include "gui/dialog.h"
+#include "gui/help_window.h"
+#include "gui/text_fit.h"
+#include "gui/twips.h"
+#include "gui/ui_font.h"
 
 namespace fee {
 namespace {
 
 const QString kCaption = QStringLiteral("リョーバン-手数料比較");
-const QString kHelpFile = QStringLiteral("ryoban_h.hlp");
-
-QString data_file_path()
-{
-    return QString::fromLatin1(kDataFileName);
-}
 
 QLabel* make_label(QWidget* parent, const char* name, const QString& text)
 {
@@ -85,12 +92,34 @@ fee_compare::fee_compare(BrokerTable& table, QWidget* parent)
     setObjectName(QStringLiteral("fee_compare"));
     setWindowTitle(kCaption);
     build_controls();
+    ui::fit_texts(*this);
 }
+
+fee_compare::~fee_compare() = default;
 
 void fee_compare::build_controls()
 {
-    using ui::place;
+    build_menu();
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ui::twips(4755), ui::twips(3915));
+    setCentralWidget(client);
+    build_client_area(client);
+    build_editor();
+    build_list_menu();
+    set_tab_order();
 
+    connect(Combo1, &QComboBox::activated, this, &fee_compare::Combo1_Click);
+    connect(key_add_com, &QPushButton::clicked, this, &fee_compare::key_add_com_Click);
+    connect(key_cal, &QPushButton::clicked, this, &fee_compare::key_cal_Click);
+    connect(key_suspend, &QPushButton::clicked, this, &fee_compare::key_suspend_Click);
+
+    // The client area keeps its size; the window is exactly menu bar plus client.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void fee_compare::build_menu()
+{
     k_help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     k_help->setObjectName(QStringLiteral("k_help"));
     explain = k_help->addAction(QStringLiteral("目次(&E)"));
@@ -99,12 +128,32 @@ void fee_compare::build_controls()
     k_version->setObjectName(QStringLiteral("k_version"));
     connect(explain, &QAction::triggered, this, &fee_compare::explain_Click);
     connect(k_version, &QAction::triggered, this, &fee_compare::k_version_Click);
+}
 
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(ui::twips(4755), ui::twips(3915));
-    setCentralWidget(client);
+void fee_compare::build_list_menu()
+{
+    Combo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Combo1, &QWidget::customContextMenuRequested, this, &fee_compare::Combo1_ContextMenu);
+    k_list = new QMenu(this);
+    k_list->setObjectName(QStringLiteral("k_list"));
+    const std::pair<QAction**, const char*> items[] = {
+        {&k_rename, "k_rename"}, {&k_delete, "k_delete"}, {&k_up, "k_up"}, {&k_down, "k_down"}};
+    const QString texts[] = {QStringLiteral("名前の変更"), QStringLiteral("削除"), QStringLiteral("上へ"),
+                             QStringLiteral("下へ")};
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        *items[i].first = k_list->addAction(texts[i]);
+        (*items[i].first)->setObjectName(QString::fromLatin1(items[i].second));
+    }
+    k_list->insertSeparator(k_up);
+    connect(k_rename, &QAction::triggered, this, &fee_compare::k_rename_Click);
+    connect(k_delete, &QAction::triggered, this, &fee_compare::k_delete_Click);
+    connect(k_up, &QAction::triggered, this, &fee_compare::k_up_Click);
+    connect(k_down, &QAction::triggered, this, &fee_compare::k_down_Click);
+}
 
+void fee_compare::build_client_area(QWidget* client)
+{
+    using ui::place;
     Label1 = make_label(client, "Label1", QStringLiteral("証券会社の選択"));
     place(Label1, 360, 120, 1455, 255);
     Combo1 = new QComboBox(client);
@@ -129,8 +178,12 @@ void fee_compare::build_controls()
     place(key_add_com, 1680, 3480, 1455, 375);
     key_suspend = make_button(client, "key_suspend", QStringLiteral("終了(&E)"));
     place(key_suspend, 3240, 3480, 1455, 375);
+}
 
-    // Inside the frame, positions are relative to the frame.
+// Inside the frame, positions are relative to the frame.
+void fee_compare::build_editor()
+{
+    using ui::place;
     Label3 = make_label(Frame1, "Label3", QStringLiteral("約定代金"));
     place(Label3, 240, 240, 735, 255);
     Label5 = make_label(Frame1, "Label5", QStringLiteral("手数料率"));
@@ -139,7 +192,7 @@ void fee_compare::build_controls()
     place(Label6, 2880, 240, 495, 255);
 
     const QString rate_tip = QStringLiteral("1%は 0.01 です");
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kBrackets; ++i) {
         const int top = 480 + 360 * i;
         l_kubun[i] = make_box(Frame1, indexed("l_kubun", i), Qt::AlignRight);
         place(l_kubun[i], 120, top, 1095, 270);
@@ -148,7 +201,7 @@ void fee_compare::build_controls()
         place(l_wariai[i], 1800, top, 735, 270);
         l_add[i] = make_box(Frame1, indexed("l_add", i), Qt::AlignRight);
         place(l_add[i], 2640, top, 855, 270);
-        if (i < 5) {
+        if (i < kBoundedBrackets) {
             Label4[i] = make_label(Frame1, "Label4", QStringLiteral("以下"));
             Label4[i]->setObjectName(indexed("Label4", i));
             place(Label4[i], 1320, 600 + 360 * i, 375, 255);
@@ -179,7 +232,10 @@ void fee_compare::build_controls()
     l_max = make_box(Frame1, QStringLiteral("l_max"), Qt::AlignRight);
     l_max->setToolTip(max_tip);
     place(l_max, 3600, 2040, 855, 270);
+}
 
+void fee_compare::set_tab_order()
+{
     std::vector<QWidget*> order = {Combo1, l_fix};
     order.insert(order.end(), l_kubun.begin(), l_kubun.end());
     order.insert(order.end(), l_wariai.begin(), l_wariai.end());
@@ -187,14 +243,6 @@ void fee_compare::build_controls()
     order.insert(order.end(), {key_cal, key_suspend, key_add_com, l_mini, l_max});
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-
-    connect(Combo1, &QComboBox::activated, this, &fee_compare::Combo1_Click);
-    connect(key_add_com, &QPushButton::clicked, this, &fee_compare::key_add_com_Click);
-    connect(key_cal, &QPushButton::clicked, this, &fee_compare::key_cal_Click);
-    connect(key_suspend, &QPushButton::clicked, this, &fee_compare::key_suspend_Click);
-
-    // The client area keeps its size; the window is exactly menu bar plus client.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 bool fee_compare::Form_Load()
@@ -210,9 +258,19 @@ bool fee_compare::Form_Load()
 
 bool fee_compare::z_read_file()
 {
-    const auto status = read_data_file(data_file_path(), table_);
+    // One copy of the program per file: a second start touches nothing.
+    session_ = std::make_unique<DataSession>(where_.data_file);
+    Status<> status = session_->acquire();
+    if (status)
+        status = session_->load(table_);
     if (!status) {
-        show_error(qt(status.error().message) + QStringLiteral("\nプログラムを終了します。"));
+        QString text = qt(status.error().message);
+        // A start with no data file: say where a sample is to be had.
+        if (!QFileInfo::exists(where_.data_file) && !where_.shared_dir.isEmpty())
+            text += QStringLiteral("\n見本 %1 をここに写すか、メニューから（--user-data で）始めて下さい。")
+                        .arg(QDir(where_.shared_dir).filePath(QString::fromLatin1(kDataFileName)));
+        show_error(text + QStringLiteral("\nプログラムを終了します。"));
+        session_.reset();
         return false;
     }
     return true;
@@ -220,25 +278,61 @@ bool fee_compare::z_read_file()
 
 bool fee_compare::z_write_file()
 {
-    const auto status = write_data_file(data_file_path(), table_, save_fault_);
-    if (!status) {
-        show_error(qt(status.error().message) +
-                   QStringLiteral("\n原因を取り除いてから、もう一度閉じて下さい。"));
-        return false;
+    if (session_->changed_on_disk()) {
+        const int answer = ask(
+            QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
+                           "書き換えられています。\nこのプログラムの内容で上書きしますか？")
+                .arg(where_.data_file),
+            {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")});
+        if (answer != 0)
+            return answer == 1;
     }
-    return true;
+    for (;;) {
+        const auto status = session_->save(table_);
+        if (status)
+            return true;
+        const int answer =
+            ask(qt(status.error().message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
+                                             QStringLiteral("キャンセル")});
+        if (answer == 1)
+            return confirm_quit_without_saving();
+        if (answer == 2)
+            return false;
+    }
+}
+
+bool fee_compare::confirm_quit_without_saving()
+{
+    QStringList lost;
+    if (list_edited_)
+        lost << QStringLiteral("証券会社の一覧の名前の変更・削除・並べ替え");
+    for (const int r : session_->unsaved_brokers(table_)) {
+        QString line = QStringLiteral("%1 社目「%2」").arg(r + 1).arg(decode_cp932(table_.broker(r).name));
+        if (r > session_->saved_last_row())
+            line += QStringLiteral("（追加）");
+        lost << line;
+    }
+    const QString what =
+        lost.isEmpty()
+            ? QStringLiteral("変更はありません。%1 は今のままです。").arg(where_.data_file)
+            : QStringLiteral("次の証券会社の変更は失われます。%1 は今のままです。\n").arg(where_.data_file) +
+                  lost.join(QStringLiteral("\n"));
+    return ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
+               {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
 }
 
 void fee_compare::z_load_data()
 {
-    set_editor_texts(editor_texts_from_row(table_, now_com_));
+    set_editor_texts(editor_texts_from(table_.broker(now_com_)));
 }
 
 bool fee_compare::z_save_data()
 {
-    const auto status = store_editor_texts(table_, now_com_, editor_texts());
+    const auto status = store_editor_texts(table_.broker(now_com_), editor_texts());
     if (!status) {
-        show_error(qt(status.error().message()));
+        BoxError named = status.error();
+        named.broker = broker_label(now_com_, table_.broker(now_com_).name);
+        show_error(qt(named.message()));
         if (QLineEdit* box = box_of(status.error())) {
             box->setFocus();
             box->selectAll();
@@ -251,8 +345,8 @@ bool fee_compare::z_save_data()
 void fee_compare::z_set_combo()
 {
     Combo1->clear();
-    for (int i = 0; i <= table_.com_last(); ++i)
-        Combo1->addItem(decode_cp932(table_.com_name(i)));
+    for (int i = 0; i <= table_.last_row(); ++i)
+        Combo1->addItem(decode_cp932(table_.broker(i).name));
     Combo1->setCurrentIndex(-1);
     combo_shown_ = -1;
 }
@@ -273,29 +367,119 @@ void fee_compare::Combo1_Click(int index)
 
 void fee_compare::key_add_com_Click()
 {
-    if (table_.com_last() >= kEditorLastRow)
+    if (table_.last_row() >= kEditorLastRow)
         return;
     if (!z_save_data())
         return;
 
-    for (;;) {
-        const QString name = QInputDialog::getText(this, QStringLiteral("証券会社名を入れて下さい"),
-                                                   QStringLiteral("例:**証券"), QLineEdit::Normal, QString());
-        if (name.isEmpty())
-            return;
-        auto bytes = encode_typed_name(name);
-        if (!bytes) {
-            // Nothing is added; the user may type the name again.
-            show_error(qt(bytes.error().message));
-            continue;
-        }
-        const auto last = static_cast<std::uint8_t>(table_.com_last() + 1);
-        table_.set_com_last(last);
-        now_com_ = last;
-        table_.com_name(last) = std::move(bytes).value();
-        z_set_combo();
-        set_editor_texts(standard_schedule_texts());
+    auto name = ask_name(QStringLiteral("証券会社名を入れて下さい"), QStringLiteral("例:**証券"), QString());
+    if (!name)
         return;
+    const int last = table_.last_row() + 1;
+    table_.set_last_row(last);
+    now_com_ = static_cast<std::uint8_t>(last);
+    table_.broker(last).name = std::move(*name);
+    z_set_combo();
+    set_editor_texts(standard_schedule_texts());
+}
+
+void fee_compare::Combo1_ContextMenu(const QPoint& pos)
+{
+    // The menu acts on the broker in the editor, which the list may not show
+    // yet (after the start or an add): it shows it now.
+    Combo1->setCurrentIndex(now_com_);
+    combo_shown_ = now_com_;
+    k_delete->setEnabled(table_.last_row() > 0);
+    k_up->setEnabled(now_com_ > 0);
+    k_down->setEnabled(now_com_ < table_.last_row());
+    k_list->popup(Combo1->mapToGlobal(pos));
+}
+
+void fee_compare::k_rename_Click()
+{
+    if (!z_save_data())
+        return;
+    const QString shown = decode_cp932(table_.broker(now_com_).name);
+    auto name = ask_name(QStringLiteral("名前の変更"),
+                         QStringLiteral("「%1」の新しい名前を入れて下さい").arg(quoted_text(shown)), shown);
+    if (!name || *name == table_.broker(now_com_).name)
+        return;
+    if (const auto renamed = rename_broker(table_, now_com_, std::move(*name)); !renamed) {
+        show_error(qt(renamed.error().message));
+        return;
+    }
+    show_list_at(now_com_);
+}
+
+void fee_compare::k_delete_Click()
+{
+    if (!z_save_data())
+        return;
+    const std::string who = broker_label(now_com_, table_.broker(now_com_).name);
+    if (table_.last_row() > 0 &&
+        ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
+            {QStringLiteral("削除"), QStringLiteral("キャンセル")}) != 0)
+        return;
+    if (const auto removed = remove_broker(table_, now_com_); !removed) {
+        show_error(qt(removed.error().message));
+        return;
+    }
+    // The broker that took its place, or the new last one, fills the editor.
+    now_com_ = static_cast<std::uint8_t>(std::min<int>(now_com_, table_.last_row()));
+    z_load_data();
+    show_list_at(now_com_);
+}
+
+void fee_compare::k_up_Click()
+{
+    move_shown_broker(-1);
+}
+
+void fee_compare::k_down_Click()
+{
+    move_shown_broker(1);
+}
+
+void fee_compare::move_shown_broker(int step)
+{
+    if (!z_save_data())
+        return;
+    const int to = now_com_ + step;
+    if (const auto moved = move_broker(table_, now_com_, to); !moved) {
+        show_error(qt(moved.error().message));
+        return;
+    }
+    now_com_ = static_cast<std::uint8_t>(to);
+    show_list_at(now_com_);
+}
+
+// After a change of the list: its entries anew, with the editor's broker chosen.
+void fee_compare::show_list_at(int row)
+{
+    list_edited_ = true;
+    z_set_combo();
+    Combo1->setCurrentIndex(row);
+    combo_shown_ = row;
+}
+
+std::optional<std::string> fee_compare::ask_name(const QString& title, const QString& prompt, QString text)
+{
+    for (;;) {
+        QInputDialog box(this);
+        box.setWindowTitle(title);
+        box.setLabelText(prompt);
+        box.setTextValue(text);
+        // No longer than a file can hold on one line.
+        if (auto* edit = box.findChild<QLineEdit*>())
+            edit->setMaxLength(kMaxNameCharacters);
+        if (box.exec() != QDialog::Accepted || box.textValue().isEmpty())
+            return std::nullopt;
+        text = box.textValue();
+        auto bytes = encode_broker_name(text);
+        if (bytes)
+            return std::move(bytes).value();
+        // Nothing is stored; the name comes back for correction.
+        show_error(qt(bytes.error().message));
     }
 }
 
@@ -303,37 +487,86 @@ void fee_compare::key_cal_Click()
 {
     if (!z_save_data())
         return;
-    run_questionnaire(table_);
+    Calculation(table_).run();
 }
 
 void fee_compare::key_suspend_Click()
 {
     if (!z_save_data() || !z_write_file())
         return;
-    // Already written: the close below need not write the same content again.
-    written_for_exit_ = true;
+    // Written, or left as it was at the user's word: the close below must not
+    // write again.
+    file_settled_ = true;
     if (!close())
-        written_for_exit_ = false;
+        file_settled_ = false;
 }
 
 void fee_compare::closeEvent(QCloseEvent* event)
 {
-    if (written_for_exit_) {
+    if (file_settled_ || (z_save_data() && z_write_file())) {
+        file_settled_ = true;
+        session_.reset(); // done with the file: let the next copy have it
         event->accept();
         return;
     }
-    if (!z_save_data() || !z_write_file()) {
-        event->ignore();
+    event->ignore();
+}
+
+Status<> fee_compare::close_unattended()
+{
+    std::string unsaved;
+    if (!file_settled_ && session_) {
+        if (const auto stored = store_editor_texts(table_.broker(now_com_), editor_texts()); !stored)
+            unsaved += stored.error().message() + "\nこの行の変更は保存されません。\n";
+        if (session_->changed_on_disk()) {
+            unsaved += where_.data_file.toStdString() +
+                       " はほかのプログラムに書き換えられているため、上書きしませんでした。\n";
+        } else if (const auto saved = session_->save(table_); !saved) {
+            unsaved += saved.error().message + "\n";
+        }
+    }
+    file_settled_ = true;
+    close();
+    if (unsaved.empty())
+        return done();
+    unsaved.pop_back();
+    return Error{unsaved};
+}
+
+void fee_compare::commit_data(QSessionManager& manager)
+{
+    if (file_settled_)
+        return;
+    if (!manager.allowsInteraction()) {
+        if (const auto closed = close_unattended(); !closed)
+            std::cerr << closed.error().message << "\n";
         return;
     }
-    event->accept();
+    // The program may yet go on if the logout is cancelled elsewhere, so the
+    // file is written as at a close but the window stays.
+    const bool written = z_save_data() && z_write_file();
+    manager.release();
+    if (!written)
+        manager.cancel();
+}
+
+void fee_compare::keyPressEvent(QKeyEvent* event)
+{
+    if (!ui::handle_enter(*this, *event))
+        QMainWindow::keyPressEvent(event);
 }
 
 void fee_compare::explain_Click()
 {
-    // Whether the desktop manages to open it is not our concern; a failure
-    // shows nothing of the program's own.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(kHelpFile)));
+    if (!help_) {
+        // No help file, or one that cannot be read: nothing is shown.
+        help_ = HelpWindow::open(find_help_file(where_), this);
+        if (!help_)
+            return;
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void fee_compare::k_version_Click()
@@ -348,49 +581,67 @@ void fee_compare::k_version_Click()
 
 void fee_compare::set_editor_texts(const EditorTexts& e)
 {
-    for (int j = 0; j < kBoundedBrackets; ++j)
-        l_kubun[j]->setText(qt(e.kubun[j]));
-    for (int j = 0; j < 6; ++j) {
-        l_wariai[j]->setText(qt(e.wariai[j]));
-        l_add[j]->setText(qt(e.add[j]));
+    for (std::size_t j = 0; j < kBrackets; ++j) {
+        if (j < kBoundedBrackets)
+            ui::set_box_text(*l_kubun[j], e.bounds[j]);
+        ui::set_box_text(*l_wariai[j], e.rates[j]);
+        ui::set_box_text(*l_add[j], e.add_ons[j]);
     }
-    l_fix->setText(qt(e.fix));
-    l_mini->setText(qt(e.mini));
-    l_max->setText(qt(e.max));
+    ui::set_box_text(*l_fix, e.yearly_fee);
+    ui::set_box_text(*l_mini, e.minimum);
+    ui::set_box_text(*l_max, e.maximum);
 }
 
 EditorTexts fee_compare::editor_texts() const
 {
     EditorTexts e;
-    for (int j = 0; j < kBoundedBrackets; ++j)
-        e.kubun[j] = l_kubun[j]->text().toStdString();
-    for (int j = 0; j < 6; ++j) {
-        e.wariai[j] = l_wariai[j]->text().toStdString();
-        e.add[j] = l_add[j]->text().toStdString();
+    for (std::size_t j = 0; j < kBrackets; ++j) {
+        if (j < kBoundedBrackets)
+            e.bounds[j] = l_kubun[j]->text();
+        e.rates[j] = l_wariai[j]->text();
+        e.add_ons[j] = l_add[j]->text();
     }
-    e.fix = l_fix->text().toStdString();
-    e.max = l_max->text().toStdString();
-    e.mini = l_mini->text().toStdString();
+    e.yearly_fee = l_fix->text();
+    e.maximum = l_max->text();
+    e.minimum = l_mini->text();
     return e;
 }
 
 QLineEdit* fee_compare::box_of(const BoxError& error) const
 {
     switch (error.box) {
-    case EditorBox::Kubun:
-        return l_kubun.at(error.index);
-    case EditorBox::Wariai:
-        return l_wariai.at(error.index);
-    case EditorBox::Add:
-        return l_add.at(error.index);
-    case EditorBox::Fix:
+    case EditorBox::Bound:
+        return l_kubun.at(static_cast<std::size_t>(error.index));
+    case EditorBox::Rate:
+        return l_wariai.at(static_cast<std::size_t>(error.index));
+    case EditorBox::AddOn:
+        return l_add.at(static_cast<std::size_t>(error.index));
+    case EditorBox::YearlyFee:
         return l_fix;
-    case EditorBox::Max:
+    case EditorBox::Maximum:
         return l_max;
-    case EditorBox::Mini:
+    case EditorBox::Minimum:
         return l_mini;
     }
     return nullptr;
+}
+
+int fee_compare::ask(const QString& text, const QStringList& answers)
+{
+    QMessageBox box(this);
+    box.setWindowTitle(kCaption);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(text);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& answer : answers)
+        buttons.push_back(box.addButton(answer, QMessageBox::ActionRole));
+    // Esc, Enter and the close box mean the last answer, which is always キャンセル.
+    box.setEscapeButton(buttons.back());
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.back())); // Enter never destroys anything
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? static_cast<int>(answers.size()) - 1
+                                   : static_cast<int>(chosen - buttons.begin());
 }
 
 void fee_compare::show_error(const QString& text)

@@ -1,15 +1,13 @@
-#include "simulation/form_sl.h"
+#include "gui/form_sl.h"
 
 #include <QMessageBox>
 
-#include "broker_table/broker_table.h"
-#include "broker_table/codepage.h"
-#include "broker_table/number_text.h"
-#include "main_window/twips.h"
-#include "main_window/ui_font.h"
-#include "simulation/commission.h"
-#include "simulation/cost_messages.h"
-#include "simulation/result_window.h"
+#include "core/broker_table.h"
+#include "core/cost_messages.h"
+#include "gui/box_text.h"
+#include "gui/text_fit.h"
+#include "gui/twips.h"
+#include "gui/ui_font.h"
 
 namespace fee::ui {
 
@@ -27,7 +25,7 @@ int row_top(int r)
 
 } // namespace
 
-Form_sl::Form_sl(BrokerTable& table) : table_(table)
+Form_sl::Form_sl(const BrokerTable& table) : table_(table)
 {
     setObjectName(QStringLiteral("Form_sl"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -80,65 +78,43 @@ Form_sl::Form_sl(BrokerTable& table) : table_(table)
     }
     setTabOrder(previous, &key_cal2);
     l_sm_money[0].setFocus();
+    fit_texts(*this);
 }
 
-Form_sl::~Form_sl() = default;
+void Form_sl::set_plan_texts(const PlanTexts& texts)
+{
+    for (std::size_t r = 0; r < kPlanRows; ++r) {
+        set_box_text(l_sm_money[r], texts.amount[r]);
+        set_box_text(l_sl_num[r], texts.count[r]);
+    }
+}
 
 void Form_sl::key_cal2_Click()
 {
-    z_fig_ini();
-
     PlanTexts texts;
-    for (int r = 0; r < kPlanRows; ++r) {
-        texts.amount[r] = l_sm_money[r].text().toStdString();
-        texts.count[r] = l_sl_num[r].text().toStdString();
+    for (std::size_t r = 0; r < kPlanRows; ++r) {
+        texts.amount[r] = l_sm_money[r].text();
+        texts.count[r] = l_sl_num[r].text();
     }
     const auto plan = parse_plan(texts);
     if (!plan) {
         const PlanBoxError& bad = plan.error();
-        QLineEdit* box = bad.is_count ? &l_sl_num[bad.row] : &l_sm_money[bad.row];
-        z_refuse(QString::fromStdString(bad.message()), box);
+        const auto row = static_cast<std::size_t>(bad.row);
+        refuse(QString::fromStdString(bad.message()), bad.is_count ? &l_sl_num[row] : &l_sm_money[row]);
         return;
     }
     // Every broker or none: an overflow must neither show partial figures nor
     // disturb the costs of the last complete computation.
     const auto costs = compute_yearly_costs(table_, plan.value());
     if (!costs) {
-        z_refuse(QString::fromStdString(cost_overflow_message(table_, costs.error())), nullptr);
+        refuse(QString::fromStdString(cost_overflow_message(table_, costs.error(), plan.value())), nullptr);
         return;
     }
-
-    for (int b = 0; b <= table_.com_last(); ++b) {
-        result_->set_text_matrix(b + 1, 0, decode_cp932(table_.com_name(b)));
-        table_.com_cost(b) = costs.value()[b];
-        result_->set_text_matrix(b + 1, 1, QString::fromStdString(currency_form(table_.com_cost(b))));
-    }
-
-    result_->exec();
-    // Closed by its close box or together with this window by 閉じる(&X); either
-    // way the next computation loads a fresh grid.
-    result_.reset();
+    emit computed(plan.value(), costs.value());
 }
 
-void Form_sl::z_fig_ini()
+void Form_sl::refuse(const QString& message, QLineEdit* box)
 {
-    if (!result_)
-        result_ = std::make_unique<ui::result>(*this, table_);
-    ui::result& r = *result_;
-    r.set_col_width(0, 2000);
-    r.set_col_width(1, 1250);
-    r.set_cell_alignment(0, 0, Qt::AlignCenter);
-    r.set_cell_alignment(0, 1, Qt::AlignCenter);
-    r.set_col_alignment(0, Qt::AlignCenter);
-    r.set_col_alignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    r.set_text_matrix(0, 0, QStringLiteral("会社名"));
-    r.set_text_matrix(0, 1, QStringLiteral("試算結果"));
-}
-
-void Form_sl::z_refuse(const QString& message, QLineEdit* box)
-{
-    // The grid set up for this computation is never shown.
-    result_.reset();
     QMessageBox::warning(this, QStringLiteral("試算できません"), message);
     if (box) {
         box->setFocus();

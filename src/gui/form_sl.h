@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
-#include <memory>
 
-#include "simulation/trade_plan.h"
+#include "core/commission.h"
+#include "core/trade_plan.h"
+#include "gui/dialog.h"
 
 namespace fee {
 class BrokerTable;
@@ -15,16 +15,17 @@ class BrokerTable;
 
 namespace fee::ui {
 
-class result;
-
 // The trade plan: five rows of an amount per trade and a number of trades per
 // year. 試算(&D) computes every broker's yearly cost from the boxes as they
-// stand and shows the result grid above this window.
-class Form_sl : public QDialog {
+// stand and hands the costs on (computed); a bad box or an overflow is refused
+// with a message instead, and nothing is handed on.
+class Form_sl : public Dialog {
     Q_OBJECT
 public:
-    explicit Form_sl(BrokerTable& table);
-    ~Form_sl() override;
+    explicit Form_sl(const BrokerTable& table);
+
+    // Fills all ten boxes.
+    void set_plan_texts(const PlanTexts& texts);
 
     QLabel Label1{this};
     std::array<QLineEdit, kPlanRows> l_sm_money;
@@ -33,13 +34,14 @@ public:
     std::array<QLabel, kPlanRows> Label3;
     QPushButton key_cal2{this};
 
+signals:
+    void computed(const fee::TradePlan& plan, const fee::YearlyCosts& costs);
+
 private:
     void key_cal2_Click();
-    void z_fig_ini();
-    void z_refuse(const QString& message, QLineEdit* box);
+    void refuse(const QString& message, QLineEdit* box);
 
-    BrokerTable& table_;
-    std::unique_ptr<ui::result> result_; // qualified: QDialog has a result() of its own
+    const BrokerTable& table_;
 };
 
 } // namespace fee::ui

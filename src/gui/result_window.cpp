@@ -1,20 +1,32 @@
-#include "simulation/result_window.h"
+#include "gui/result_window.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QStandardPaths>
 #include <algorithm>
+#include <numeric>
 
-#include "broker_table/broker_table.h"
-#include "broker_table/codepage.h"
-#include "broker_table/number_text.h"
-#include "main_window/twips.h"
-#include "main_window/ui_font.h"
-#include "simulation/commission.h"
+#include "core/broker_table.h"
+#include "core/codepage.h"
+#include "core/number_text.h"
+#include "core/ranking_export.h"
+#include "gui/chart_window.h"
+#include "gui/text_fit.h"
+#include "gui/twips.h"
+#include "gui/ui_font.h"
 
 namespace fee::ui {
 
 namespace {
 
 constexpr int kGridColumns = 2;
+// Room the grid's style leaves on each side of a cell's text, in pixels.
+constexpr int kCellPadding = 3;
 // Twenty brokers as the editor allows, and one more when a data file fills
 // the table's last row, so that every broker is shown and ranked.
 int broker_rows(const BrokerTable& table)
@@ -24,7 +36,8 @@ int broker_rows(const BrokerTable& table)
 
 } // namespace
 
-result::result(QDialog& plan_window, const BrokerTable& table) : plan_window_(plan_window), table_(table)
+result::result(const BrokerTable& table, const TradePlan& plan, YearlyCosts costs)
+    : table_(table), plan_(plan), costs_(std::move(costs))
 {
     setObjectName(QStringLiteral("result"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -47,6 +60,7 @@ result::result(QDialog& plan_window, const BrokerTable& table) : plan_window_(pl
     comp_fig.setSelectionMode(QAbstractItemView::ContiguousSelection);
     comp_fig.setTabKeyNavigation(false);
     comp_fig.setWordWrap(false);
+    comp_fig.setTextElideMode(Qt::ElideNone); // a long figure gets a smaller font instead
     for (int c = 0; c < kGridColumns; ++c)
         comp_fig.setHorizontalHeaderItem(c, new QTableWidgetItem);
     for (int r = 0; r < comp_fig.rowCount(); ++r) {
@@ -85,6 +99,51 @@ result::result(QDialog& plan_window, const BrokerTable& table) : plan_window_(pl
     setTabOrder(&comp_fig, &key_end3);
     setTabOrder(&key_end3, &key_sort);
     comp_fig.setFocus();
+
+    z_fig_ini();
+    shown_.resize(static_cast<std::size_t>(table_.broker_count()));
+    std::iota(shown_.begin(), shown_.end(), 0);
+    for (int b = 0; b <= table_.last_row(); ++b)
+        show_row(b + 1, b);
+
+    comp_fig.setContextMenuPolicy(Qt::ActionsContextMenu);
+    add_grid_action(k_copy, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C), "k_copy");
+    add_grid_action(k_save_csv, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+                    "k_save_csv");
+    add_grid_action(k_chart, QStringLiteral("グラフ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G), "k_chart");
+    connect(&k_copy, &QAction::triggered, this, &result::k_copy_Click);
+    connect(&k_save_csv, &QAction::triggered, this, &result::k_save_csv_Click);
+    connect(&k_chart, &QAction::triggered, this, &result::k_chart_Click);
+    fit_texts(*this);
+}
+
+// The actions live on the grid for its context menu; their shortcuts work
+// wherever the focus is in this window.
+void result::add_grid_action(QAction& action, const QString& text, const QKeySequence& keys, const char* name)
+{
+    action.setObjectName(QString::fromLatin1(name));
+    action.setText(text);
+    action.setShortcut(keys);
+    action.setShortcutContext(Qt::WindowShortcut);
+    comp_fig.addAction(&action);
+}
+
+void result::z_fig_ini()
+{
+    set_col_width(0, 2000);
+    set_col_width(1, 1250);
+    set_cell_alignment(0, 0, Qt::AlignCenter);
+    set_cell_alignment(0, 1, Qt::AlignCenter);
+    set_col_alignment(0, Qt::AlignCenter);
+    set_col_alignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    set_text_matrix(0, 0, QStringLiteral("会社名"));
+    set_text_matrix(0, 1, QStringLiteral("試算結果"));
+}
+
+void result::show_row(int grid_row, int broker)
+{
+    set_text_matrix(grid_row, 0, decode_cp932(table_.broker(broker).name));
+    set_text_matrix(grid_row, 1, currency_form(costs_.at(static_cast<std::size_t>(broker))));
 }
 
 int result::rows() const
@@ -108,9 +167,17 @@ void result::set_text_matrix(int row, int col, const QString& text)
 {
     QTableWidgetItem* cell = z_cell(row, col);
     cell->setText(text);
-    // A cost beyond ten digits is elided in the fixed column; the tip shows it whole.
-    if (row > 0)
-        cell->setToolTip(text);
+    if (row == 0)
+        return;
+    cell->setToolTip(text);
+    // A figure too long for its fixed column gets a smaller font, never an
+    // ellipsis: "¥284,752,…" would read as ¥284,752.
+    QFont font = comp_fig.font();
+    constexpr qreal kSmallest = 5.0;
+    const int room = comp_fig.columnWidth(col) - 2 * kCellPadding;
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > kSmallest)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    cell->setData(Qt::FontRole, font == comp_fig.font() ? QVariant() : QVariant(font));
 }
 
 Qt::Alignment result::cell_alignment(int row, int col) const
@@ -141,19 +208,55 @@ void result::set_col_width(int col, int width_twips)
 
 void result::key_sort_Click()
 {
-    // The order comes from the exact stored costs, not the rounded cell texts,
-    // and always from the table, so a second press changes nothing.
-    const auto order = cost_order(table_);
-    for (int j = 0; j <= table_.com_last(); ++j) {
-        set_text_matrix(j + 1, 1, QString::fromStdString(currency_form(table_.com_cost(order[j]))));
-        set_text_matrix(j + 1, 0, decode_cp932(table_.com_name(order[j])));
-    }
+    // The order comes from the exact costs, not the rounded cell texts, and
+    // always from table order, so a second press changes nothing.
+    shown_ = cost_order(costs_);
+    for (std::size_t j = 0; j < shown_.size(); ++j)
+        show_row(static_cast<int>(j) + 1, shown_[j]);
 }
 
 void result::key_end3_Click()
 {
-    close();
-    plan_window_.close();
+    done(kCloseWithPlan);
+}
+
+void result::done(int r)
+{
+    if (chart_)
+        chart_->close();
+    QDialog::done(r);
+}
+
+void result::k_copy_Click()
+{
+    QGuiApplication::clipboard()->setText(ranking_tsv(table_, costs_, shown_));
+}
+
+void result::k_save_csv_Click()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("CSVで保存"),
+                                                      QDir(folder).filePath(QStringLiteral("試算結果.csv")),
+                                                      QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (const auto saved = save_ranking(path, ranking_csv(table_, costs_, shown_)); !saved)
+        QMessageBox::warning(this, QStringLiteral("CSVで保存"),
+                             QString::fromStdString(saved.error().message));
+}
+
+void result::k_chart_Click()
+{
+    // One chart per result window, closed with it; a second Ctrl+G brings it up.
+    if (!chart_) {
+        chart_ = new chart_window(table_, plan_, this);
+        chart_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    chart_->show();
+    chart_->raise();
+    chart_->activateWindow();
 }
 
 } // namespace fee::ui

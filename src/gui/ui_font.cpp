@@ -1,4 +1,4 @@
-#include "main_window/ui_font.h"
+#include "gui/ui_font.h"
 
 #include <QApplication>
 #include <QFont>

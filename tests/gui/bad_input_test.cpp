@@ -21,17 +21,17 @@
 #include <memory>
 #include <optional>
 
-#include "broker_table/broker_table.h"
-#include "broker_table/codepage.h"
-#include "broker_table/data_file.h"
-#include "broker_table/editor_transfer.h"
+#include "core/broker_table.h"
+#include "core/codepage.h"
+#include "core/commission.h"
+#include "core/data_file.h"
+#include "core/editor_transfer.h"
+#include "core/trade_plan.h"
+#include "gui/fee_compare.h"
+#include "gui/form_sl.h"
+#include "gui/result_window.h"
+#include "gui/ui_font.h"
 #include "gui_support.h"
-#include "main_window/fee_compare.h"
-#include "main_window/ui_font.h"
-#include "simulation/commission.h"
-#include "simulation/form_sl.h"
-#include "simulation/result_window.h"
-#include "simulation/trade_plan.h"
 
 using fee::fee_compare;
 using fee::test::expect_message;
@@ -88,22 +88,6 @@ QStringList awkward_texts(Kind kind)
     return texts;
 }
 
-// Replaces a box's text as a user does: select all, delete, then type, or
-// paste when the text is long.
-void put_text(QLineEdit* box, const QString& text)
-{
-    QTest::mouseClick(box, Qt::LeftButton);
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_Delete);
-    if (text.size() > 100) {
-        QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    } else {
-        fee::test::type_text(box, text);
-    }
-    QCOMPARE(box->text(), text);
-}
-
 QString qt(const std::string& s)
 {
     return QString::fromStdString(s);
@@ -115,20 +99,17 @@ class BadInputTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<fee::test::TemporaryWorkingDir> dir_;
-    std::unique_ptr<fee::BrokerTable> table_;
-    std::unique_ptr<fee_compare> w_;
+    fee::test::ProgramFixture program_;
+    fee::BrokerTable* table_ = nullptr;
+    fee_compare* w_ = nullptr;
     int tried_ = 0;
 
     bool start()
     {
-        table_ = std::make_unique<fee::BrokerTable>();
-        w_ = std::make_unique<fee_compare>(*table_);
-        if (!w_->Form_Load())
-            return false;
-        w_->show();
-        w_->activateWindow();
-        return QTest::qWaitForWindowActive(w_.get());
+        const bool started = program_.start();
+        table_ = &program_.table();
+        w_ = &program_.window();
+        return started;
     }
 
     // The editor's box for one element, with the text field it stands for.
@@ -136,7 +117,7 @@ private:
         QString name;
         Kind kind;
         std::function<QLineEdit*(fee_compare&)> box;
-        std::function<std::string&(fee::EditorTexts&)> text;
+        std::function<QString&(fee::EditorTexts&)> text;
     };
 
     static std::vector<EditorBox> editor_boxes()
@@ -145,21 +126,21 @@ private:
         for (int j = 0; j < 5; ++j)
             boxes.push_back({QStringLiteral("l_kubun(%1)").arg(j), Kind::Currency,
                              [j](fee_compare& w) { return w.l_kubun[j]; },
-                             [j](fee::EditorTexts& e) -> std::string& { return e.kubun[j]; }});
+                             [j](fee::EditorTexts& e) -> QString& { return e.bounds[j]; }});
         for (int j = 0; j < 6; ++j) {
             boxes.push_back({QStringLiteral("l_wariai(%1)").arg(j), Kind::Single,
                              [j](fee_compare& w) { return w.l_wariai[j]; },
-                             [j](fee::EditorTexts& e) -> std::string& { return e.wariai[j]; }});
+                             [j](fee::EditorTexts& e) -> QString& { return e.rates[j]; }});
             boxes.push_back({QStringLiteral("l_add(%1)").arg(j), Kind::Currency,
                              [j](fee_compare& w) { return w.l_add[j]; },
-                             [j](fee::EditorTexts& e) -> std::string& { return e.add[j]; }});
+                             [j](fee::EditorTexts& e) -> QString& { return e.add_ons[j]; }});
         }
         boxes.push_back({QStringLiteral("l_fix"), Kind::Currency, [](fee_compare& w) { return w.l_fix; },
-                         [](fee::EditorTexts& e) -> std::string& { return e.fix; }});
+                         [](fee::EditorTexts& e) -> QString& { return e.yearly_fee; }});
         boxes.push_back({QStringLiteral("l_max"), Kind::Currency, [](fee_compare& w) { return w.l_max; },
-                         [](fee::EditorTexts& e) -> std::string& { return e.max; }});
+                         [](fee::EditorTexts& e) -> QString& { return e.maximum; }});
         boxes.push_back({QStringLiteral("l_mini"), Kind::Currency, [](fee_compare& w) { return w.l_mini; },
-                         [](fee::EditorTexts& e) -> std::string& { return e.mini; }});
+                         [](fee::EditorTexts& e) -> QString& { return e.minimum; }});
         return boxes;
     }
 
@@ -170,18 +151,13 @@ private slots:
         fee::ui::apply_ui_font(*qApp);
     }
 
-    void init()
-    {
-        dir_ = std::make_unique<fee::test::TemporaryWorkingDir>();
-        QVERIFY(dir_->isValid());
-    }
+    void init() { QVERIFY(program_.set_up()); }
 
     void cleanup()
     {
-        ModalScript::close_all_modals();
-        w_.reset();
-        table_.reset();
-        dir_.reset();
+        program_.tear_down();
+        w_ = nullptr;
+        table_ = nullptr;
     }
 
     void cleanupTestCase() { qInfo("bad inputs tried through the windows: %d", tried_); }
@@ -212,13 +188,13 @@ private slots:
             emit w_->Combo1->activated(1);
             QCOMPARE(w_->now_com(), 1);
             QLineEdit* box = under_test.box(*w_);
-            put_text(box, text);
+            fee::test::retype(box, text);
             ++tried_;
 
             fee::BrokerTable expected = *table_;
-            fee::EditorTexts texts = fee::editor_texts_from_row(expected, 1);
-            under_test.text(texts) = text.toStdString();
-            const auto stored = fee::store_editor_texts(expected, 1, texts);
+            fee::EditorTexts texts = fee::editor_texts_from(expected.broker(1));
+            under_test.text(texts) = text;
+            const auto stored = fee::store_editor_texts(expected.broker(1), texts);
             if (stored) {
                 ++accepted;
                 ModalScript watchdog;
@@ -234,7 +210,6 @@ private slots:
                 QCOMPARE(box->text(), text);
                 QCOMPARE(fee::test::read_data_file_bytes().value_or("<missing>"), original);
             }
-            w_.reset();
         }
         // "１０００", "-0" and the two values inside the range; an empty maximum
         // or minimum means none.
@@ -275,25 +250,24 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(&plan));
             fee::PlanTexts texts;
             for (int r = 0; r < fee::kPlanRows; ++r) {
-                texts.amount[r] = std::to_string((r + 1) * 300'000);
-                texts.count[r] = std::to_string(r + 1);
-                plan.l_sm_money[r].setText(qt(texts.amount[r]));
-                plan.l_sl_num[r].setText(qt(texts.count[r]));
+                texts.amount[r] = QString::number((r + 1) * 300'000);
+                texts.count[r] = QString::number(r + 1);
+                plan.l_sm_money[r].setText(texts.amount[r]);
+                plan.l_sl_num[r].setText(texts.count[r]);
             }
             QLineEdit& box = is_count ? plan.l_sl_num[row] : plan.l_sm_money[row];
-            put_text(&box, text);
-            (is_count ? texts.count[row] : texts.amount[row]) = text.toStdString();
+            fee::test::retype(&box, text);
+            (is_count ? texts.count[row] : texts.amount[row]) = text;
             ++tried_;
 
             const auto parsed = fee::parse_plan(texts);
-            std::optional<std::array<fee::Money, fee::kTableRows>> costs;
+            std::optional<fee::YearlyCosts> costs;
             QString refusal;
             if (!parsed) {
                 refusal = qt(parsed.error().box_name());
             } else {
                 ++numbers;
-                fee::BrokerTable scratch = table;
-                const auto computed = fee::compute_yearly_costs(scratch, parsed.value());
+                const auto computed = fee::compute_yearly_costs(table, parsed.value());
                 if (computed)
                     costs = computed.value();
                 else
@@ -305,21 +279,29 @@ private slots:
                 steps.push_back({QStringLiteral("result"), [&](QWidget* w) {
                                      auto* grid = qobject_cast<fee::ui::result*>(w);
                                      QVERIFY(grid);
-                                     for (int b = 0; b <= table.com_last(); ++b)
+                                     for (int b = 0; b <= table.last_row(); ++b)
                                          QCOMPARE(grid->text_matrix(b + 1, 1),
-                                                  qt(fee::currency_form((*costs)[b])));
+                                                  fee::currency_form((*costs)[b]));
                                      w->close();
                                  }});
             } else {
                 steps.push_back(expect_message({refusal}));
             }
+            // What the calculation does with the plan's costs: a grid above the plan.
+            std::optional<fee::YearlyCosts> handed_on;
+            QObject::connect(&plan, &fee::ui::Form_sl::computed, &plan,
+                             [&](const fee::TradePlan& trades, const fee::YearlyCosts& computed) {
+                                 handed_on = computed;
+                                 fee::ui::result grid(table, trades, computed);
+                                 grid.exec();
+                             });
             ModalScript script(steps);
             QTest::mouseClick(&plan.key_cal2, Qt::LeftButton);
             QVERIFY2(script.finish(), qPrintable(script.failure() + QStringLiteral(" / ") + shown));
             if (costs) {
-                for (int b = 0; b <= table.com_last(); ++b)
-                    QCOMPARE(table.com_cost(b), (*costs)[b]);
+                QCOMPARE(handed_on, costs);
             } else {
+                QVERIFY(!handed_on);
                 QVERIFY(plan.isVisible());
                 QCOMPARE(box.text(), text);
             }
@@ -365,8 +347,8 @@ private slots:
         QTest::mouseClick(w_->key_add_com, Qt::LeftButton);
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         tried_ += 4;
-        QCOMPARE(table_->com_last(), 2);
-        QCOMPARE(fee::decode_cp932(table_->com_name(2)), long_name);
+        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(fee::decode_cp932(table_->broker(2).name), long_name);
         ModalScript watchdog;
         QVERIFY(w_->windowHandle()->close());
         QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
@@ -375,8 +357,8 @@ private slots:
         QCOMPARE(saved.count("\r\n"), fee::data_file_lines(3));
         fee::BrokerTable back;
         QVERIFY(fee::read_data_file(QString::fromLatin1(fee::kDataFileName), back).ok());
-        QCOMPARE(back.com_name(2).size(), std::size_t{4'000});
-        QCOMPARE(back.com_name(0), std::string("A"));
+        QCOMPARE(back.broker(2).name.size(), std::size_t{4'000});
+        QCOMPARE(back.broker(0).name, std::string("A"));
     }
 };
 

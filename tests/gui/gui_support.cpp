@@ -2,17 +2,27 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <csignal>
 #include <cstring>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
-#include "broker_table/data_file.h"
+#include "core/broker_table.h"
+#include "core/data_file.h"
+#include "gui/fee_compare.h"
 
 namespace fee::test {
 namespace {
@@ -210,6 +220,20 @@ void click_button(QWidget* parent, const QString& text)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
+void settle()
+{
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+bool ipa_fonts_installed()
+{
+    const QStringList families = QFontDatabase::families();
+    return families.contains(QStringLiteral("IPAPGothic")) && families.contains(QStringLiteral("IPAGothic"));
+}
+
 void install_message_filter()
 {
     static bool installed = false;
@@ -233,6 +257,19 @@ ModalStep expect_message(const QStringList& parts, QString* seen)
             }};
 }
 
+ModalStep answer_message(const QStringList& parts, const QString& answer, QString* seen)
+{
+    return {QStringLiteral("QMessageBox"), [parts, answer, seen](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                if (seen)
+                    *seen = box->text();
+                for (const QString& p : parts)
+                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
+                click_button(box, answer);
+            }};
+}
+
 void write_data_file_bytes(const QByteArray& bytes)
 {
     QFile f(QString::fromLatin1(kDataFileName));
@@ -246,6 +283,101 @@ std::optional<QByteArray> read_data_file_bytes()
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
     return f.readAll();
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{};
+    ::getrlimit(RLIMIT_FSIZE, &rl);
+    previous_soft_ = rl.rlim_cur;
+    rl.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit rl{};
+    ::getrlimit(RLIMIT_FSIZE, &rl);
+    rl.rlim_cur = previous_soft_;
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+}
+
+ReplacementCounter::ReplacementCounter(const QString& folder, const QString& name)
+    : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), name_(QFile::encodeName(name))
+{
+    if (fd_ >= 0)
+        ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO);
+}
+
+ReplacementCounter::~ReplacementCounter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int ReplacementCounter::count()
+{
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = fd_ >= 0 ? ::read(fd_, buffer, sizeof buffer) : -1;
+        if (n <= 0)
+            return seen_;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0 && name_ == QByteArray(event->name))
+                ++seen_;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+void retype(QLineEdit* box, const QString& text)
+{
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    if (text.size() > 100) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        type_text(box, text);
+    }
+    QCOMPARE(box->text(), text);
+}
+
+ProgramFixture::ProgramFixture() = default;
+ProgramFixture::~ProgramFixture() = default;
+
+bool ProgramFixture::set_up()
+{
+    dir_ = std::make_unique<TemporaryWorkingDir>();
+    return dir_->isValid();
+}
+
+void ProgramFixture::tear_down()
+{
+    ModalScript::close_all_modals();
+    window_.reset();
+    table_.reset();
+    dir_.reset();
+}
+
+bool ProgramFixture::start()
+{
+    window_.reset(); // a test may start the program again
+    table_ = std::make_unique<BrokerTable>();
+    window_ = std::make_unique<fee_compare>(*table_);
+    if (!window_->Form_Load())
+        return false;
+    window_->show();
+    window_->activateWindow(); // nothing activates it under a bare X server
+    return QTest::qWaitForWindowActive(window_.get());
+}
+
+QString ProgramFixture::folder() const
+{
+    return dir_ ? dir_->path() : QString();
 }
 
 TemporaryWorkingDir::TemporaryWorkingDir() : previous_(QDir::currentPath())

@@ -25,11 +25,18 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QAbstractButton;
+class QLineEdit;
 class QWidget;
+
+namespace fee {
+class BrokerTable;
+class fee_compare;
+} // namespace fee
 
 namespace fee::test {
 
@@ -90,6 +97,11 @@ private:
 // anything outside Latin-1).
 void type_text(QWidget* target, const QString& text);
 
+// Replaces a box's text as a user does: click, select all, delete, then type,
+// or paste when the text is long. Records a failure if the box does not end up
+// holding `text`.
+void retype(QLineEdit* box, const QString& text);
+
 // Waits until `window` is the active window (activating it first), then sends
 // Alt+`letter` to it. Returns false if the window never became active.
 bool press_alt(QWidget* window, char letter, int timeout_ms = 5000);
@@ -98,6 +110,20 @@ bool press_alt(QWidget* window, char letter, int timeout_ms = 5000);
 QAbstractButton* find_button(QWidget* parent, const QString& text);
 // Clicks that button; records a test failure when there is none.
 void click_button(QWidget* parent, const QString& text);
+
+// Delivers every event already posted, so that a test can assert that a key
+// or click changed nothing, without waiting a fixed time.
+void settle();
+
+// True when the IPA Gothic fonts the layouts were drawn with are installed.
+bool ipa_fonts_installed();
+
+// For the checks that only hold with those fonts.
+#define FEE_SKIP_WITHOUT_IPA_FONTS()                                                                         \
+    do {                                                                                                     \
+        if (!fee::test::ipa_fonts_installed())                                                               \
+            QSKIP("needs the IPA Gothic fonts (Debian package fonts-ipafont-gothic)");                       \
+    } while (0)
 
 // Drops the offscreen platform's lines about what it cannot do with windows
 // ("propagateSizeHints", "raise()", keyboard and mouse grabs, printed for every
@@ -109,9 +135,44 @@ void install_message_filter();
 // that it offers a single button, and presses it. `seen` receives the text.
 ModalStep expect_message(const QStringList& parts, QString* seen = nullptr);
 
+// A step that checks that a message box's text holds every one of `parts`
+// and presses its button `answer`.
+ModalStep answer_message(const QStringList& parts, const QString& answer, QString* seen = nullptr);
+
 // compare.dat in the current directory, byte for byte.
 void write_data_file_bytes(const QByteArray& bytes);
 std::optional<QByteArray> read_data_file_bytes();
+
+// Lowers this process's file size limit, so that the system refuses writes the
+// way a full disk does (SIGXFSZ ignored, the write fails with EFBIG); the
+// previous limit comes back when this is destroyed.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long previous_soft_ = 0;
+};
+
+// Counts how often `name` in `folder` is replaced by a rename, as every
+// completed save does, from construction until count() is called.
+class ReplacementCounter {
+public:
+    ReplacementCounter(const QString& folder, const QString& name);
+    ~ReplacementCounter();
+    ReplacementCounter(const ReplacementCounter&) = delete;
+    ReplacementCounter& operator=(const ReplacementCounter&) = delete;
+
+    int count();
+
+private:
+    int fd_ = -1;
+    QByteArray name_;
+    int seen_ = 0;
+};
 
 // A fresh temporary folder made the current directory, where the program looks
 // for compare.dat; the previous directory comes back when this is destroyed.
@@ -130,6 +191,32 @@ private:
     QString previous_;
     QTemporaryDir dir_;
     bool valid_ = false;
+};
+
+// The program as main() starts it, each test in a fresh temporary folder that
+// is the current directory: call set_up() from init() and tear_down() from
+// cleanup(); start() runs the load step and shows the window.
+class ProgramFixture {
+public:
+    ProgramFixture();
+    ~ProgramFixture();
+
+    // False when the folder could not be made.
+    bool set_up();
+    // Closes any modal dialog left open, then the window, the table and the folder.
+    void tear_down();
+    // Loads and shows the window as main() does and waits until it is active;
+    // false when the load refused (its message has then been shown).
+    bool start();
+
+    fee_compare& window() { return *window_; }
+    BrokerTable& table() { return *table_; }
+    QString folder() const;
+
+private:
+    std::unique_ptr<TemporaryWorkingDir> dir_;
+    std::unique_ptr<BrokerTable> table_;
+    std::unique_ptr<fee_compare> window_;
 };
 
 } // namespace fee::test

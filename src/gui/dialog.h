@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+class QKeyEvent;
+
+namespace fee::ui {
+
+// Enter presses the button that has the focus, the same in every window; in a
+// text box it presses nothing, since no window has a default button. True when
+// the key was Enter.
+bool handle_enter(QWidget& window, QKeyEvent& event);
+
+// The modal windows of a calculation. Esc does nothing: only the close box and
+// the window's own buttons close it, so that a key pressed to back out of a box
+// never throws away the plan or the answers.
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace fee::ui

@@ -1,0 +1,331 @@
+#include "gui/text_fit.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <vector>
+
+namespace fee::ui {
+namespace {
+
+constexpr qreal kStepPoints = 0.5;
+
+// Measured as if left-aligned and left to right: the title's indent is then its
+// left edge, and the same indent is kept free on the right.
+QStyleOptionGroupBox title_option(const QGroupBox& box, const QFont& font)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(&box);
+    opt.direction = Qt::LeftToRight;
+    opt.fontMetrics = QFontMetrics(font, &box);
+    opt.text = box.title();
+    opt.textAlignment = Qt::AlignLeft;
+    opt.lineWidth = 1;
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    if (box.isCheckable())
+        opt.subControls |= QStyle::SC_GroupBoxCheckBox;
+    if (box.isFlat())
+        opt.features |= QStyleOptionFrame::Flat;
+    return opt;
+}
+
+// The title with its check box, where the box has one.
+QRect title_rect(const QGroupBox& box, const QFont& font)
+{
+    const QStyleOptionGroupBox opt = title_option(box, font);
+    QRect r = box.style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, &box);
+    if (box.isCheckable())
+        r |= box.style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxCheckBox, &box);
+    return r;
+}
+
+int label_room(const QLabel& label)
+{
+    int room = label.contentsRect().width() - 2 * label.margin();
+    int indent = label.indent();
+    if (indent < 0 && label.frameWidth() > 0)
+        indent = label.fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+    if (indent > 0 && (label.alignment() & (Qt::AlignLeft | Qt::AlignRight)))
+        room -= indent;
+    return room;
+}
+
+// The style's frame and margins around a push button's label, as it sizes a
+// button for its text.
+int button_room(const QPushButton& button)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(&button);
+    if (button.autoDefault())
+        opt.features |= QStyleOptionButton::AutoDefaultButton;
+    if (button.isDefault())
+        opt.features |= QStyleOptionButton::DefaultButton;
+    if (button.isFlat())
+        opt.features |= QStyleOptionButton::Flat;
+    const QSize frame = button.style()->sizeFromContents(QStyle::CT_PushButton, &opt, QSize(0, 0), &button);
+    return button.width() - frame.width();
+}
+
+int check_room(const QAbstractButton& button, QStyle::SubElement contents)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(&button);
+    opt.text = button.text();
+    return button.style()->subElementRect(contents, &opt, &button).width();
+}
+
+int width_in(const QWidget& control, const QFont& font)
+{
+    const QFontMetrics fm(font, &control);
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        // A label draws "&" as it is unless a buddy makes it an access key.
+        const int flags = label->buddy() ? Qt::TextShowMnemonic : 0;
+        return fm.size(flags, label->text()).width();
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) {
+        const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        return fm.size(Qt::TextShowMnemonic, button->text()).width() + icon;
+    }
+    if (const auto* box = qobject_cast<const QGroupBox*>(&control))
+        return title_rect(*box, font).width();
+    return 0;
+}
+
+// Plain single-line captions only: a wrapping or rich text label lays itself
+// out, and an empty one has nothing to cut.
+bool has_caption(const QWidget& control)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        const bool rich = label->textFormat() == Qt::RichText ||
+                          (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+        return !label->text().isEmpty() && !label->wordWrap() && !rich;
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control))
+        return !button->text().isEmpty();
+    if (const auto* box = qobject_cast<const QGroupBox*>(&control))
+        return !box->title().isEmpty();
+    return false;
+}
+
+qreal points_of(const QFont& font, const QWidget& control)
+{
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    return font.pixelSize() * 72.0 / control.logicalDpiY();
+}
+
+} // namespace
+
+int text_room(const QWidget& control)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(&control))
+        return label_room(*label);
+    if (const auto* button = qobject_cast<const QPushButton*>(&control))
+        return button_room(*button);
+    if (const auto* box = qobject_cast<const QCheckBox*>(&control))
+        return check_room(*box, QStyle::SE_CheckBoxContents);
+    if (const auto* radio = qobject_cast<const QRadioButton*>(&control))
+        return check_room(*radio, QStyle::SE_RadioButtonContents);
+    if (const auto* box = qobject_cast<const QGroupBox*>(&control))
+        return box->width() - 2 * (title_rect(*box, box->font()).left() - box->rect().left());
+    return control.width();
+}
+
+int text_width(const QWidget& control)
+{
+    return width_in(control, control.font());
+}
+
+namespace {
+
+// Lives as a child of the window it fits and refits it on the events that
+// change what a caption measures. Every font it sets is remembered with the
+// control's own font before, so that a refit starts from the fonts as the
+// window made them.
+class TextFitter : public QObject {
+public:
+    explicit TextFitter(QWidget& window) : QObject(&window), window_(window)
+    {
+        window.installEventFilter(this);
+        watch_screen();
+    }
+
+    void fit();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Changed {
+        QPointer<QWidget> control;
+        bool had_own_font;
+        QFont own_font;
+    };
+
+    void restore();
+    void remember(QWidget& control);
+    void set_points(QWidget& control, qreal points);
+    void shrink(QWidget& control);
+    void watch_screen();
+    void fit_later();
+
+    QWidget& window_;
+    std::vector<Changed> changed_;
+    QPointer<QScreen> screen_;
+    bool fit_pending_ = false;
+};
+
+void TextFitter::fit()
+{
+    fit_pending_ = false;
+    restore();
+    // Parents come before their children, so a group box is fitted before the
+    // captions inside it.
+    const auto controls = window_.findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        if (control->window() == &window_ && has_caption(*control))
+            shrink(*control);
+    }
+}
+
+void TextFitter::shrink(QWidget& control)
+{
+    const int room = text_room(control);
+    QFont font = control.font();
+    if (width_in(control, font) <= room)
+        return;
+    qreal points = points_of(font, control);
+    while (points > kMinimumTextPoints) {
+        points = std::max(points - kStepPoints, kMinimumTextPoints);
+        font.setPointSizeF(points);
+        if (width_in(control, font) <= room)
+            break;
+    }
+    if (qobject_cast<QGroupBox*>(&control)) {
+        // Only the title is meant: the controls inside keep the size they had.
+        const QFont inside = control.font();
+        for (QWidget* child : control.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!child->testAttribute(Qt::WA_SetFont)) {
+                remember(*child);
+                child->setFont(inside);
+            }
+        }
+    }
+    set_points(control, points);
+}
+
+void TextFitter::set_points(QWidget& control, qreal points)
+{
+    remember(control);
+    const Changed& before = *std::find_if(changed_.begin(), changed_.end(),
+                                          [&](const Changed& c) { return c.control == &control; });
+    // Only the size is set, so the family and the rest still follow the window.
+    QFont font = before.had_own_font ? before.own_font : QFont();
+    font.setPointSizeF(points);
+    control.setFont(font);
+}
+
+void TextFitter::remember(QWidget& control)
+{
+    const bool known = std::any_of(changed_.begin(), changed_.end(),
+                                   [&](const Changed& c) { return c.control == &control; });
+    if (known)
+        return;
+    const bool own = control.testAttribute(Qt::WA_SetFont);
+    changed_.push_back({&control, own, own ? control.font() : QFont()});
+}
+
+void TextFitter::restore()
+{
+    for (auto it = changed_.rbegin(); it != changed_.rend(); ++it) {
+        // A font without any attribute set makes the control follow its parent again.
+        if (it->control)
+            it->control->setFont(it->had_own_font ? it->own_font : QFont());
+    }
+    changed_.clear();
+}
+
+bool TextFitter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != &window_)
+        return false;
+    switch (event->type()) {
+    case QEvent::FontChange:
+        // The children have their new fonts by the time the window hears of it.
+        fit();
+        break;
+    case QEvent::ApplicationFontChange:
+    case QEvent::StyleChange:
+    case QEvent::ScreenChangeInternal:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    case QEvent::DevicePixelRatioChange:
+#endif
+        // The window and its controls take the change after this filter.
+        watch_screen();
+        fit_later();
+        break;
+    case QEvent::Show:
+        // By now a caption set after construction and a font from a style
+        // sheet, applied while polishing, are in place.
+        watch_screen();
+        fit();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void TextFitter::fit_later()
+{
+    if (fit_pending_)
+        return;
+    fit_pending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (fit_pending_)
+            fit();
+    });
+}
+
+// A new logical DPI changes every font's size in pixels without any font or
+// screen change reaching the window.
+void TextFitter::watch_screen()
+{
+    QScreen* screen = window_.screen();
+    if (screen == screen_)
+        return;
+    if (screen_)
+        disconnect(screen_, nullptr, this, nullptr);
+    screen_ = screen;
+    if (screen_)
+        connect(screen_, &QScreen::logicalDotsPerInchChanged, this, &TextFitter::fit_later);
+}
+
+} // namespace
+
+void fit_texts(QWidget& window)
+{
+    for (QObject* child : window.children()) {
+        if (auto* fitter = dynamic_cast<TextFitter*>(child)) {
+            fitter->fit();
+            return;
+        }
+    }
+    (new TextFitter(window))->fit();
+}
+
+} // namespace fee::ui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QWidget;
+
+namespace fee::ui {
+
+// Below this a caption stops being comfortable to read, so no caption is made
+// smaller even where it then still overruns.
+inline constexpr qreal kMinimumTextPoints = 7.0;
+
+// Keeps every caption of `window` whole at the window's fixed geometry: a label,
+// button or group box whose text does not fit the room it offers gets a smaller
+// font, half a point at a time, down to kMinimumTextPoints. The layouts were
+// drawn with the IPA Gothic, where every caption fits as it is; with a wider
+// Japanese font only the captions that overrun shrink, each on its own. Fits
+// again by itself when the window is shown and when the window's or the
+// application's font, the style or the screen changes; call it again after
+// changing a caption of a window on screen. Number boxes and other controls
+// keep their fonts, also inside a group box whose title shrinks.
+void fit_texts(QWidget& window);
+
+// The width in pixels that a label, button or group box offers its text: the
+// control's width less the frame, margins and indent its style draws around
+// the text. A group box gives its title the room between its two title
+// indents.
+int text_room(const QWidget& control);
+
+// The width the control's text takes in its current font, measured the way
+// the control draws it: an access key's "&" takes no room on a button or a
+// group box, nor on a label with a buddy (without one, a label shows the "&").
+int text_width(const QWidget& control);
+
+} // namespace fee::ui

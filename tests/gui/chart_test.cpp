@@ -1,0 +1,274 @@
+// The result window's exports and the chart window they lead to: Ctrl+C,
+// Ctrl+S and Ctrl+G as a user presses them on the grid.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+#include <cmath>
+
+#include "core/broker_table.h"
+#include "core/chart_data.h"
+#include "core/codepage.h"
+#include "core/commission.h"
+#include "core/preset_plans.h"
+#include "gui/chart_window.h"
+#include "gui/result_window.h"
+#include "gui/ui_font.h"
+#include "gui_support.h"
+#include "test_tables.h"
+
+using fee::BrokerTable;
+using fee::Money;
+using fee::test::ModalScript;
+
+namespace {
+
+// Three brokers on the standard schedule: the second without a fee, the third
+// with a fee that shows the same yen as the first but costs less.
+BrokerTable three_brokers()
+{
+    BrokerTable t;
+    t.set_last_row(2);
+    for (int r = 0; r <= 2; ++r)
+        fee::test::set_standard_schedule(t, r);
+    t.broker(0).name = fee::encode_typed_name(QStringLiteral("サンプル証券")).value();
+    t.broker(1).name = "Comma, \"Quoted\"";
+    t.broker(2).name = "Cheap";
+    t.broker(1).yearly_fee = Money{};
+    t.broker(2).yearly_fee = Money::from_units(19'999'883);
+    return t;
+}
+
+const QString kTableOrder = QStringLiteral("会社名\t試算結果\t正確な額\n"
+                                           "サンプル証券\t¥441,500\t441499.9883\n"
+                                           "\"Comma, \"\"Quoted\"\"\"\t¥439,500\t439499.9883\n"
+                                           "Cheap\t¥441,500\t441499.9766\n");
+
+class Shown {
+public:
+    explicit Shown(const BrokerTable& table)
+        : plan_(fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value()),
+          grid_(table, plan_, fee::compute_yearly_costs(table, plan_).value())
+    {
+        grid_.show();
+        grid_.activateWindow();
+    }
+    fee::ui::result& grid() { return grid_; }
+    bool active()
+    {
+        grid_.activateWindow();
+        return QTest::qWaitForWindowActive(&grid_);
+    }
+
+private:
+    fee::TradePlan plan_;
+    fee::ui::result grid_;
+};
+
+void press(QWidget* target, Qt::Key key)
+{
+    QTest::keyClick(target, key, Qt::ControlModifier);
+}
+
+void check_chart(fee::ui::chart_window& chart)
+{
+    QCOMPARE(chart.windowTitle(), QStringLiteral("手数料のグラフ"));
+    QCOMPARE(chart.chart_tabs.tabText(0), QStringLiteral("1回の手数料"));
+    QCOMPARE(chart.chart_tabs.tabText(1), QStringLiteral("年間の費用"));
+    for (QChartView* view : {&chart.trade_chart, &chart.year_chart}) {
+        const QList<QAbstractSeries*> series = view->chart()->series();
+        QCOMPARE(series.size(), 21);
+        QCOMPARE(series[0]->name(), QStringLiteral("サンプル証券"));
+        QCOMPARE(series[20]->name(), QStringLiteral("Broker 20"));
+    }
+    QVERIFY(chart.trade_cheapest.rowCount() >= 1);
+    QCOMPARE(chart.trade_cheapest.item(0, 1)->text(), QStringLiteral("サンプル証券"));
+    QVERIFY(chart.maximumWidth() > chart.minimumWidth()); // resizable
+}
+
+fee::TradePlan low_occasional()
+{
+    return fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value();
+}
+
+} // namespace
+
+class ChartTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        // The file dialog remembers folders in the settings: keep the user's own out of it.
+        QStandardPaths::setTestModeEnabled(true);
+        fee::test::install_message_filter();
+        fee::ui::apply_ui_font(*qApp);
+    }
+
+    void copyTakesTheRankingAsShown()
+    {
+        const BrokerTable table = three_brokers();
+        Shown shown(table);
+        QVERIFY(shown.active());
+        QApplication::clipboard()->clear();
+        press(&shown.grid().comp_fig, Qt::Key_C);
+        QCOMPARE(QApplication::clipboard()->text(), kTableOrder);
+
+        // After 並べ替え(&S), in the grid's new order, from a button's focus too.
+        QTest::mouseClick(&shown.grid().key_sort, Qt::LeftButton);
+        press(&shown.grid().key_sort, Qt::Key_C);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("会社名\t試算結果\t正確な額\n"
+                                "\"Comma, \"\"Quoted\"\"\"\t¥439,500\t439499.9883\n"
+                                "Cheap\t¥441,500\t441499.9766\n"
+                                "サンプル証券\t¥441,500\t441499.9883\n"));
+        // The context menu offers the same three actions; the layout keeps its two buttons.
+        QCOMPARE(shown.grid().comp_fig.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QStringList texts;
+        for (const QAction* a : shown.grid().comp_fig.actions())
+            texts << a->text() + QLatin1Char(' ') + a->shortcut().toString();
+        QCOMPARE(texts,
+                 (QStringList{QStringLiteral("コピー(&C) Ctrl+C"), QStringLiteral("CSVで保存(&S)... Ctrl+S"),
+                              QStringLiteral("グラフ(&G)... Ctrl+G")}));
+        QCOMPARE(shown.grid().findChildren<QPushButton*>().size(), 2);
+    }
+
+    void saveWritesTheChosenFileOrSaysWhyNot()
+    {
+        QTemporaryDir dir;
+        const BrokerTable table = three_brokers();
+        Shown shown(table);
+        QVERIFY(shown.active());
+        // The dialog offers 試算結果.csv; the user only picks the folder, which
+        // may vanish before the save.
+        auto choose = [](const QString& folder, bool vanish = false) {
+            return fee::test::ModalStep{QStringLiteral("QFileDialog"), [folder, vanish](QWidget* d) {
+                                            auto* dialog = qobject_cast<QFileDialog*>(d);
+                                            QVERIFY(dialog);
+                                            QCOMPARE(dialog->windowTitle(), QStringLiteral("CSVで保存"));
+                                            dialog->setDirectory(folder);
+                                            if (vanish)
+                                                QVERIFY(QDir(folder).removeRecursively());
+                                            QMetaObject::invokeMethod(dialog, "accept");
+                                        }};
+        };
+        {
+            ModalScript script({choose(dir.path())});
+            press(&shown.grid().comp_fig, Qt::Key_S);
+            QVERIFY2(script.finish(), qPrintable(script.failure()));
+        }
+        QFile saved(dir.filePath(QStringLiteral("試算結果.csv")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QByteArray expected = kTableOrder.toUtf8().replace("\n", "\r\n").replace('\t', ',');
+        expected.replace("¥441,500", "\"¥441,500\"").replace("¥439,500", "\"¥439,500\"");
+        QCOMPARE(saved.readAll(), "\xEF\xBB\xBF" + expected);
+
+        const QString gone = dir.filePath(QStringLiteral("gone"));
+        QVERIFY(QDir().mkpath(gone));
+        QVERIFY(shown.active());
+        {
+            ModalScript script(
+                {choose(gone, true),
+                 fee::test::expect_message({gone + QStringLiteral("/試算結果.csv に保存できませんでした")})});
+            press(&shown.grid().comp_fig, Qt::Key_S);
+            QVERIFY2(script.finish(), qPrintable(script.failure()));
+        }
+        QVERIFY(!QFileInfo::exists(gone));
+    }
+
+    void chartOpensOnceWithOneSeriesPerBroker()
+    {
+        BrokerTable table = three_brokers();
+        table.set_last_row(20);
+        for (int r = 3; r <= 20; ++r) {
+            fee::test::set_standard_schedule(table, r);
+            table.broker(r).name = "Broker " + std::to_string(r);
+            table.broker(r).minimum = *Money::from_yen(100 * r);
+        }
+        const fee::TradePlan plan = low_occasional();
+        fee::ui::result grid(table, plan, fee::compute_yearly_costs(table, plan).value());
+        QPointer<fee::ui::chart_window> opened;
+        ModalScript script({{QStringLiteral("result"), [&](QWidget*) {
+                                 press(&grid.comp_fig, Qt::Key_G);
+                                 auto* chart = grid.findChild<fee::ui::chart_window*>();
+                                 QVERIFY(chart);
+                                 opened = chart;
+                                 QVERIFY(QTest::qWaitForWindowExposed(chart));
+                                 check_chart(*chart);
+                                 // The result window is modal, yet its chart takes input.
+                                 QTabBar* tabs = chart->chart_tabs.tabBar();
+                                 QTest::mouseClick(chart->windowHandle(), Qt::LeftButton, {},
+                                                   tabs->mapTo(chart, tabs->tabRect(1).center()));
+                                 QCOMPARE(chart->chart_tabs.currentIndex(), 1);
+
+                                 grid.activateWindow();
+                                 QVERIFY(QTest::qWaitForWindowActive(&grid));
+                                 press(&grid.comp_fig, Qt::Key_G);
+                                 QCOMPARE(grid.findChildren<fee::ui::chart_window*>().size(), 1);
+                                 QTest::mouseClick(&grid.key_end3, Qt::LeftButton);
+                             }}});
+        QCOMPARE(grid.exec(), fee::ui::result::kCloseWithPlan);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QTRY_VERIFY(!opened); // closed with the result window
+    }
+
+    void legendTogglesABrokerAndHoverShowsTheExactValue()
+    {
+        const BrokerTable table = three_brokers();
+        const fee::TradePlan plan =
+            fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value();
+        fee::ui::chart_window chart(table, plan);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QChart* trade = chart.trade_chart.chart();
+        QLegendMarker* marker = trade->legend()->markers().at(1);
+        QAbstractSeries* series = trade->series().at(1);
+        emit marker->clicked();
+        QVERIFY(!series->isVisible());
+        QVERIFY(marker->isVisible());
+        emit marker->clicked();
+        QVERIFY(series->isVisible());
+
+        auto* line = qobject_cast<QLineSeries*>(trade->series().at(0));
+        QVERIFY(line);
+        emit line->hovered(QPointF(1'000'001.2, 11'500.0), true);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(),
+                 QStringLiteral("サンプル証券\n¥1,000,001 の取引\n手数料 11500.0086 円（¥11,500）"));
+        emit line->hovered(QPointF(1'000'001.2, 11'500.0), false);
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void runsBeyondAThousandAreCountedNotListed()
+    {
+        // Rates a float step apart, the first broker's the higher: wherever the
+        // rounding makes them equal, the win goes back to it.
+        BrokerTable table;
+        table.set_last_row(1);
+        float rate = 0.00123457f;
+        for (int r = 0; r <= 1; ++r) {
+            for (fee::Bracket& k : table.broker(r).brackets)
+                k.upper_bound = *Money::from_yen(fee::kMaxWholeYen);
+            table.broker(r).brackets[0].rate = rate;
+            rate = std::nextafter(rate, 0.0f);
+        }
+        const std::size_t runs = fee::cheapest_runs(table, fee::kChartAmounts).value().size();
+        QVERIFY(runs > 1000);
+        fee::ui::chart_window chart(table, low_occasional());
+        QCOMPARE(chart.trade_cheapest.rowCount(), 1001);
+        QCOMPARE(chart.trade_cheapest.item(1000, 0)->text(), QStringLiteral("ほか %1 範囲").arg(runs - 1000));
+    }
+};
+
+QTEST_MAIN(ChartTest)
+#include "chart_test.moc"

@@ -1,0 +1,214 @@
+// What a hurried user does: double clicks that outlive their window, Alt with a
+// letter no button has, and a program ended by a signal or a logout.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <csignal>
+
+#include "core/broker_table.h"
+#include "core/data_file.h"
+#include "gui/calculation.h"
+#include "gui/cost_switch.h"
+#include "gui/fee_compare.h"
+#include "gui/form_sl.h"
+#include "gui/input_guard.h"
+#include "gui/result_window.h"
+#include "gui/termination.h"
+#include "gui/time_switch.h"
+#include "gui/ui_font.h"
+#include "gui_support.h"
+
+using fee::test::ModalScript;
+
+namespace {
+
+// A click through the platform, as a user's click arrives, at the same place
+// in whatever window is there.
+void click_at(QWidget* window, QWidget* target)
+{
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      target->mapTo(window, target->rect().center()));
+}
+
+void wait_a_double_click_interval()
+{
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+}
+
+} // namespace
+
+class InputTest : public QObject {
+    Q_OBJECT
+
+private:
+    fee::test::ProgramFixture program_;
+
+    bool start_on_sample()
+    {
+        if (!QFile::copy(QStringLiteral(FEE_SAMPLE_DATA), QStringLiteral("compare.dat")))
+            return false;
+        QFile::setPermissions(QStringLiteral("compare.dat"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return program_.start();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        fee::test::install_message_filter();
+        fee::ui::apply_ui_font(*qApp);
+        fee::ui::InputGuard::install();
+    }
+    void init() { QVERIFY(program_.set_up()); }
+    void cleanup() { program_.tear_down(); }
+
+    void a_double_click_answers_one_question_only()
+    {
+        fee::BrokerTable table;
+        fee::Calculation calc(table);
+        QWidget* first = nullptr;
+        QPushButton* pressed = nullptr;
+        ModalScript script({
+            {"cost_switch",
+             [&](QWidget* d) {
+                 wait_a_double_click_interval(); // the user reads the question
+                 first = d;
+                 pressed = &static_cast<fee::ui::cost_switch*>(d)->key_high;
+                 click_at(d, pressed);
+             }},
+            {"time_switch",
+             [&](QWidget* d) {
+                 // The second click of the double click lands on the button now
+                 // under the pointer: 頻繁, in the same place.
+                 auto* q = static_cast<fee::ui::time_switch*>(d);
+                 QCOMPARE(q->key_many.geometry(), pressed->geometry());
+                 click_at(d, &q->key_many);
+                 fee::test::settle();
+                 QCOMPARE(QApplication::activeModalWidget(), d);
+                 d->close();
+             }},
+        });
+        calc.run();
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY(first);
+        QCOMPARE(calc.high_amounts(), std::optional<bool>(true));
+        QCOMPARE(calc.frequent(), std::optional<bool>());
+    }
+
+    void a_window_back_in_front_takes_clicks_only_after_the_interval()
+    {
+        QVERIFY(start_on_sample());
+        fee::fee_compare& w = program_.window();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        // Just back in front (the result window closed above 終了): ignored.
+        w.hide();
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        ModalScript nothing;
+        click_at(&w, w.key_suspend);
+        fee::test::settle();
+        QVERIFY2(nothing.finish(), qPrintable(nothing.failure()));
+        QVERIFY(w.isVisible());
+        // A deliberate click a moment later closes it.
+        wait_a_double_click_interval();
+        click_at(&w, w.key_suspend);
+        QTRY_VERIFY(!w.isVisible());
+    }
+
+    void alt_with_a_letter_no_button_has_types_nothing()
+    {
+        QVERIFY(start_on_sample());
+        fee::fee_compare& w = program_.window();
+        const QString fee_text = w.l_fix->text();
+        w.l_fix->setFocus();
+        QVERIFY(fee::test::press_alt(&w, 'x'));
+        QVERIFY(fee::test::press_alt(&w, 'q'));
+        QCOMPARE(w.l_fix->text(), fee_text);
+        QCOMPARE(w.focusWidget(), w.l_fix);
+
+        // Alt+A twice: the name box opens, and the second Alt+A types nothing into it.
+        ModalScript name_box({{QStringLiteral("QInputDialog"), [](QWidget* d) {
+                                   auto* edit = d->findChild<QLineEdit*>();
+                                   QVERIFY(edit);
+                                   QVERIFY(fee::test::press_alt(d, 'a'));
+                                   QCOMPARE(edit->text(), QString());
+                                   static_cast<QDialog*>(d)->reject();
+                               }}});
+        QVERIFY(fee::test::press_alt(&w, 'a'));
+        QVERIFY2(name_box.finish(), qPrintable(name_box.failure()));
+
+        fee::BrokerTable table = program_.table();
+        fee::ui::Form_sl plan(table);
+        plan.show();
+        plan.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&plan));
+        plan.l_sm_money[0].setFocus();
+        const QString amount = plan.l_sm_money[0].text();
+        QVERIFY(fee::test::press_alt(&plan, 'j'));
+        QVERIFY(fee::test::press_alt(&plan, 'x'));
+        QCOMPARE(plan.l_sm_money[0].text(), amount);
+    }
+
+    void a_rate_box_shows_the_start_of_its_text()
+    {
+        QVERIFY(start_on_sample());
+        fee::fee_compare& w = program_.window();
+        program_.table().broker(1).brackets.at(0).rate = 0.0009923f;
+        program_.table().broker(1).brackets.at(1).rate = 1.234568e8f;
+        w.Combo1->setCurrentIndex(1);
+        emit w.Combo1->activated(1);
+        QCOMPARE(w.l_wariai[0]->text(), QStringLiteral("0.0009923"));
+        QCOMPARE(w.l_wariai[0]->cursorPosition(), 0);
+        QCOMPARE(w.l_wariai[1]->text(), QStringLiteral("1.234568E+08"));
+        QCOMPARE(w.l_wariai[1]->cursorPosition(), 0);
+    }
+
+    void a_signal_closes_as_the_close_box_does()
+    {
+        QVERIFY(start_on_sample());
+        fee::fee_compare& w = program_.window();
+        fee::ui::TerminationWatcher termination;
+        int received = 0;
+        connect(&termination, &fee::ui::TerminationWatcher::requested, this,
+                [&](int number) { received = number; });
+        fee::test::retype(w.l_fix, QStringLiteral("1234"));
+        ::raise(SIGTERM);
+        QTRY_COMPARE(received, SIGTERM);
+        QVERIFY(w.close_unattended().ok());
+        QVERIFY(!w.isVisible());
+        fee::BrokerTable saved;
+        QVERIFY(fee::read_data_file(QStringLiteral("compare.dat"), saved).ok());
+        QCOMPARE(saved.broker(0).yearly_fee, *fee::Money::from_yen(1234));
+    }
+
+    void a_signal_with_a_bad_box_saves_the_rest_and_says_so()
+    {
+        QVERIFY(start_on_sample());
+        fee::fee_compare& w = program_.window();
+        fee::test::retype(w.l_fix, QStringLiteral("1234"));
+        w.Combo1->setCurrentIndex(1);
+        emit w.Combo1->activated(1); // stores broker 0
+        fee::test::retype(w.l_fix, QStringLiteral("999"));
+        fee::test::retype(w.l_wariai[2], QStringLiteral("abc"));
+        ModalScript no_message;
+        const auto closed = w.close_unattended();
+        QVERIFY2(no_message.finish(), qPrintable(no_message.failure()));
+        QVERIFY(!closed.ok());
+        QVERIFY2(
+            QString::fromStdString(closed.error().message).contains(QStringLiteral("手数料率（3 行目）")),
+            closed.error().message.c_str());
+        fee::BrokerTable saved;
+        QVERIFY(fee::read_data_file(QStringLiteral("compare.dat"), saved).ok());
+        QCOMPARE(saved.broker(0).yearly_fee, *fee::Money::from_yen(1234));
+        QVERIFY(saved.broker(1).yearly_fee != *fee::Money::from_yen(999));
+    }
+};
+
+QTEST_MAIN(InputTest)
+#include "input_test.moc"
