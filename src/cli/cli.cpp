@@ -140,6 +140,31 @@ std::optional<Usage> check_operands(const Options& o)
     return std::nullopt;
 }
 
+// The command and the options that go with it.
+std::optional<Usage> check_combination(const Options& o)
+{
+    if (o.command != "check" && o.command != "normalize" && o.command != "compare" &&
+        o.command != "cheapest" && !list_edit_operands(o.command))
+        return Usage{
+            o.command.empty()
+                ? "COMMAND がありません (check, normalize, compare, cheapest, rename, remove, move)。"
+                : "知らない COMMAND です: 「" + o.command + "」"};
+    if (auto u = check_operands(o))
+        return u;
+    const bool plan_options = !o.rows.empty() || o.preset || o.sort;
+    if (o.command != "compare" && plan_options)
+        return Usage{"--row, --preset, --sort は compare でだけ使えます。"};
+    if (o.command != "compare" && o.command != "cheapest" && o.format != "table")
+        return Usage{"--format は compare と cheapest でだけ使えます。"};
+    if (o.command != "cheapest" && (o.from || o.to))
+        return Usage{"--from, --to は cheapest でだけ使えます。"};
+    if (o.rows.size() > kPlanRows)
+        return Usage{"--row は 5 回までです。"};
+    if (!o.rows.empty() && o.preset)
+        return Usage{"--row と --preset は一緒に使えません。"};
+    return std::nullopt;
+}
+
 std::optional<Usage> parse_options(const std::vector<std::string>& args, Options& o)
 {
     std::size_t i = 0;
@@ -149,7 +174,6 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
         out = args[++i];
         return std::nullopt;
     };
-    bool preset_given = false;
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -170,9 +194,8 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
                 return u;
             o.preset = preset_plan_by_key(key);
             if (!o.preset)
-                return Usage{"--preset の名前が違います: \"" + key +
-                             "\"（low-occasional, low-frequent, high-occasional, high-frequent のどれか）"};
-            preset_given = true;
+                return Usage{"--preset の名前が違います: 「" + key +
+                             "」（low-occasional, low-frequent, high-occasional, high-frequent のどれか）"};
         } else if (a == "--from" || a == "--to") {
             std::string amount;
             if (auto u = value(a, amount))
@@ -184,13 +207,13 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
             if (auto u = value(a, o.format))
                 return u;
             if (o.format != "table" && o.format != "csv" && o.format != "json")
-                return Usage{"--format は table, csv, json のどれかです: \"" + o.format + "\""};
+                return Usage{"--format は table, csv, json のどれかです: 「" + o.format + "」"};
         } else if (a == "--") {
             o.operands.insert(o.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                               args.end());
             break;
         } else if (!a.empty() && a[0] == '-' && !whole_number(a)) {
-            return Usage{"知らないオプションです: \"" + a + "\""};
+            return Usage{"知らないオプションです: 「" + a + "」"};
         } else if (o.command.empty()) {
             o.command = a;
         } else {
@@ -199,26 +222,7 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
     }
     if (o.help || o.version)
         return std::nullopt;
-    if (o.command != "check" && o.command != "normalize" && o.command != "compare" &&
-        o.command != "cheapest" && !list_edit_operands(o.command))
-        return Usage{
-            o.command.empty()
-                ? "COMMAND がありません (check, normalize, compare, cheapest, rename, remove, move)。"
-                : "知らない COMMAND です: \"" + o.command + "\""};
-    if (auto u = check_operands(o))
-        return u;
-    const bool plan_options = !o.rows.empty() || preset_given || o.sort;
-    if (o.command != "compare" && plan_options)
-        return Usage{"--row, --preset, --sort は compare でだけ使えます。"};
-    if (o.command != "compare" && o.command != "cheapest" && o.format != "table")
-        return Usage{"--format は compare と cheapest でだけ使えます。"};
-    if (o.command != "cheapest" && (o.from || o.to))
-        return Usage{"--from, --to は cheapest でだけ使えます。"};
-    if (o.rows.size() > kPlanRows)
-        return Usage{"--row は 5 回までです。"};
-    if (!o.rows.empty() && preset_given)
-        return Usage{"--row と --preset は一緒に使えません。"};
-    return std::nullopt;
+    return check_combination(o);
 }
 
 std::string csv_field(const std::string& s)

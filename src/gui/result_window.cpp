@@ -44,13 +44,27 @@ result::result(const BrokerTable& table, const TradePlan& plan, YearlyCosts cost
     setWindowTitle(QStringLiteral("手数料の試算結果です"));
     setFont(proportional_gothic());
     setFixedSize(twips(3570), twips(5475));
+    build_grid();
+    build_buttons();
 
+    z_fig_ini();
+    shown_.resize(static_cast<std::size_t>(table_.broker_count()));
+    std::iota(shown_.begin(), shown_.end(), 0);
+    for (int b = 0; b <= table_.last_row(); ++b)
+        show_row(b + 1, b);
+
+    build_actions();
+    fit_texts(*this);
+}
+
+void result::build_grid()
+{
     // Row 0 is the table's own header row, drawn as a fixed row and never
     // scrolled away.
     comp_fig.setObjectName(QStringLiteral("comp_fig"));
     comp_fig.setFont(proportional_gothic(9));
     comp_fig.setColumnCount(kGridColumns);
-    comp_fig.setRowCount(broker_rows(table));
+    comp_fig.setRowCount(broker_rows(table_));
     comp_fig.verticalHeader()->hide();
     comp_fig.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     comp_fig.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -82,7 +96,10 @@ result::result(const BrokerTable& table, const TradePlan& plan, YearlyCosts cost
         comp_fig.height() - 2 * comp_fig.frameWidth() - comp_fig.horizontalHeader()->height();
     comp_fig.verticalHeader()->setMinimumSectionSize(1);
     comp_fig.verticalHeader()->setDefaultSectionSize(std::min(twips(240), free_height / comp_fig.rowCount()));
+}
 
+void result::build_buttons()
+{
     key_sort.setText(QStringLiteral("並べ替え(&S)"));
     place(&key_sort, 240, 5040, 1455, 375);
     key_end3.setText(QStringLiteral("閉じる(&X)"));
@@ -99,13 +116,10 @@ result::result(const BrokerTable& table, const TradePlan& plan, YearlyCosts cost
     setTabOrder(&comp_fig, &key_end3);
     setTabOrder(&key_end3, &key_sort);
     comp_fig.setFocus();
+}
 
-    z_fig_ini();
-    shown_.resize(static_cast<std::size_t>(table_.broker_count()));
-    std::iota(shown_.begin(), shown_.end(), 0);
-    for (int b = 0; b <= table_.last_row(); ++b)
-        show_row(b + 1, b);
-
+void result::build_actions()
+{
     comp_fig.setContextMenuPolicy(Qt::ActionsContextMenu);
     add_grid_action(k_copy, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C), "k_copy");
     add_grid_action(k_save_csv, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
@@ -114,7 +128,6 @@ result::result(const BrokerTable& table, const TradePlan& plan, YearlyCosts cost
     connect(&k_copy, &QAction::triggered, this, &result::k_copy_Click);
     connect(&k_save_csv, &QAction::triggered, this, &result::k_save_csv_Click);
     connect(&k_chart, &QAction::triggered, this, &result::k_chart_Click);
-    fit_texts(*this);
 }
 
 // The actions live on the grid for its context menu; their shortcuts work

@@ -65,6 +65,9 @@ private:
     void k_save_csv_Click();
     void k_chart_Click();
     void add_grid_action(QAction& action, const QString& text, const QKeySequence& keys, const char* name);
+    void build_grid();
+    void build_buttons();
+    void build_actions();
     void z_fig_ini();
     void show_row(int grid_row, int broker);
     QTableWidgetItem* z_cell(int row, int col) const;
