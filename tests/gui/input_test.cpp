@@ -71,21 +71,22 @@ private slots:
         fee::BrokerTable table;
         fee::Calculation calc(table);
         QWidget* first = nullptr;
-        QPushButton* pressed = nullptr;
+        QRect pressed; // the first window is gone by the second click
         ModalScript script({
             {"cost_switch",
              [&](QWidget* d) {
                  wait_a_double_click_interval(); // the user reads the question
                  first = d;
-                 pressed = &static_cast<fee::ui::cost_switch*>(d)->key_high;
-                 click_at(d, pressed);
+                 QPushButton* high = &static_cast<fee::ui::cost_switch*>(d)->key_high;
+                 pressed = high->geometry();
+                 click_at(d, high);
              }},
             {"time_switch",
              [&](QWidget* d) {
                  // The second click of the double click lands on the button now
                  // under the pointer: 頻繁, in the same place.
                  auto* q = static_cast<fee::ui::time_switch*>(d);
-                 QCOMPARE(q->key_many.geometry(), pressed->geometry());
+                 QCOMPARE(q->key_many.geometry(), pressed);
                  click_at(d, &q->key_many);
                  fee::test::settle();
                  QCOMPARE(QApplication::activeModalWidget(), d);
