@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <charconv>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <optional>
@@ -423,15 +424,18 @@ int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std:
 
 namespace {
 
-// Rewrites the file as the program does at close, under the program's lock, so
-// that it never writes behind an open window's back.
-int normalize(const QString& path, std::ostream& err)
+// Loads the file, applies `edit` and rewrites it as the program does at close,
+// under the program's lock, so that it never writes behind an open window's
+// back. Nothing is written unless every step succeeds.
+int rewrite(const QString& path, std::ostream& err, const std::function<Status<>(BrokerTable&)>& edit)
 {
     DataSession session(path);
     BrokerTable table;
     Status<> status = session.acquire();
     if (status)
         status = session.load(table);
+    if (status)
+        status = edit(table);
     if (status)
         status = session.save(table);
     if (!status) {
@@ -441,6 +445,7 @@ int normalize(const QString& path, std::ostream& err)
     return 0;
 }
 
+// rename, remove and move: the window's edits of the list.
 Status<> edit_list(const Options& o, BrokerTable& table)
 {
     const std::int64_t row = *whole_number(o.operands[0]);
@@ -452,26 +457,6 @@ Status<> edit_list(const Options& o, BrokerTable& table)
     if (!name)
         return name.error();
     return rename_broker(table, row, name.value());
-}
-
-// rename, remove and move: the window's edits of the list, saved as its close
-// saves them and under the same lock as normalize.
-int edit_list(const Options& o, const QString& path, std::ostream& err)
-{
-    DataSession session(path);
-    BrokerTable table;
-    Status<> status = session.acquire();
-    if (status)
-        status = session.load(table);
-    if (status)
-        status = edit_list(o, table);
-    if (status)
-        status = session.save(table);
-    if (!status) {
-        err << status.error().message << "\n";
-        return 1;
-    }
-    return 0;
 }
 
 } // namespace
@@ -493,9 +478,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     const QString path = QString::fromStdString(o.data);
     if (o.command == "normalize")
-        return normalize(path, err);
+        return rewrite(path, err, [](BrokerTable&) { return Status<>(done()); });
     if (list_edit_operands(o.command))
-        return edit_list(o, path, err);
+        return rewrite(path, err, [&o](BrokerTable& table) { return edit_list(o, table); });
     BrokerTable table;
     if (const auto read = read_data_file(path, table); !read) {
         err << read.error().message << "\n";

@@ -116,16 +116,7 @@ private:
         return started;
     }
 
-    void choose(int index)
-    {
-        QComboBox* c = w_->Combo1;
-        c->showPopup();
-        QAbstractItemView* view = c->view();
-        QTRY_VERIFY(view->isVisible());
-        const QRect r = view->visualRect(view->model()->index(index, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-        QTRY_VERIFY(!view->isVisible());
-    }
+    void choose(int index) { fee::test::choose_entry(w_->Combo1, index); }
 
     // A right click on the list, as the window system delivers it: the press
     // and then the context menu event at the same place.

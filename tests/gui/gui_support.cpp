@@ -1,8 +1,10 @@
 #include "gui_support.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -344,6 +346,16 @@ void retype(QLineEdit* box, const QString& text)
         type_text(box, text);
     }
     QCOMPARE(box->text(), text);
+}
+
+void choose_entry(QComboBox* list, int index)
+{
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    const QRect r = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    QTRY_VERIFY(!view->isVisible());
 }
 
 ProgramFixture::ProgramFixture() = default;

@@ -30,6 +30,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QComboBox;
 class QLineEdit;
 class QWidget;
 
@@ -101,6 +102,10 @@ void type_text(QWidget* target, const QString& text);
 // or paste when the text is long. Records a failure if the box does not end up
 // holding `text`.
 void retype(QLineEdit* box, const QString& text);
+
+// Chooses entry `index` of a drop-down list with the mouse, as a user does:
+// open it, click the entry, wait until it has closed.
+void choose_entry(QComboBox* list, int index);
 
 // Waits until `window` is the active window (activating it first), then sends
 // Alt+`letter` to it. Returns false if the window never became active.

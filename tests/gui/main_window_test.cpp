@@ -158,16 +158,7 @@ private:
 
     void retype(QLineEdit* box, const QString& text) { fee::test::retype(box, text); }
 
-    void choose(int index)
-    {
-        QComboBox* c = w_->Combo1;
-        c->showPopup();
-        QAbstractItemView* view = c->view();
-        QTRY_VERIFY(view->isVisible());
-        const QRect r = view->visualRect(view->model()->index(index, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-        QTRY_VERIFY(!view->isVisible());
-    }
+    void choose(int index) { fee::test::choose_entry(w_->Combo1, index); }
 
     // Clicks a button of the main window, which may open modal dialogs.
     void click(QPushButton* b)
