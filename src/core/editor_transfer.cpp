@@ -64,29 +64,25 @@ std::string BoxError::message() const
     return box_name() + "が数値ではありません: " + quoted + "。" + (rate ? percent_hint(text) : money_hint);
 }
 
-namespace {
-
-const QString& shown_text(const EditorTexts& e, EditorBox box, int index)
+const QString& EditorTexts::text(EditorBox box, int index) const
 {
     const auto j = static_cast<std::size_t>(index);
     switch (box) {
     case EditorBox::Bound:
-        return e.bounds.at(j);
+        return bounds.at(j);
     case EditorBox::Rate:
-        return e.rates.at(j);
+        return rates.at(j);
     case EditorBox::AddOn:
-        return e.add_ons.at(j);
+        return add_ons.at(j);
     case EditorBox::YearlyFee:
-        return e.yearly_fee;
+        return yearly_fee;
     case EditorBox::Maximum:
-        return e.maximum;
+        return maximum;
     case EditorBox::Minimum:
         break;
     }
-    return e.minimum;
+    return minimum;
 }
-
-} // namespace
 
 EditorTexts editor_texts_from(const Broker& broker)
 {
@@ -115,7 +111,7 @@ Status<BoxError> store_editor_texts(Broker& broker, const EditorTexts& e)
     std::optional<BoxError> bad;
 
     auto money = [&](EditorBox box, int index, const QString& text, Money& out, bool empty_is_zero) {
-        if (bad || text == shown_text(shown, box, index))
+        if (bad || text == shown.text(box, index))
             return;
         if (empty_is_zero && text.isEmpty()) {
             out = Money{};
@@ -128,7 +124,7 @@ Status<BoxError> store_editor_texts(Broker& broker, const EditorTexts& e)
             bad = BoxError{box, index, text, r.error().kind, r.error().below, {}};
     };
     auto rate = [&](int index, const QString& text, float& out) {
-        if (bad || text == shown_text(shown, EditorBox::Rate, index))
+        if (bad || text == shown.text(EditorBox::Rate, index))
             return;
         const auto r = parse_single(text);
         if (r)

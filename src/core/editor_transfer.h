@@ -12,6 +12,8 @@ namespace fee {
 
 // The texts of the schedule editor, one per box. The window only moves these to
 // and from its boxes; the conversions live here.
+enum class EditorBox { Bound, Rate, AddOn, YearlyFee, Maximum, Minimum };
+
 struct EditorTexts {
     std::array<QString, kBoundedBrackets> bounds; // l_kubun(0..4)
     std::array<QString, kBrackets> rates;         // l_wariai(0..5)
@@ -19,9 +21,14 @@ struct EditorTexts {
     QString yearly_fee;                           // l_fix
     QString maximum;                              // l_max
     QString minimum;                              // l_mini
-};
 
-enum class EditorBox { Bound, Rate, AddOn, YearlyFee, Maximum, Minimum };
+    // The text of one box; `index` is the editor's row for the arrays (checked).
+    const QString& text(EditorBox box, int index) const;
+    QString& text(EditorBox box, int index)
+    {
+        return const_cast<QString&>(static_cast<const EditorTexts&>(*this).text(box, index));
+    }
+};
 
 // A box whose text is not a number of its kind.
 struct BoxError {

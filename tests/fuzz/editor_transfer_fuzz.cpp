@@ -22,25 +22,6 @@ using fee::Money;
 
 constexpr int kRow = 3;
 
-QString& text_of(EditorTexts& e, EditorBox box, int index)
-{
-    switch (box) {
-    case EditorBox::Bound:
-        return e.bounds.at(index);
-    case EditorBox::Rate:
-        return e.rates.at(index);
-    case EditorBox::AddOn:
-        return e.add_ons.at(index);
-    case EditorBox::YearlyFee:
-        return e.yearly_fee;
-    case EditorBox::Maximum:
-        return e.maximum;
-    case EditorBox::Minimum:
-        return e.minimum;
-    }
-    std::abort();
-}
-
 // The boxes in the order the editor converts them.
 std::vector<std::pair<EditorBox, int>> editor_order()
 {
@@ -111,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     EditorTexts texts;
     for (std::size_t k = 0; k < order.size(); ++k)
-        text_of(texts, order[k].first, order[k].second) = QString::fromStdString(fields[k]);
+        texts.text(order[k].first, order[k].second) = QString::fromStdString(fields[k]);
 
     const BrokerTable before = start_table();
     BrokerTable table = before;
@@ -119,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::optional<std::pair<std::size_t, fee::ParseError::Kind>> first_bad;
     for (std::size_t k = 0; k < order.size() && !first_bad; ++k)
-        if (const auto kind = box_failure(order[k].first, text_of(texts, order[k].first, order[k].second)))
+        if (const auto kind = box_failure(order[k].first, texts.text(order[k].first, order[k].second)))
             first_bad = std::pair(k, *kind);
 
     if (!stored) {
