@@ -13,8 +13,9 @@
 #include "core/codepage.h"
 #include "core/commission.h"
 #include "core/cost_messages.h"
+#include "core/data_document.h"
 #include "core/data_file.h"
-#include "core/data_session.h"
+#include "core/data_location.h"
 #include "core/number_text.h"
 #include "core/preset_plans.h"
 #include "core/version.h"
@@ -424,22 +425,25 @@ int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std:
 
 namespace {
 
-// Loads the file, applies `edit` and rewrites it as the program does at close,
-// under the program's lock, so that it never writes behind an open window's
-// back. Nothing is written unless every step succeeds.
+// Loads the file, applies `edit` and rewrites it as the program does at
+// close, under the program's lock, so that it never writes behind an open
+// window's back. Nothing is written unless the file loaded and the edit
+// succeeded.
 int rewrite(const QString& path, std::ostream& err, const std::function<Status<>(BrokerTable&)>& edit)
 {
-    DataSession session(path);
-    BrokerTable table;
-    Status<> status = session.acquire();
+    DataDocument document(path, user_data_dir());
+    Status<> status = document.open();
+    if (status && !document.load_warning().empty())
+        err << document.load_warning() << "\n";
     if (status)
-        status = session.load(table);
-    if (status)
-        status = edit(table);
-    if (status)
-        status = session.save(table);
+        status = edit(document.table());
     if (!status) {
         err << status.error().message << "\n";
+        return 1;
+    }
+    UnattendedAnswers answers;
+    if (document.close(answers) != DataDocument::Closed::Saved) {
+        err << answers.report();
         return 1;
     }
     return 0;
@@ -482,10 +486,13 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (list_edit_operands(o.command))
         return rewrite(path, err, [&o](BrokerTable& table) { return edit_list(o, table); });
     BrokerTable table;
-    if (const auto read = read_data_file(path, table); !read) {
+    std::string warning;
+    if (const auto read = read_data_file(path, table, &warning); !read) {
         err << read.error().message << "\n";
         return 1;
     }
+    if (!warning.empty())
+        err << warning << "\n";
     if (o.command == "check") {
         out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
         return 0;

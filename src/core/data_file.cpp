@@ -1,5 +1,7 @@
 #include "core/data_file.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -27,16 +29,23 @@ std::string shown(std::string_view bytes)
 // What to do about a line the program cannot read.
 constexpr const char* kFixTheLine = "テキストエディターでその行を直すか、保存しておいた写しに戻して下さい。";
 
-// A file saved in Unicode instead of the file's code page fails at its first
-// line or loads with garbled names, so it is named for what it is, with the
-// command that converts it; `convert` reads the file named by %1.
-std::string save_as_shift_jis(const std::string& path, const char* encoding, const char* convert)
+// The terminal command that turns a Unicode file into the file's code page;
+// `convert` reads the file named by %1.
+std::string conversion_hint(const std::string& path, const char* convert)
 {
     const QString file = QFileInfo(QString::fromStdString(path)).fileName();
+    return "（端末では " + QString::fromUtf8(convert).arg(file).toStdString() +
+           " > sjis.dat で変換し、sjis.dat を " + file.toStdString() + " にします）";
+}
+
+// A file saved in Unicode instead of the file's code page fails at its first
+// line or loads with garbled names, so it is named for what it is, with the
+// command that converts it.
+std::string save_as_shift_jis(const std::string& path, const char* encoding, const char* convert)
+{
     return std::string(encoding) +
-           " で保存されたファイルは読めません。Shift_JIS (CP932) で保存し直して下さい（端末では " +
-           QString::fromUtf8(convert).arg(file).toStdString() + " > sjis.dat で変換し、sjis.dat を " +
-           file.toStdString() + " にします）。";
+           " で保存されたファイルは読めません。Shift_JIS (CP932) で保存し直して下さい" +
+           conversion_hint(path, convert) + "。";
 }
 
 std::optional<Error> byte_order_mark(std::string_view first_line, const std::string& path)
@@ -84,11 +93,12 @@ public:
             return Error{at() + " 行目の証券会社名が長すぎます: " + shown(l.bytes) + "（名前は " +
                          std::to_string(kMaxNameBytes) + " バイトまでです）。" + kFixTheLine};
         }
-        if (reads_as_japanese_utf8(l.bytes)) {
-            return Error{
-                at() + " 行目の証券会社名が UTF-8 で書かれています: " +
-                in_brackets(QString::fromUtf8(l.bytes.data(), static_cast<qsizetype>(l.bytes.size()))) +
-                "。" + save_as_shift_jis(name_, "UTF-8", "iconv -f UTF-8 -t CP932 %1")};
+        // Bytes that read as Japanese in UTF-8 load all the same, as the CP932
+        // they are: the file may be right, and its bytes are kept either way.
+        if (reads_as_japanese_utf8(l.bytes) && utf8_names_++ == 0) {
+            first_utf8_line_ = number_;
+            first_utf8_name_ = QString::fromUtf8(l.bytes.data(), static_cast<qsizetype>(l.bytes.size()));
+            first_cp932_name_ = decode_cp932(l.bytes);
         }
         out = std::move(l.bytes);
         return std::nullopt;
@@ -144,9 +154,29 @@ private:
     // "FILE の N", the start of every message about the current line.
     std::string at() const { return name_ + " の " + std::to_string(number_); }
 
+public:
+    // The warning about names that read like UTF-8, or empty.
+    std::string utf8_warning() const
+    {
+        if (utf8_names_ == 0)
+            return {};
+        return name_ + " の " + std::to_string(first_utf8_line_) + " 行目の証券会社名" +
+               in_brackets(first_cp932_name_) + "は、UTF-8 で書かれた" + in_brackets(first_utf8_name_) +
+               "のようにも読めます（そう読める名前は " + std::to_string(utf8_names_) +
+               " 社）。Shift_JIS (CP932) "
+               "のファイルとして開きました。名前は保存してもバイトのまま変わりません。"
+               "UTF-8 で保存したファイルなら、Shift_JIS (CP932) で保存し直して下さい" +
+               conversion_hint(name_, "iconv -f UTF-8 -t CP932 %1") + "。";
+    }
+
+private:
     LineReader lines_;
     std::string name_;
     int number_ = 0;
+    int utf8_names_ = 0;
+    int first_utf8_line_ = 0;
+    QString first_utf8_name_;
+    QString first_cp932_name_;
 };
 
 std::optional<Error> read_into(Reader& in, BrokerTable& t, const std::string& name)
@@ -191,9 +221,55 @@ std::string display_name(const QString& path)
     return path.toStdString();
 }
 
+std::string_view as_view(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+// Copies of what the file held and of what was to be saved, in the rescue
+// folder or else the system's temporary folder; empty paths where they could
+// not be written.
+std::pair<QString, QString> rescue_copies(const QString& folder, std::string_view before,
+                                          std::string_view unsaved)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    std::pair<QString, QString> written;
+    for (const QString& where : {folder, QDir::tempPath()}) {
+        if (where.isEmpty())
+            continue;
+        if (written.first.isEmpty())
+            written.first = write_new_file(where, QStringLiteral("compare-%1-before").arg(stamp), before);
+        if (written.second.isEmpty())
+            written.second = write_new_file(where, QStringLiteral("compare-%1-unsaved").arg(stamp), unsaved);
+    }
+    return written;
+}
+
+// The message of a failed save, true to what the file holds now: it is read
+// back before the message says that nothing changed.
+Error save_failure(const QString& path, const std::string& reason, const std::optional<QByteArray>& before,
+                   std::string_view unsaved, const QString& rescue_folder)
+{
+    const std::string failed = display_name(path) + " に保存できませんでした: " + reason + "。\n";
+    const std::string check = "ディスクの空きと、フォルダーとファイルの書き込みの権限を確かめて下さい。";
+    if (!before)
+        return Error{failed + check};
+    if (read_whole_file(path) == before)
+        return Error{failed + kOldContentKept + check};
+    const auto [old_copy, new_copy] = rescue_copies(rescue_folder, as_view(*before), unsaved);
+    std::string rescued = display_name(path) + " を元の内容に戻せませんでした。";
+    if (!old_copy.isEmpty())
+        rescued += "元の内容の写しを " + old_copy.toStdString() + " に書き出しました。";
+    if (!new_copy.isEmpty())
+        rescued += "保存しようとした内容を " + new_copy.toStdString() + " に書き出しました。";
+    if (old_copy.isEmpty() || new_copy.isEmpty())
+        rescued += "写しを書き出せなかった分は、このプログラムを閉じると失われます。";
+    return Error{failed + rescued + check + "それから、もう一度保存して下さい。"};
+}
+
 } // namespace
 
-Status<> read_data_file(const QString& path, BrokerTable& table)
+Status<> read_data_file(const QString& path, BrokerTable& table, std::string* warning)
 {
     const std::string name = display_name(path);
     QFile file(path);
@@ -212,6 +288,8 @@ Status<> read_data_file(const QString& path, BrokerTable& table)
     Reader in(file, name);
     if (auto e = read_into(in, loaded, name))
         return *e;
+    if (warning)
+        *warning = in.utf8_warning();
     table = loaded;
     return done();
 }
@@ -255,19 +333,30 @@ Status<> write_data_file(QIODevice& device, const BrokerTable& table)
     return write_bytes(device, content.value());
 }
 
-Status<> save_data_file(const QString& path, const BrokerTable& table)
+Status<> save_data_file(const QString& path, const BrokerTable& table, const SaveOptions& options)
 {
     const auto content = serialize_data_file(table);
     if (!content)
         return content.error();
+    const std::optional<QByteArray> before = read_whole_file(path);
+    const auto replaced = replace_file(
+        path, [&table](QIODevice& file) { return write_data_file(file, table); }, options.announce);
+    if (replaced)
+        return done();
+    std::string reason = replaced.error().reason;
     // Where the folder takes no new file but the file itself may be written
-    // (a read-only folder, some network shares), write it in place: not atomic,
-    // but the only way the user's edits reach the file at all.
-    if (const auto saved = save_file(path, content.value(), true); !saved)
-        return Error{display_name(path) + " に保存できませんでした: " + saved.error().message +
-                     "。\n以前の内容はそのまま残っています。" +
-                     "ディスクの空きと、フォルダーとファイルの書き込みの権限を確かめて下さい。"};
-    return done();
+    // (a read-only folder, some network shares), write it in place: the only
+    // way the user's edits reach the file at all.
+    if (replaced.error().folder_refused && before) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+            reason = "書き込み用に開けません（" + system_reason(file.errorString()) + "）";
+        else if (const auto rewritten = rewrite_in_place(file, as_view(*before), content.value()); rewritten)
+            return done();
+        else
+            reason = rewritten.error().message;
+    }
+    return save_failure(path, reason, before, content.value(), options.rescue_folder);
 }
 
 } // namespace fee

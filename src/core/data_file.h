@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 class QIODevice;
@@ -34,8 +35,10 @@ inline constexpr std::size_t kMaxNumberLineBytes = 256;
 // Reading never writes. Lines end at CR LF, a lone CR or a lone LF; lines after
 // the last one the count needs are ignored. A line over its limit is refused
 // without reading the rest of it, so a file costs at most the 1 + 21n lines
-// the count asks for, each within its limit.
-Status<> read_data_file(const QString& path, BrokerTable& table);
+// the count asks for, each within its limit. Any bytes load as a name; where
+// names read like Japanese written in UTF-8, `warning` (when given) receives a
+// message that says so, with the command that converts such a file.
+Status<> read_data_file(const QString& path, BrokerTable& table, std::string* warning = nullptr);
 
 // The exact bytes of the file: CP932, CR LF after every line.
 // Refuses a name with a line break, which would shift every later line.
@@ -44,9 +47,24 @@ Outcome<std::string> serialize_data_file(const BrokerTable& table);
 // Writes those bytes to an open device; a short or failed write is an error.
 Status<> write_data_file(QIODevice& device, const BrokerTable& table);
 
-// Replaces the file atomically. Either the whole new content is in place, or
-// the previous file is untouched and the error says why. Only where the folder
-// refuses a new file beside it is the file rewritten in place.
-Status<> save_data_file(const QString& path, const BrokerTable& table);
+// What a failed save's message says only after reading the file back.
+inline constexpr const char* kOldContentKept = "以前の内容はそのまま残っています。";
+
+struct SaveOptions {
+    // Told the name of the new file before it is made (see replace_file).
+    std::function<void(const QString&)> announce;
+    // Where copies go when the file cannot be put back as it was; the
+    // system's temporary folder when empty or unusable.
+    QString rescue_folder;
+};
+
+// Saves the table: either the whole new content is in place, or the failure
+// message says what the file holds now, which it has checked by reading the
+// file back. Normally the new content goes to a new file renamed over the old
+// one; where the folder refuses a new file, the file is rewritten in place (see
+// rewrite_in_place). When the old content cannot be put back, copies of the
+// old content and of the table are written to the rescue folder, and the
+// message names both.
+Status<> save_data_file(const QString& path, const BrokerTable& table, const SaveOptions& options = {});
 
 } // namespace fee

@@ -1,5 +1,6 @@
 #include "core/message_text.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -69,27 +70,54 @@ std::string in_brackets(QStringView text)
     return "「" + quoted_utf8(text) + "」";
 }
 
+namespace {
+
+// The reasons a user meets, in Japanese; the rest keep the system's words.
+const std::pair<int, const char*> kReasons[] = {
+    {EACCES, "権限がありません"},
+    {EPERM, "権限がありません"},
+    {EROFS, "読み取り専用の場所です"},
+    {ENOSPC, "ディスクに空きがありません"},
+    {EDQUOT, "ディスクの使用量の上限を超えています"},
+    {EFBIG, "ファイルの大きさの上限を超えています"},
+    {ENOENT, "ファイルかフォルダーがありません"},
+    {ENOTDIR, "途中の名前がフォルダーではありません"},
+    {EISDIR, "フォルダーです"},
+    {EIO, "装置の読み書きに失敗しました"},
+    {EBUSY, "ほかで使われています"},
+    {ENAMETOOLONG, "名前が長すぎます"},
+};
+
+// Qt words a few errors itself, through its own translations, and the rest
+// with strerror().
+QString qt_words(int code)
+{
+    const char* english = code == EACCES   ? "Permission denied"
+                          : code == ENOENT ? "No such file or directory"
+                          : code == ENOSPC ? "No space left on device"
+                                           : nullptr;
+    return english ? QCoreApplication::translate("QIODevice", english) : QString();
+}
+
+} // namespace
+
 std::string system_reason(const QString& words)
 {
-    static const std::pair<int, const char*> kReasons[] = {
-        {EACCES, "権限がありません"},
-        {EPERM, "権限がありません"},
-        {EROFS, "読み取り専用の場所です"},
-        {ENOSPC, "ディスクに空きがありません"},
-        {EDQUOT, "ディスクの使用量の上限を超えています"},
-        {EFBIG, "ファイルの大きさの上限を超えています"},
-        {ENOENT, "ファイルかフォルダーがありません"},
-        {ENOTDIR, "途中の名前がフォルダーではありません"},
-        {EISDIR, "フォルダーです"},
-        {EIO, "装置の読み書きに失敗しました"},
-        {EBUSY, "ほかで使われています"},
-        {ENAMETOOLONG, "名前が長すぎます"},
-    };
-    // Qt words its errors with strerror(), in the C locale's English.
-    for (const auto& [code, japanese] : kReasons)
-        if (words.contains(QString::fromLocal8Bit(std::strerror(code)), Qt::CaseInsensitive))
+    for (const auto& [code, japanese] : kReasons) {
+        const QString qt = qt_words(code);
+        if (words.contains(QString::fromLocal8Bit(std::strerror(code)), Qt::CaseInsensitive) ||
+            (!qt.isEmpty() && words.contains(qt, Qt::CaseInsensitive)))
             return japanese;
+    }
     return words.isEmpty() ? std::string("原因不明") : words.toStdString();
+}
+
+std::string errno_reason(int code)
+{
+    for (const auto& [known, japanese] : kReasons)
+        if (known == code)
+            return japanese;
+    return QString::fromLocal8Bit(std::strerror(code)).toStdString();
 }
 
 std::string quoted_utf8(QStringView text)

@@ -25,4 +25,7 @@ std::string in_brackets(QStringView text);
 // in Japanese for the reasons a user meets, else the words as they are.
 std::string system_reason(const QString& words);
 
+// The same for a system error number (errno).
+std::string errno_reason(int code);
+
 } // namespace fee

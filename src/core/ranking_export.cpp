@@ -61,9 +61,9 @@ Status<> write_ranking(QIODevice& device, const QByteArray& bytes)
 
 Status<> save_ranking(const QString& path, const QByteArray& bytes)
 {
-    const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (const auto saved = save_file(path, content, false); !saved)
-        return Error{path.toStdString() + " に保存できませんでした: " + saved.error().message +
+    const auto saved = replace_file(path, [&bytes](QIODevice& file) { return write_ranking(file, bytes); });
+    if (!saved)
+        return Error{path.toStdString() + " に保存できませんでした: " + saved.error().reason +
                      "。保存先のフォルダーと空きを確かめて下さい。"};
     return done();
 }

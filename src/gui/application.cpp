@@ -1,24 +1,64 @@
 #include "gui/application.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 #include <iostream>
 
-#include "core/broker_table.h"
+#include "core/data_document.h"
 #include "gui/fee_compare.h"
 #include "gui/termination.h"
 
 namespace fee {
+namespace {
+
+bool refuse_start(QString text)
+{
+    std::cerr << text.toStdString() << "\n";
+    QMessageBox::warning(nullptr, QStringLiteral("リョーバン-手数料比較"),
+                         text + QStringLiteral("\nプログラムを終了します。"));
+    return false;
+}
+
+} // namespace
+
+bool open_document(DataDocument& document, const DataLocation& where)
+{
+    const auto opened = document.open();
+    if (opened)
+        return true;
+    QString text = QString::fromStdString(opened.error().message);
+    // A start with no data file: say where a sample is to be had.
+    if (!QFileInfo::exists(where.data_file) && !where.shared_dir.isEmpty())
+        text += QStringLiteral("\n見本 %1 をここに写すか、メニューから（--user-data で）始めて下さい。")
+                    .arg(QDir(where.shared_dir).filePath(QString::fromLatin1(kDataFileName)));
+    return refuse_start(text);
+}
 
 int run_fee_compare(QApplication& app, DataFolder folder)
 {
-    // The one broker table of the run; every window works on it by reference.
-    BrokerTable table;
-    fee_compare window(table);
-    // A signal or the end of the desktop session closes the program as its
-    // close box does, with nobody there to answer. Watched from the start, so
-    // that a signal during the load is answered too, once a loop runs.
+    // Watched from the start, so that a signal while the start's message is
+    // up ends the program too. Until a table has loaded there is nothing to
+    // save, and nothing is written.
     ui::TerminationWatcher termination;
+    auto before_load =
+        QObject::connect(&termination, &ui::TerminationWatcher::requested, &app, [&app] { app.exit(1); });
+    const auto where = locate_data(folder);
+    if (!where) {
+        refuse_start(QString::fromStdString(where.error().message));
+        return 1;
+    }
+    DataDocument document(where->data_file, user_data_dir());
+    if (!open_document(document, where.value()))
+        return 1;
+
+    fee_compare window(document);
+    window.set_data_location(where.value());
+    // From now on a signal or the end of the desktop session closes the
+    // program as its close box does, with nobody there to answer.
+    QObject::disconnect(before_load);
     QObject::connect(&termination, &ui::TerminationWatcher::requested, &window, [&window, &app] {
         const auto closed = window.close_unattended();
         if (!closed)
@@ -27,17 +67,14 @@ int run_fee_compare(QApplication& app, DataFolder folder)
     });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &fee_compare::commit_data,
                      Qt::DirectConnection);
-    const auto where = locate_data(folder);
-    if (!where) {
-        QMessageBox::warning(&window, window.windowTitle(),
-                             QString::fromStdString(where.error().message) +
-                                 QStringLiteral("\nプログラムを終了します。"));
-        return 1;
-    }
-    window.set_data_location(where.value());
-    if (!window.Form_Load())
-        return 1;
+    window.Form_Load();
     window.show();
+    if (!document.load_warning().empty()) {
+        // Inside the event loop, so that a signal meanwhile ends that loop.
+        QTimer::singleShot(0, &window, [&window, &document] {
+            window.show_notice(QString::fromStdString(document.load_warning()));
+        });
+    }
     return app.exec();
 }
 

@@ -24,7 +24,6 @@
 #include "core/broker_table.h"
 #include "core/codepage.h"
 #include "core/data_file.h"
-#include "core/data_session.h"
 #include "core/message_text.h"
 #include "gui/box_text.h"
 #include "gui/calculation.h"
@@ -84,10 +83,63 @@ QString qt(const std::string& utf8)
 
 } // namespace
 
-fee_compare::fee_compare(BrokerTable& table, QWidget* parent)
+// The user's answers to the document's questions at close, in message boxes.
+class fee_compare::UserAnswers : public CloseQuestions {
+public:
+    explicit UserAnswers(fee_compare& window) : window_(window) {}
+
+    Answer changed_on_disk(const QString& path) override
+    {
+        return answer(
+            window_.ask(QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
+                                       "書き換えられています。\nこのプログラムの内容で上書きしますか？")
+                            .arg(path),
+                        {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"),
+                         QStringLiteral("キャンセル")}));
+    }
+
+    Answer save_failed(const std::string& message) override
+    {
+        return answer(
+            window_.ask(qt(message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
+                                      QStringLiteral("キャンセル")}));
+    }
+
+    bool confirm_discard(const LostChanges& lost) override
+    {
+        QStringList lines;
+        if (lost.list_edited)
+            lines << QStringLiteral("証券会社の一覧の名前の変更・削除・並べ替え");
+        for (const int r : lost.brokers) {
+            // Quoted like every name in a message, so that a long one keeps the buttons on screen.
+            QString line = qt(broker_label(r, window_.table_.broker(r).name));
+            if (r > lost.saved_last_row)
+                line += QStringLiteral("（追加）");
+            lines << line;
+        }
+        const QString path = window_.document_.path();
+        const QString what =
+            lines.isEmpty()
+                ? QStringLiteral("変更はありません。%1 は今のままです。").arg(path)
+                : QStringLiteral("次の証券会社の変更は失われます。%1 は今のままです。\n").arg(path) +
+                      lines.join(QStringLiteral("\n"));
+        return window_.ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
+                           {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
+    }
+
+private:
+    static Answer answer(int index)
+    {
+        return index == 0 ? Answer::Save : index == 1 ? Answer::Discard : Answer::Cancel;
+    }
+
+    fee_compare& window_;
+};
+
+fee_compare::fee_compare(DataDocument& document, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      table_(table)
+      document_(document), table_(document.table())
 {
     setObjectName(QStringLiteral("fee_compare"));
     setWindowTitle(kCaption);
@@ -245,80 +297,12 @@ void fee_compare::set_tab_order()
         setTabOrder(order[i - 1], order[i]);
 }
 
-bool fee_compare::Form_Load()
+void fee_compare::Form_Load()
 {
-    if (!z_read_file())
-        return false;
     now_com_ = 0;
     z_set_combo();
     z_load_data();
     Combo1->setFocus();
-    return true;
-}
-
-bool fee_compare::z_read_file()
-{
-    // One copy of the program per file: a second start touches nothing.
-    session_ = std::make_unique<DataSession>(where_.data_file);
-    Status<> status = session_->acquire();
-    if (status)
-        status = session_->load(table_);
-    if (!status) {
-        QString text = qt(status.error().message);
-        // A start with no data file: say where a sample is to be had.
-        if (!QFileInfo::exists(where_.data_file) && !where_.shared_dir.isEmpty())
-            text += QStringLiteral("\n見本 %1 をここに写すか、メニューから（--user-data で）始めて下さい。")
-                        .arg(QDir(where_.shared_dir).filePath(QString::fromLatin1(kDataFileName)));
-        show_error(text + QStringLiteral("\nプログラムを終了します。"));
-        session_.reset();
-        return false;
-    }
-    return true;
-}
-
-bool fee_compare::z_write_file()
-{
-    if (session_->changed_on_disk()) {
-        const int answer = ask(
-            QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
-                           "書き換えられています。\nこのプログラムの内容で上書きしますか？")
-                .arg(where_.data_file),
-            {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")});
-        if (answer != 0)
-            return answer == 1;
-    }
-    for (;;) {
-        const auto status = session_->save(table_);
-        if (status)
-            return true;
-        const int answer =
-            ask(qt(status.error().message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
-                                             QStringLiteral("キャンセル")});
-        if (answer == 1)
-            return confirm_quit_without_saving();
-        if (answer == 2)
-            return false;
-    }
-}
-
-bool fee_compare::confirm_quit_without_saving()
-{
-    QStringList lost;
-    if (list_edited_)
-        lost << QStringLiteral("証券会社の一覧の名前の変更・削除・並べ替え");
-    for (const int r : session_->unsaved_brokers(table_)) {
-        QString line = QStringLiteral("%1 社目「%2」").arg(r + 1).arg(decode_cp932(table_.broker(r).name));
-        if (r > session_->saved_last_row())
-            line += QStringLiteral("（追加）");
-        lost << line;
-    }
-    const QString what =
-        lost.isEmpty()
-            ? QStringLiteral("変更はありません。%1 は今のままです。").arg(where_.data_file)
-            : QStringLiteral("次の証券会社の変更は失われます。%1 は今のままです。\n").arg(where_.data_file) +
-                  lost.join(QStringLiteral("\n"));
-    return ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
-               {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
 }
 
 void fee_compare::z_load_data()
@@ -413,8 +397,9 @@ void fee_compare::k_rename_Click()
 
 void fee_compare::k_delete_Click()
 {
-    if (!z_save_data())
-        return;
+    // Edits that convert are stored as before any action; the rest are not
+    // asked about, since they go with the broker.
+    (void)store_editor_texts(table_.broker(now_com_), editor_texts());
     const std::string who = broker_label(now_com_, table_.broker(now_com_).name);
     if (table_.last_row() > 0 &&
         ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
@@ -456,7 +441,7 @@ void fee_compare::move_shown_broker(int step)
 // After a change of the list: its entries anew, with the editor's broker chosen.
 void fee_compare::show_list_at(int row)
 {
-    list_edited_ = true;
+    document_.note_list_edited();
     z_set_combo();
     Combo1->setCurrentIndex(row);
     combo_shown_ = row;
@@ -492,50 +477,55 @@ void fee_compare::key_cal_Click()
 
 void fee_compare::key_suspend_Click()
 {
-    if (!z_save_data() || !z_write_file())
-        return;
-    // Written, or left as it was at the user's word: the close below must not
-    // write again.
-    file_settled_ = true;
-    if (!close())
-        file_settled_ = false;
+    close();
+}
+
+DataDocument::Closed fee_compare::close_sequence(CloseQuestions& answers, UnattendedAnswers* unattended)
+{
+    if (!unattended) {
+        if (!z_save_data())
+            return DataDocument::Closed::Cancelled;
+    } else if (const auto stored = store_editor_texts(table_.broker(now_com_), editor_texts()); !stored) {
+        BoxError named = stored.error();
+        named.broker = broker_label(now_com_, table_.broker(now_com_).name);
+        unattended->note(named.message() + "\nこの行の変更は保存されません。");
+    }
+    return document_.close(answers);
 }
 
 void fee_compare::closeEvent(QCloseEvent* event)
 {
-    if (file_settled_ || (z_save_data() && z_write_file())) {
-        file_settled_ = true;
-        session_.reset(); // done with the file: let the next copy have it
-        event->accept();
-        return;
+    if (!settled_) {
+        UserAnswers answers(*this);
+        if (close_sequence(answers, nullptr) == DataDocument::Closed::Cancelled) {
+            event->ignore();
+            return;
+        }
+        settled_ = true;
+        document_.release(); // done with the file: let the next copy have it
     }
-    event->ignore();
+    event->accept();
 }
 
 Status<> fee_compare::close_unattended()
 {
-    std::string unsaved;
-    if (!file_settled_ && session_) {
-        if (const auto stored = store_editor_texts(table_.broker(now_com_), editor_texts()); !stored)
-            unsaved += stored.error().message() + "\nこの行の変更は保存されません。\n";
-        if (session_->changed_on_disk()) {
-            unsaved += where_.data_file.toStdString() +
-                       " はほかのプログラムに書き換えられているため、上書きしませんでした。\n";
-        } else if (const auto saved = session_->save(table_); !saved) {
-            unsaved += saved.error().message + "\n";
-        }
+    UnattendedAnswers answers;
+    if (!settled_) {
+        close_sequence(answers, &answers);
+        settled_ = true;
+        document_.release();
     }
-    file_settled_ = true;
     close();
-    if (unsaved.empty())
+    std::string report = answers.report();
+    if (report.empty())
         return done();
-    unsaved.pop_back();
-    return Error{unsaved};
+    report.pop_back();
+    return Error{report};
 }
 
 void fee_compare::commit_data(QSessionManager& manager)
 {
-    if (file_settled_)
+    if (settled_)
         return;
     if (!manager.allowsInteraction()) {
         if (const auto closed = close_unattended(); !closed)
@@ -544,9 +534,10 @@ void fee_compare::commit_data(QSessionManager& manager)
     }
     // The program may yet go on if the logout is cancelled elsewhere, so the
     // file is written as at a close but the window stays.
-    const bool written = z_save_data() && z_write_file();
+    UserAnswers answers(*this);
+    const auto closed = close_sequence(answers, nullptr);
     manager.release();
-    if (!written)
+    if (closed == DataDocument::Closed::Cancelled)
         manager.cancel();
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/data_document.h"
 #include "core/data_location.h"
 #include "core/editor_transfer.h"
 
@@ -25,32 +26,31 @@ namespace fee {
 
 class BrokerTable;
 class HelpWindow;
-class DataSession;
 
 // The main window: the broker list with its menu for renaming, removing and
 // reordering, the schedule editor of one broker, adding brokers, the
-// calculation, help and version, and the close that writes compare.dat. The
-// table lives in main() and outlives the window.
+// calculation, help and version, and the close. The document, opened before
+// the window is made, owns compare.dat; the window edits its table and turns
+// the document's questions at close into the user's.
 //
 // Every failure is reported in a message box and stops the action that hit it
 // with nothing lost: a box that is not a number keeps the table row as it was
 // (the row is stored only when every box converts) and gets the focus; a failed
-// read at start keeps the window from showing; a failed write keeps the window
-// open and the previous file in place.
+// write keeps the window open with the file as the message says.
 class fee_compare : public QMainWindow {
     Q_OBJECT
 public:
-    explicit fee_compare(BrokerTable& table, QWidget* parent = nullptr);
+    explicit fee_compare(DataDocument& document, QWidget* parent = nullptr);
     ~fee_compare() override;
 
-    // The compare.dat to read and write and the installed folder the help may
-    // come from; set before Form_Load. By default compare.dat in the current
-    // folder and no installed folder.
+    // The installed folder the help may come from, and the folder of the
+    // data file, where a help file of its own may lie.
     void set_data_location(DataLocation where) { where_ = std::move(where); }
 
-    // The load step. False when compare.dat could not be read; the reason has
-    // been shown and the window must not be shown.
-    bool Form_Load();
+    // The load step on the loaded table: the list filled, broker 0 shown.
+    void Form_Load();
+    // A message over the window, for what the user should know after it shows.
+    void show_notice(const QString& text) { show_error(text); }
 
     std::uint8_t now_com() const { return now_com_; }
 
@@ -108,9 +108,10 @@ protected:
 
 public:
     // The close when nobody is there to answer (a signal, the end of the
-    // desktop session): the editor is stored if every box converts, and the
-    // table as last stored is written unless another program wrote the file
-    // since. No message box; the error lists what was not saved.
+    // desktop session): the close box's sequence with the answers of nobody.
+    // The editor is stored if every box converts, and the table as last
+    // stored is written unless another program wrote the file since. No
+    // message box; the error lists what was not saved.
     Status<> close_unattended();
 
     // The desktop session is ending: with interaction allowed, the close box's
@@ -118,13 +119,19 @@ public:
     // the unattended close.
     void commit_data(QSessionManager& manager);
 
-    // Form_Unload: stores the editor and writes the file; a failure of either
-    // refuses the close so that nothing typed is lost.
+    // Form_Unload: stores the editor and closes the document, asking the user
+    // what the document cannot decide; anything but a finished close refuses
+    // the close, so that nothing typed is lost.
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    bool z_read_file();
-    bool z_write_file();
+    class UserAnswers;
+
+    // The one close, for the close box, 終了, a signal and the end of the
+    // session: the editor is stored, then the document closes with `answers`.
+    // Nobody to tell (`unattended`): a box that does not convert is noted
+    // there, and the rest is saved all the same.
+    DataDocument::Closed close_sequence(CloseQuestions& answers, UnattendedAnswers* unattended);
     void z_load_data();
     bool z_save_data();
     void z_set_combo();
@@ -146,16 +153,14 @@ private:
     // A message with buttons; returns the index of the answer. Esc or the close
     // box give the last one.
     int ask(const QString& text, const QStringList& answers);
-    bool confirm_quit_without_saving();
 
-    BrokerTable& table_;
+    DataDocument& document_;
+    BrokerTable& table_; // the document's
     DataLocation where_;
     QPointer<HelpWindow> help_; // the open help window, if any
     std::uint8_t now_com_ = 0;
-    int combo_shown_ = -1;                 // the list entry shown before the latest choice
-    std::unique_ptr<DataSession> session_; // the file's lock, from load to close
-    bool file_settled_ = false;            // written, or to be left as it is: the close writes no more
-    bool list_edited_ = false;             // renamed, removed or moved since the file was read
+    int combo_shown_ = -1; // the list entry shown before the latest choice
+    bool settled_ = false; // the document closed: the window closes without more
 };
 
 } // namespace fee

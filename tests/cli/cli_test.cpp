@@ -11,7 +11,7 @@
 #include "core/cheapest.h"
 #include "core/codepage.h"
 #include "core/data_file.h"
-#include "core/data_session.h"
+#include "core/data_lock.h"
 #include "test_tables.h"
 
 using namespace fee;
@@ -177,7 +177,7 @@ TEST_F(Cli, NormalizeRewritesInGeneralForm)
     f.open(QIODevice::WriteOnly);
     f.write(messy.data(), static_cast<qint64>(messy.size()));
     f.close();
-    DataSession window(data());
+    DataLock window(data());
     ASSERT_TRUE(window.acquire().ok());
     const CliRun refused = run({"normalize"});
     EXPECT_EQ(refused.status, 1);
@@ -470,7 +470,7 @@ TEST_F(CliListEdits, UsageErrorsExitTwoAndLeaveTheFileAsItWas)
 
 TEST_F(CliListEdits, WhileTheProgramHasTheFileNothingIsChanged)
 {
-    DataSession window(data());
+    DataLock window(data());
     ASSERT_TRUE(window.acquire().ok());
     for (auto args :
          std::vector<std::vector<std::string>>{{"rename", "0", "X"}, {"remove", "0"}, {"move", "0", "1"}}) {

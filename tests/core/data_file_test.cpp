@@ -451,8 +451,8 @@ TEST_F(DataFile, AFailedWriteLeavesTheOldFileAndSaysSo)
         << missing.error().message;
 }
 
-// A file saved as UTF-8 or UTF-16 is named for what it is, with the command that
-// converts it, instead of failing at its first line or loading garbled names.
+// A file with a Unicode byte-order mark is named for what it is, with the
+// command that converts it, instead of failing at its first line.
 TEST_F(DataFile, AUnicodeFileIsRefusedSayingHowToConvertIt)
 {
     const std::string convert =
@@ -465,25 +465,36 @@ TEST_F(DataFile, AUnicodeFileIsRefusedSayingHowToConvertIt)
     EXPECT_EQ(refused("\xEF\xBB\xBF" + utf8),
               path().toStdString() + " の 1 行目の前に UTF-8 の BOM があります。UTF-8" + convert +
                   "tail -c +4 compare.dat | iconv -f UTF-8 -t CP932" + replace);
-    EXPECT_EQ(refused(utf8), path().toStdString() +
-                                 " の 2 行目の証券会社名が UTF-8 で書かれています: 「サンプル証券」。UTF-8" +
-                                 convert + "iconv -f UTF-8 -t CP932 compare.dat" + replace);
     std::string utf16 = "\xFF\xFE";
     for (char c : std::string("0\r\n"))
         utf16 += std::string{c, '\0'};
     EXPECT_EQ(refused(utf16), path().toStdString() + " の 1 行目の前に UTF-16 の BOM があります。UTF-16" +
                                   convert + "iconv -f UTF-16 -t CP932 compare.dat" + replace);
+}
 
-    // Kana, kanji and full-width letters each give a UTF-8 name away, however they
-    // read in CP932; the name the message quotes is the one the user wrote.
-    for (const char* name : {"あい", "楽天証券", "ＳＢＩ証券", "ｶﾌﾞ証券", "証券A", "野村證券"}) {
+// Names that read like Japanese in UTF-8 are valid CP932 too: they load as
+// the bytes they are, with a warning that names the line, quotes the UTF-8
+// reading and gives the command that converts a UTF-8 file.
+TEST_F(DataFile, NamesThatLookLikeUtf8LoadWithAWarning)
+{
+    for (const char* name :
+         {"あい", "楽天証券", "ＳＢＩ証券", "ｶﾌﾞ証券", "証券A", "野村證券", "\xE3\x81\x82\x60"}) {
         std::string f = example_file();
         f.replace(f.find(sjis(QStringLiteral("サンプル証券"))), 12, name);
-        EXPECT_NE(
-            refused(f).find("2 行目の証券会社名が UTF-8 で書かれています: 「" + std::string(name) + "」"),
-            std::string::npos)
-            << name;
+        put(f);
+        BrokerTable t;
+        std::string warning;
+        ASSERT_TRUE(read_data_file(path(), t, &warning).ok()) << name;
+        EXPECT_EQ(t.broker(0).name, name);
+        EXPECT_NE(warning.find(" 2 行目"), std::string::npos) << warning;
+        EXPECT_NE(warning.find("「" + std::string(name) + "」"), std::string::npos) << warning;
+        EXPECT_NE(warning.find("iconv -f UTF-8 -t CP932 compare.dat > sjis.dat"), std::string::npos);
     }
+    std::string plain;
+    BrokerTable t;
+    put(example_file());
+    ASSERT_TRUE(read_data_file(path(), t, &plain).ok());
+    EXPECT_EQ(plain, "");
 }
 
 // CP932 names that happen to be valid UTF-8 still load: the program writes them.

@@ -108,7 +108,7 @@ private:
     {
         const bool started = program_.start();
         table_ = &program_.table();
-        w_ = &program_.window();
+        w_ = program_.has_window() ? &program_.window() : nullptr;
         return started;
     }
 

@@ -22,6 +22,7 @@
 #include "core/codepage.h"
 #include "core/commission.h"
 #include "core/cost_messages.h"
+#include "core/data_document.h"
 #include "core/data_file.h"
 #include "core/number_text.h"
 #include "core/preset_plans.h"
@@ -946,9 +947,11 @@ void CalculationTest::round_trip_from_main_window()
     file.close();
     const QDateTime written_before = QFileInfo(data).lastModified();
 
-    BrokerTable table;
-    fee::fee_compare w(table);
-    QVERIFY(w.Form_Load());
+    fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
+    QVERIFY(document.open().ok());
+    BrokerTable& table = document.table();
+    fee::fee_compare w(document);
+    w.Form_Load();
     w.show();
     // Without a window manager nothing activates a window by itself.
     w.activateWindow();
@@ -1064,9 +1067,11 @@ void CalculationTest::main_window_asks_again_after_unanswered_question()
     QVERIFY(QDir::setCurrent(dir.path()));
     auto restore_dir = qScopeGuard([&] { QDir::setCurrent(previous_dir); });
 
-    BrokerTable table;
-    fee::fee_compare w(table);
-    QVERIFY(w.Form_Load());
+    fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
+    QVERIFY(document.open().ok());
+    BrokerTable& table = document.table();
+    fee::fee_compare w(document);
+    w.Form_Load();
     w.show();
     // Without a window manager nothing activates a window by itself.
     w.activateWindow();

@@ -23,7 +23,10 @@
 #include <unistd.h>
 
 #include "core/broker_table.h"
+#include "core/data_document.h"
 #include "core/data_file.h"
+#include "core/data_location.h"
+#include "gui/application.h"
 #include "gui/fee_compare.h"
 
 namespace fee::test {
@@ -371,20 +374,30 @@ void ProgramFixture::tear_down()
 {
     ModalScript::close_all_modals();
     window_.reset();
-    table_.reset();
+    document_.reset();
     dir_.reset();
 }
 
 bool ProgramFixture::start()
 {
     window_.reset(); // a test may start the program again
-    table_ = std::make_unique<BrokerTable>();
-    window_ = std::make_unique<fee_compare>(*table_);
-    if (!window_->Form_Load())
+    document_.reset();
+    DataLocation where;
+    where.data_file = QDir::current().absoluteFilePath(QString::fromLatin1(kDataFileName));
+    document_ = std::make_unique<DataDocument>(where.data_file);
+    if (!open_document(*document_, where))
         return false;
+    window_ = std::make_unique<fee_compare>(*document_);
+    window_->set_data_location(where);
+    window_->Form_Load();
     window_->show();
     window_->activateWindow(); // nothing activates it under a bare X server
     return QTest::qWaitForWindowActive(window_.get());
+}
+
+BrokerTable& ProgramFixture::table()
+{
+    return document_->table();
 }
 
 QString ProgramFixture::folder() const

@@ -36,6 +36,7 @@ class QWidget;
 
 namespace fee {
 class BrokerTable;
+class DataDocument;
 class fee_compare;
 } // namespace fee
 
@@ -210,17 +211,19 @@ public:
     bool set_up();
     // Closes any modal dialog left open, then the window, the table and the folder.
     void tear_down();
-    // Loads and shows the window as main() does and waits until it is active;
-    // false when the load refused (its message has then been shown).
+    // Opens compare.dat of the folder, then loads and shows the window as
+    // main() does and waits until it is active; false when the start was
+    // refused (its message has then been shown, and there is no window).
     bool start();
 
+    bool has_window() const { return window_ != nullptr; }
     fee_compare& window() { return *window_; }
-    BrokerTable& table() { return *table_; }
+    BrokerTable& table();
     QString folder() const;
 
 private:
     std::unique_ptr<TemporaryWorkingDir> dir_;
-    std::unique_ptr<BrokerTable> table_;
+    std::unique_ptr<DataDocument> document_;
     std::unique_ptr<fee_compare> window_;
 };
 

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "core/broker_table.h"
+#include "core/data_document.h"
 #include "gui/application.h"
 #include "gui/fee_compare.h"
 #include "gui/help_window.h"
@@ -70,7 +71,7 @@ class HelpWindowTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir tmp_;
-    std::unique_ptr<fee::BrokerTable> table_;
+    std::unique_ptr<fee::DataDocument> document_;
     std::unique_ptr<fee::fee_compare> w_;
 
     QString path(const QString& relative) const { return QDir(tmp_.path()).absoluteFilePath(relative); }
@@ -80,11 +81,12 @@ class HelpWindowTest : public QObject {
     {
         if (!QFile::copy(QStringLiteral(FEE_SAMPLE_DATA), path("work/compare.dat")))
             return false;
-        table_ = std::make_unique<fee::BrokerTable>();
-        w_ = std::make_unique<fee::fee_compare>(*table_);
-        w_->set_data_location({path("work/compare.dat"), path("share")});
-        if (!w_->Form_Load())
+        document_ = std::make_unique<fee::DataDocument>(path("work/compare.dat"));
+        if (!document_->open())
             return false;
+        w_ = std::make_unique<fee::fee_compare>(*document_);
+        w_->set_data_location({path("work/compare.dat"), path("share")});
+        w_->Form_Load();
         w_->show();
         w_->activateWindow();
         return QTest::qWaitForWindowActive(w_.get());
@@ -113,7 +115,7 @@ private slots:
     {
         ModalScript::close_all_modals();
         w_.reset();
-        table_.reset();
+        document_.reset();
         QVERIFY(QDir(tmp_.path()).removeRecursively());
     }
 

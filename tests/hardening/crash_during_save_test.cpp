@@ -258,6 +258,8 @@ TEST(CrashDuringSave, KilledAtRandomMomentsTheFileIsWholeOldOrWholeNew)
     const int status = wait_for(pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(read_bytes(path), new_bytes);
+    // Each writer removes the file a killed save recorded: none stays for ever.
+    EXPECT_EQ(other_entries(dir.path()), QStringList());
 
     std::printf("kill trials: %d (%d aimed at the save or just after, killed %d, finished first %d): old "
                 "file %d, new file %d, "

@@ -1,0 +1,171 @@
+#include "core/data_lock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/file_save.h"
+
+namespace fee {
+namespace {
+
+// The record follows the lines QLockFile writes and reads (process, program,
+// host, machine and boot), which it reads by position and so never sees.
+constexpr QByteArrayView kRecordTag = "fee-compare-save: ";
+
+QString recorded_save(const QString& lock_path)
+{
+    QFile file(lock_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : file.read(64 * 1024).split('\n'))
+        if (line.startsWith(kRecordTag))
+            return QFile::decodeName(line.mid(kRecordTag.size()));
+    return {};
+}
+
+// A data file behind a symbolic link is saved beside the file it names.
+QFileInfo saved_file(const QString& data_path)
+{
+    const QFileInfo info(data_path);
+    const QString resolved = info.canonicalFilePath();
+    return QFileInfo(resolved.isEmpty() ? info.absoluteFilePath() : resolved);
+}
+
+// Only the new file of a save: beside the data file, with its name, a dot and
+// six letters or digits. Anything else a record might name is left alone.
+bool is_new_file_of(const QString& candidate, const QString& data_path)
+{
+    const QFileInfo data = saved_file(data_path);
+    const QFileInfo file(candidate);
+    if (file.absolutePath() != data.absolutePath())
+        return false;
+    const QString name = file.fileName();
+    const QString prefix = data.fileName() + u'.';
+    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        return false;
+    return std::all_of(name.begin() + prefix.size(), name.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+    });
+}
+
+// Rewritten over the same file, never emptied first, so that anyone reading
+// the lock meanwhile still finds its owner.
+void overwrite(const QString& path, const QByteArray& content)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (::pwrite(fd, content.constData(), static_cast<std::size_t>(content.size()), 0) == content.size())
+        (void)::ftruncate(fd, content.size());
+    ::close(fd);
+}
+
+Error already_open(const QString& data_path)
+{
+    return Error{data_path.toStdString() + " は、ほかで開かれています（このプログラムがもう一つ動いているか、"
+                                           "別のプログラムが使っています）。先に開いた方を閉じてから、"
+                                           "もう一度始めて下さい。"};
+}
+
+} // namespace
+
+QString lock_file_path(const QString& data_path)
+{
+    return data_path + QStringLiteral(".lock");
+}
+
+QStringList runtime_lock_paths(const QString& data_path)
+{
+    struct stat file {};
+    if (::stat(QFile::encodeName(data_path).constData(), &file) != 0)
+        return {};
+    // The same file under any name, link or mount point has one lock.
+    const QString name =
+        QStringLiteral("fee-compare-%1-%2.lock").arg(quint64(file.st_dev)).arg(quint64(file.st_ino));
+    QStringList paths;
+    if (const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR"); !runtime.isEmpty())
+        paths << QDir(runtime).filePath(name);
+    return paths << QDir(QDir::tempPath()).filePath(name);
+}
+
+DataLock::DataLock(QString data_path) : data_path_(std::move(data_path)) {}
+
+DataLock::~DataLock() = default;
+
+Status<> DataLock::acquire()
+{
+    ignore_file_size_signal(); // the lock file is written too
+    bool refused = false;
+    for (const QString& lock_path : QStringList{lock_file_path(data_path_)} + runtime_lock_paths(data_path_))
+        if (auto locked = lock_at(lock_path, refused); locked || refused)
+            return locked;
+    // No lock can be made anywhere: work on the file all the same.
+    return done();
+}
+
+Status<> DataLock::lock_at(const QString& lock_path, bool& refused)
+{
+    // Read before a stale lock, and its record, make way for ours.
+    const QString left = recorded_save(lock_path);
+    auto lock = std::make_unique<QLockFile>(lock_path);
+    // Held for as long as the program runs: only a lock of a process that is
+    // gone counts as stale, never one that is merely old.
+    lock->setStaleLockTime(0);
+    bool held = lock->tryLock(100);
+    if (!held && lock->error() == QLockFile::LockFailedError) {
+        // Qt takes over a lock whose process is gone, but not one whose owner
+        // died while still writing its name into it. The owner of a lock keeps
+        // it locked at the system level for as long as it runs, so removing
+        // the file fails while its process lives, whatever the file says.
+        if (lock->removeStaleLockFile())
+            held = lock->tryLock(100);
+    }
+    if (!held) {
+        refused = lock->error() == QLockFile::LockFailedError;
+        return refused ? already_open(data_path_) : Error{"no lock file"};
+    }
+    lock_ = std::move(lock);
+    lock_path_ = lock_path;
+    QFile own(lock_path);
+    own_content_ = own.open(QIODevice::ReadOnly) ? own.readAll() : QByteArray();
+    if (!left.isEmpty() && is_new_file_of(left, data_path_))
+        QFile::remove(left);
+    return done();
+}
+
+void DataLock::release()
+{
+    lock_.reset();
+    lock_path_.clear();
+}
+
+bool DataLock::held() const
+{
+    return lock_ && lock_->isLocked();
+}
+
+QString DataLock::lock_file() const
+{
+    return lock_path_;
+}
+
+void DataLock::record_save(const QString& new_file)
+{
+    if (held())
+        overwrite(lock_path_, own_content_ + kRecordTag.toByteArray() + QFile::encodeName(new_file) + '\n');
+}
+
+void DataLock::clear_record()
+{
+    if (held())
+        overwrite(lock_path_, own_content_);
+}
+
+} // namespace fee
