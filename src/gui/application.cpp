@@ -3,28 +3,27 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTimer>
 #include <iostream>
 
 #include "core/data_document.h"
 #include "gui/fee_compare.h"
+#include "gui/prompter.h"
 #include "gui/termination.h"
 
 namespace fee {
 namespace {
 
-bool refuse_start(QString text)
+bool refuse_start(const QString& text, ui::Prompter& prompter)
 {
     std::cerr << text.toStdString() << "\n";
-    QMessageBox::warning(nullptr, QStringLiteral("リョーバン-手数料比較"),
-                         text + QStringLiteral("\nプログラムを終了します。"));
+    prompter.inform(text + QStringLiteral("\nプログラムを終了します。"));
     return false;
 }
 
 } // namespace
 
-bool open_document(DataDocument& document, const DataLocation& where)
+bool open_document(DataDocument& document, const DataLocation& where, ui::Prompter& prompter)
 {
     const auto opened = document.open();
     if (opened)
@@ -34,7 +33,7 @@ bool open_document(DataDocument& document, const DataLocation& where)
     if (!QFileInfo::exists(where.data_file) && !where.shared_dir.isEmpty())
         text += QStringLiteral("\n見本 %1 をここに写すか、メニューから（--user-data で）始めて下さい。")
                     .arg(QDir(where.shared_dir).filePath(QString::fromLatin1(kDataFileName)));
-    return refuse_start(text);
+    return refuse_start(text, prompter);
 }
 
 int run_fee_compare(QApplication& app, DataFolder folder)
@@ -42,19 +41,20 @@ int run_fee_compare(QApplication& app, DataFolder folder)
     // Watched from the start, so that a signal while the start's message is
     // up ends the program too. Until a table has loaded there is nothing to
     // save, and nothing is written.
+    ui::DialogPrompter prompter;
     ui::TerminationWatcher termination;
     auto before_load =
         QObject::connect(&termination, &ui::TerminationWatcher::requested, &app, [&app] { app.exit(1); });
     const auto where = locate_data(folder);
     if (!where) {
-        refuse_start(QString::fromStdString(where.error().message));
+        refuse_start(QString::fromStdString(where.error().message), prompter);
         return 1;
     }
     DataDocument document(where->data_file, user_data_dir());
-    if (!open_document(document, where.value()))
+    if (!open_document(document, where.value(), prompter))
         return 1;
 
-    fee_compare window(document);
+    fee_compare window(document, prompter);
     window.set_data_location(where.value());
     // From now on a signal or the end of the desktop session closes the
     // program as its close box does, with nobody there to answer.

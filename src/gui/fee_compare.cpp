@@ -6,14 +6,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSessionManager>
 #include <algorithm>
@@ -25,18 +23,18 @@
 #include "core/codepage.h"
 #include "core/data_file.h"
 #include "core/message_text.h"
+#include "core/version.h"
 #include "gui/box_text.h"
 #include "gui/calculation.h"
 #include "gui/dialog.h"
 #include "gui/help_window.h"
+#include "gui/prompter.h"
 #include "gui/text_fit.h"
 #include "gui/twips.h"
 #include "gui/ui_font.h"
 
 namespace fee {
 namespace {
-
-const QString kCaption = QStringLiteral("リョーバン-手数料比較");
 
 QLabel* make_label(QWidget* parent, const char* name, const QString& text)
 {
@@ -91,7 +89,7 @@ public:
     Answer changed_on_disk(const QString& path) override
     {
         return answer(
-            window_.ask(QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
+            window_.prompter_.ask(QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
                                        "書き換えられています。\nこのプログラムの内容で上書きしますか？")
                             .arg(path),
                         {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"),
@@ -101,7 +99,7 @@ public:
     Answer save_failed(const std::string& message) override
     {
         return answer(
-            window_.ask(qt(message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
+            window_.prompter_.ask(qt(message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
                                       QStringLiteral("キャンセル")}));
     }
 
@@ -123,7 +121,7 @@ public:
                 ? QStringLiteral("変更はありません。%1 は今のままです。").arg(path)
                 : QStringLiteral("次の証券会社の変更は失われます。%1 は今のままです。\n").arg(path) +
                       lines.join(QStringLiteral("\n"));
-        return window_.ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
+        return window_.prompter_.ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
                            {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
     }
 
@@ -136,13 +134,13 @@ private:
     fee_compare& window_;
 };
 
-fee_compare::fee_compare(DataDocument& document, QWidget* parent)
+fee_compare::fee_compare(DataDocument& document, ui::Prompter& prompter, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      document_(document), table_(document.table())
+      document_(document), table_(document.table()), prompter_(prompter)
 {
     setObjectName(QStringLiteral("fee_compare"));
-    setWindowTitle(kCaption);
+    setWindowTitle(ui::program_name());
     build_controls();
     ui::fit_texts(*this);
 }
@@ -161,10 +159,10 @@ void fee_compare::build_controls()
     build_list_menu();
     set_tab_order();
 
-    connect(Combo1, &QComboBox::activated, this, &fee_compare::Combo1_Click);
-    connect(key_add_com, &QPushButton::clicked, this, &fee_compare::key_add_com_Click);
-    connect(key_cal, &QPushButton::clicked, this, &fee_compare::key_cal_Click);
-    connect(key_suspend, &QPushButton::clicked, this, &fee_compare::key_suspend_Click);
+    connect(Combo1_, &QComboBox::activated, this, &fee_compare::Combo1_Click);
+    connect(key_add_com_, &QPushButton::clicked, this, &fee_compare::key_add_com_Click);
+    connect(key_cal_, &QPushButton::clicked, this, &fee_compare::key_cal_Click);
+    connect(key_suspend_, &QPushButton::clicked, this, &fee_compare::key_suspend_Click);
 
     // The client area keeps its size; the window is exactly menu bar plus client.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -172,96 +170,96 @@ void fee_compare::build_controls()
 
 void fee_compare::build_menu()
 {
-    k_help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    k_help->setObjectName(QStringLiteral("k_help"));
-    explain = k_help->addAction(QStringLiteral("目次(&E)"));
-    explain->setObjectName(QStringLiteral("explain"));
-    k_version = k_help->addAction(QStringLiteral("バージョン(&V)"));
-    k_version->setObjectName(QStringLiteral("k_version"));
-    connect(explain, &QAction::triggered, this, &fee_compare::explain_Click);
-    connect(k_version, &QAction::triggered, this, &fee_compare::k_version_Click);
+    k_help_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    k_help_->setObjectName(QStringLiteral("k_help"));
+    explain_ = k_help_->addAction(QStringLiteral("目次(&E)"));
+    explain_->setObjectName(QStringLiteral("explain"));
+    k_version_ = k_help_->addAction(QStringLiteral("バージョン(&V)"));
+    k_version_->setObjectName(QStringLiteral("k_version"));
+    connect(explain_, &QAction::triggered, this, &fee_compare::explain_Click);
+    connect(k_version_, &QAction::triggered, this, &fee_compare::k_version_Click);
 }
 
 void fee_compare::build_list_menu()
 {
-    Combo1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Combo1, &QWidget::customContextMenuRequested, this, &fee_compare::Combo1_ContextMenu);
-    k_list = new QMenu(this);
-    k_list->setObjectName(QStringLiteral("k_list"));
+    Combo1_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Combo1_, &QWidget::customContextMenuRequested, this, &fee_compare::Combo1_ContextMenu);
+    k_list_ = new QMenu(this);
+    k_list_->setObjectName(QStringLiteral("k_list"));
     const std::pair<QAction**, const char*> items[] = {
-        {&k_rename, "k_rename"}, {&k_delete, "k_delete"}, {&k_up, "k_up"}, {&k_down, "k_down"}};
+        {&k_rename_, "k_rename"}, {&k_delete_, "k_delete"}, {&k_up_, "k_up"}, {&k_down_, "k_down"}};
     const QString texts[] = {QStringLiteral("名前の変更"), QStringLiteral("削除"), QStringLiteral("上へ"),
                              QStringLiteral("下へ")};
     for (std::size_t i = 0; i < std::size(items); ++i) {
-        *items[i].first = k_list->addAction(texts[i]);
+        *items[i].first = k_list_->addAction(texts[i]);
         (*items[i].first)->setObjectName(QString::fromLatin1(items[i].second));
     }
-    k_list->insertSeparator(k_up);
-    connect(k_rename, &QAction::triggered, this, &fee_compare::k_rename_Click);
-    connect(k_delete, &QAction::triggered, this, &fee_compare::k_delete_Click);
-    connect(k_up, &QAction::triggered, this, &fee_compare::k_up_Click);
-    connect(k_down, &QAction::triggered, this, &fee_compare::k_down_Click);
+    k_list_->insertSeparator(k_up_);
+    connect(k_rename_, &QAction::triggered, this, &fee_compare::k_rename_Click);
+    connect(k_delete_, &QAction::triggered, this, &fee_compare::k_delete_Click);
+    connect(k_up_, &QAction::triggered, this, &fee_compare::k_up_Click);
+    connect(k_down_, &QAction::triggered, this, &fee_compare::k_down_Click);
 }
 
 void fee_compare::build_client_area(QWidget* client)
 {
     using ui::place;
-    Label1 = make_label(client, "Label1", QStringLiteral("証券会社の選択"));
+    QLabel* Label1 = make_label(client, "Label1", QStringLiteral("証券会社の選択"));
     place(Label1, 360, 120, 1455, 255);
-    Combo1 = new QComboBox(client);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(false);
-    place(Combo1, 120, 360, 2295, 300);
-    Label2 = make_label(client, "Label2", QStringLiteral("維持費(口座管理料など)"));
+    Combo1_ = new QComboBox(client);
+    Combo1_->setObjectName(QStringLiteral("Combo1"));
+    Combo1_->setEditable(false);
+    place(Combo1_, 120, 360, 2295, 300);
+    QLabel* Label2 = make_label(client, "Label2", QStringLiteral("維持費(口座管理料など)"));
     place(Label2, 2760, 120, 1935, 255);
-    l_fix = make_box(client, QStringLiteral("l_fix"), Qt::AlignRight);
-    l_fix->setToolTip(QStringLiteral("年間の費用を入れて下さい"));
-    place(l_fix, 3360, 360, 855, 270);
+    l_fix_ = make_box(client, QStringLiteral("l_fix"), Qt::AlignRight);
+    l_fix_->setToolTip(QStringLiteral("年間の費用を入れて下さい"));
+    place(l_fix_, 3360, 360, 855, 270);
 
-    Frame1 = new QGroupBox(QStringLiteral("株売買の手数料率"), client);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    place(Frame1, 120, 720, 4575, 2655);
+    Frame1_ = new QGroupBox(QStringLiteral("株売買の手数料率"), client);
+    Frame1_->setObjectName(QStringLiteral("Frame1"));
+    place(Frame1_, 120, 720, 4575, 2655);
 
-    key_cal = make_button(client, "key_cal", QStringLiteral("試算(&C)"));
-    key_cal->setToolTip(QStringLiteral("手数料の試算を始めます"));
-    place(key_cal, 120, 3480, 1455, 375);
-    key_add_com = make_button(client, "key_add_com", QStringLiteral("追加(&A)"));
-    key_add_com->setToolTip(QStringLiteral("試算する証券会社を追加します"));
-    place(key_add_com, 1680, 3480, 1455, 375);
-    key_suspend = make_button(client, "key_suspend", QStringLiteral("終了(&E)"));
-    place(key_suspend, 3240, 3480, 1455, 375);
+    key_cal_ = make_button(client, "key_cal", QStringLiteral("試算(&C)"));
+    key_cal_->setToolTip(QStringLiteral("手数料の試算を始めます"));
+    place(key_cal_, 120, 3480, 1455, 375);
+    key_add_com_ = make_button(client, "key_add_com", QStringLiteral("追加(&A)"));
+    key_add_com_->setToolTip(QStringLiteral("試算する証券会社を追加します"));
+    place(key_add_com_, 1680, 3480, 1455, 375);
+    key_suspend_ = make_button(client, "key_suspend", QStringLiteral("終了(&E)"));
+    place(key_suspend_, 3240, 3480, 1455, 375);
 }
 
 // Inside the frame, positions are relative to the frame.
 void fee_compare::build_editor()
 {
     using ui::place;
-    Label3 = make_label(Frame1, "Label3", QStringLiteral("約定代金"));
+    QLabel* Label3 = make_label(Frame1_, "Label3", QStringLiteral("約定代金"));
     place(Label3, 240, 240, 735, 255);
-    Label5 = make_label(Frame1, "Label5", QStringLiteral("手数料率"));
+    QLabel* Label5 = make_label(Frame1_, "Label5", QStringLiteral("手数料率"));
     place(Label5, 1800, 240, 735, 255);
-    Label6 = make_label(Frame1, "Label6", QStringLiteral("付加"));
+    QLabel* Label6 = make_label(Frame1_, "Label6", QStringLiteral("付加"));
     place(Label6, 2880, 240, 495, 255);
 
     const QString rate_tip = QStringLiteral("1%は 0.01 です");
     for (int i = 0; i < kBrackets; ++i) {
         const int top = 480 + 360 * i;
-        l_kubun[i] = make_box(Frame1, indexed("l_kubun", i), Qt::AlignRight);
-        place(l_kubun[i], 120, top, 1095, 270);
-        l_wariai[i] = make_box(Frame1, indexed("l_wariai", i), Qt::AlignLeft);
-        l_wariai[i]->setToolTip(rate_tip);
-        place(l_wariai[i], 1800, top, 735, 270);
-        l_add[i] = make_box(Frame1, indexed("l_add", i), Qt::AlignRight);
-        place(l_add[i], 2640, top, 855, 270);
+        l_kubun_[i] = make_box(Frame1_, indexed("l_kubun", i), Qt::AlignRight);
+        place(l_kubun_[i], 120, top, 1095, 270);
+        l_wariai_[i] = make_box(Frame1_, indexed("l_wariai", i), Qt::AlignLeft);
+        l_wariai_[i]->setToolTip(rate_tip);
+        place(l_wariai_[i], 1800, top, 735, 270);
+        l_add_[i] = make_box(Frame1_, indexed("l_add", i), Qt::AlignRight);
+        place(l_add_[i], 2640, top, 855, 270);
         if (i < kBoundedBrackets) {
-            Label4[i] = make_label(Frame1, "Label4", QStringLiteral("以下"));
-            Label4[i]->setObjectName(indexed("Label4", i));
-            place(Label4[i], 1320, 600 + 360 * i, 375, 255);
+            QLabel* Label4 = make_label(Frame1_, "Label4", QStringLiteral("以下"));
+            Label4->setObjectName(indexed("Label4", i));
+            place(Label4, 1320, 600 + 360 * i, 375, 255);
         }
     }
     // The open top bracket has no bound: a fixed, locked caption in the grey of
     // the scroll bars.
-    QLineEdit* top_bound = l_kubun[kTopBracket];
+    QLineEdit* top_bound = l_kubun_[kTopBracket];
     top_bound->setText(QStringLiteral("それ以上"));
     top_bound->setAlignment(Qt::AlignCenter);
     top_bound->setReadOnly(true);
@@ -271,52 +269,57 @@ void fee_compare::build_editor()
     top_bound->setPalette(grey);
 
     const QString mini_tip = QStringLiteral("手数料の下限です。0は設定なし");
-    Label7 = make_label(Frame1, "Label7", QStringLiteral("下限"));
+    QLabel* Label7 = make_label(Frame1_, "Label7", QStringLiteral("下限"));
     Label7->setToolTip(mini_tip);
     place(Label7, 3840, 360, 375, 255);
-    l_mini = make_box(Frame1, QStringLiteral("l_mini"), Qt::AlignRight);
-    l_mini->setToolTip(mini_tip);
-    place(l_mini, 3600, 600, 855, 270);
+    l_mini_ = make_box(Frame1_, QStringLiteral("l_mini"), Qt::AlignRight);
+    l_mini_->setToolTip(mini_tip);
+    place(l_mini_, 3600, 600, 855, 270);
     const QString max_tip = QStringLiteral("手数料の上限です。0は設定なし");
-    Label8 = make_label(Frame1, "Label8", QStringLiteral("上限"));
+    QLabel* Label8 = make_label(Frame1_, "Label8", QStringLiteral("上限"));
     Label8->setToolTip(max_tip);
     place(Label8, 3840, 1800, 495, 255);
-    l_max = make_box(Frame1, QStringLiteral("l_max"), Qt::AlignRight);
-    l_max->setToolTip(max_tip);
-    place(l_max, 3600, 2040, 855, 270);
+    l_max_ = make_box(Frame1_, QStringLiteral("l_max"), Qt::AlignRight);
+    l_max_->setToolTip(max_tip);
+    place(l_max_, 3600, 2040, 855, 270);
 }
 
 void fee_compare::set_tab_order()
 {
-    std::vector<QWidget*> order = {Combo1, l_fix};
-    order.insert(order.end(), l_kubun.begin(), l_kubun.end());
-    order.insert(order.end(), l_wariai.begin(), l_wariai.end());
-    order.insert(order.end(), l_add.begin(), l_add.end());
-    order.insert(order.end(), {key_cal, key_suspend, key_add_com, l_mini, l_max});
+    std::vector<QWidget*> order = {Combo1_, l_fix_};
+    order.insert(order.end(), l_kubun_.begin(), l_kubun_.end());
+    order.insert(order.end(), l_wariai_.begin(), l_wariai_.end());
+    order.insert(order.end(), l_add_.begin(), l_add_.end());
+    order.insert(order.end(), {key_cal_, key_suspend_, key_add_com_, l_mini_, l_max_});
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void fee_compare::show_notice(const QString& text)
+{
+    prompter_.inform(text);
 }
 
 void fee_compare::Form_Load()
 {
     now_com_ = 0;
-    z_set_combo();
-    z_load_data();
-    Combo1->setFocus();
+    fill_list();
+    show_broker();
+    Combo1_->setFocus();
 }
 
-void fee_compare::z_load_data()
+void fee_compare::show_broker()
 {
     set_editor_texts(editor_texts_from(table_.broker(now_com_)));
 }
 
-bool fee_compare::z_save_data()
+bool fee_compare::store_editor()
 {
     const auto status = store_editor_texts(table_.broker(now_com_), editor_texts());
     if (!status) {
         BoxError named = status.error();
         named.broker = broker_label(now_com_, table_.broker(now_com_).name);
-        show_error(qt(named.message()));
+        prompter_.inform(qt(named.message()));
         if (QLineEdit* box = box_of(status.error())) {
             box->setFocus();
             box->selectAll();
@@ -326,12 +329,12 @@ bool fee_compare::z_save_data()
     return true;
 }
 
-void fee_compare::z_set_combo()
+void fee_compare::fill_list()
 {
-    Combo1->clear();
+    Combo1_->clear();
     for (int i = 0; i <= table_.last_row(); ++i)
-        Combo1->addItem(decode_cp932(table_.broker(i).name));
-    Combo1->setCurrentIndex(-1);
+        Combo1_->addItem(decode_cp932(table_.broker(i).name));
+    Combo1_->setCurrentIndex(-1);
     combo_shown_ = -1;
 }
 
@@ -339,21 +342,21 @@ void fee_compare::Combo1_Click(int index)
 {
     if (index < 0)
         return;
-    if (!z_save_data()) {
+    if (!store_editor()) {
         // The editor still shows the previous broker; so does the list.
-        Combo1->setCurrentIndex(combo_shown_);
+        Combo1_->setCurrentIndex(combo_shown_);
         return;
     }
     now_com_ = static_cast<std::uint8_t>(index);
     combo_shown_ = index;
-    z_load_data();
+    show_broker();
 }
 
 void fee_compare::key_add_com_Click()
 {
     if (table_.last_row() >= kEditorLastRow)
         return;
-    if (!z_save_data())
+    if (!store_editor())
         return;
 
     auto name = ask_name(QStringLiteral("証券会社名を入れて下さい"), QStringLiteral("例:**証券"), QString());
@@ -363,7 +366,7 @@ void fee_compare::key_add_com_Click()
     table_.set_last_row(last);
     now_com_ = static_cast<std::uint8_t>(last);
     table_.broker(last).name = std::move(*name);
-    z_set_combo();
+    fill_list();
     set_editor_texts(standard_schedule_texts());
 }
 
@@ -371,17 +374,17 @@ void fee_compare::Combo1_ContextMenu(const QPoint& pos)
 {
     // The menu acts on the broker in the editor, which the list may not show
     // yet (after the start or an add): it shows it now.
-    Combo1->setCurrentIndex(now_com_);
+    Combo1_->setCurrentIndex(now_com_);
     combo_shown_ = now_com_;
-    k_delete->setEnabled(table_.last_row() > 0);
-    k_up->setEnabled(now_com_ > 0);
-    k_down->setEnabled(now_com_ < table_.last_row());
-    k_list->popup(Combo1->mapToGlobal(pos));
+    k_delete_->setEnabled(table_.last_row() > 0);
+    k_up_->setEnabled(now_com_ > 0);
+    k_down_->setEnabled(now_com_ < table_.last_row());
+    k_list_->popup(Combo1_->mapToGlobal(pos));
 }
 
 void fee_compare::k_rename_Click()
 {
-    if (!z_save_data())
+    if (!store_editor())
         return;
     const QString shown = decode_cp932(table_.broker(now_com_).name);
     auto name = ask_name(QStringLiteral("名前の変更"),
@@ -389,7 +392,7 @@ void fee_compare::k_rename_Click()
     if (!name || *name == table_.broker(now_com_).name)
         return;
     if (const auto renamed = rename_broker(table_, now_com_, std::move(*name)); !renamed) {
-        show_error(qt(renamed.error().message));
+        prompter_.inform(qt(renamed.error().message));
         return;
     }
     show_list_at(now_com_);
@@ -402,16 +405,16 @@ void fee_compare::k_delete_Click()
     (void)store_editor_texts(table_.broker(now_com_), editor_texts());
     const std::string who = broker_label(now_com_, table_.broker(now_com_).name);
     if (table_.last_row() > 0 &&
-        ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
+        prompter_.ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
             {QStringLiteral("削除"), QStringLiteral("キャンセル")}) != 0)
         return;
     if (const auto removed = remove_broker(table_, now_com_); !removed) {
-        show_error(qt(removed.error().message));
+        prompter_.inform(qt(removed.error().message));
         return;
     }
     // The broker that took its place, or the new last one, fills the editor.
     now_com_ = static_cast<std::uint8_t>(std::min<int>(now_com_, table_.last_row()));
-    z_load_data();
+    show_broker();
     show_list_at(now_com_);
 }
 
@@ -427,11 +430,11 @@ void fee_compare::k_down_Click()
 
 void fee_compare::move_shown_broker(int step)
 {
-    if (!z_save_data())
+    if (!store_editor())
         return;
     const int to = now_com_ + step;
     if (const auto moved = move_broker(table_, now_com_, to); !moved) {
-        show_error(qt(moved.error().message));
+        prompter_.inform(qt(moved.error().message));
         return;
     }
     now_com_ = static_cast<std::uint8_t>(to);
@@ -442,35 +445,30 @@ void fee_compare::move_shown_broker(int step)
 void fee_compare::show_list_at(int row)
 {
     document_.note_list_edited();
-    z_set_combo();
-    Combo1->setCurrentIndex(row);
+    fill_list();
+    Combo1_->setCurrentIndex(row);
     combo_shown_ = row;
 }
 
 std::optional<std::string> fee_compare::ask_name(const QString& title, const QString& prompt, QString text)
 {
     for (;;) {
-        QInputDialog box(this);
-        box.setWindowTitle(title);
-        box.setLabelText(prompt);
-        box.setTextValue(text);
         // No longer than a file can hold on one line.
-        if (auto* edit = box.findChild<QLineEdit*>())
-            edit->setMaxLength(kMaxNameCharacters);
-        if (box.exec() != QDialog::Accepted || box.textValue().isEmpty())
+        const auto typed = prompter_.ask_text(title, prompt, text, kMaxNameCharacters);
+        if (!typed)
             return std::nullopt;
-        text = box.textValue();
+        text = *typed;
         auto bytes = encode_broker_name(text);
         if (bytes)
             return std::move(bytes).value();
         // Nothing is stored; the name comes back for correction.
-        show_error(qt(bytes.error().message));
+        prompter_.inform(qt(bytes.error().message));
     }
 }
 
 void fee_compare::key_cal_Click()
 {
-    if (!z_save_data())
+    if (!store_editor())
         return;
     Calculation(table_).run();
 }
@@ -483,7 +481,7 @@ void fee_compare::key_suspend_Click()
 DataDocument::Closed fee_compare::close_sequence(CloseQuestions& answers, UnattendedAnswers* unattended)
 {
     if (!unattended) {
-        if (!z_save_data())
+        if (!store_editor())
             return DataDocument::Closed::Cancelled;
     } else if (const auto stored = store_editor_texts(table_.broker(now_com_), editor_texts()); !stored) {
         BoxError named = stored.error();
@@ -562,25 +560,21 @@ void fee_compare::explain_Click()
 
 void fee_compare::k_version_Click()
 {
-    QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("バージョン情報"));
-    box.setText(QStringLiteral("1999/DEC/20 ver 1.20"));
-    box.setIcon(QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    prompter_.inform(QStringLiteral("1999/DEC/20 ver ") + QString::fromLatin1(kVersion),
+                     QStringLiteral("バージョン情報"));
 }
 
 void fee_compare::set_editor_texts(const EditorTexts& e)
 {
     for (std::size_t j = 0; j < kBrackets; ++j) {
         if (j < kBoundedBrackets)
-            ui::set_box_text(*l_kubun[j], e.bounds[j]);
-        ui::set_box_text(*l_wariai[j], e.rates[j]);
-        ui::set_box_text(*l_add[j], e.add_ons[j]);
+            ui::set_box_text(*l_kubun_[j], e.bounds[j]);
+        ui::set_box_text(*l_wariai_[j], e.rates[j]);
+        ui::set_box_text(*l_add_[j], e.add_ons[j]);
     }
-    ui::set_box_text(*l_fix, e.yearly_fee);
-    ui::set_box_text(*l_mini, e.minimum);
-    ui::set_box_text(*l_max, e.maximum);
+    ui::set_box_text(*l_fix_, e.yearly_fee);
+    ui::set_box_text(*l_mini_, e.minimum);
+    ui::set_box_text(*l_max_, e.maximum);
 }
 
 EditorTexts fee_compare::editor_texts() const
@@ -588,13 +582,13 @@ EditorTexts fee_compare::editor_texts() const
     EditorTexts e;
     for (std::size_t j = 0; j < kBrackets; ++j) {
         if (j < kBoundedBrackets)
-            e.bounds[j] = l_kubun[j]->text();
-        e.rates[j] = l_wariai[j]->text();
-        e.add_ons[j] = l_add[j]->text();
+            e.bounds[j] = l_kubun_[j]->text();
+        e.rates[j] = l_wariai_[j]->text();
+        e.add_ons[j] = l_add_[j]->text();
     }
-    e.yearly_fee = l_fix->text();
-    e.maximum = l_max->text();
-    e.minimum = l_mini->text();
+    e.yearly_fee = l_fix_->text();
+    e.maximum = l_max_->text();
+    e.minimum = l_mini_->text();
     return e;
 }
 
@@ -602,47 +596,19 @@ QLineEdit* fee_compare::box_of(const BoxError& error) const
 {
     switch (error.box) {
     case EditorBox::Bound:
-        return l_kubun.at(static_cast<std::size_t>(error.index));
+        return l_kubun_.at(static_cast<std::size_t>(error.index));
     case EditorBox::Rate:
-        return l_wariai.at(static_cast<std::size_t>(error.index));
+        return l_wariai_.at(static_cast<std::size_t>(error.index));
     case EditorBox::AddOn:
-        return l_add.at(static_cast<std::size_t>(error.index));
+        return l_add_.at(static_cast<std::size_t>(error.index));
     case EditorBox::YearlyFee:
-        return l_fix;
+        return l_fix_;
     case EditorBox::Maximum:
-        return l_max;
+        return l_max_;
     case EditorBox::Minimum:
-        return l_mini;
+        return l_mini_;
     }
     return nullptr;
-}
-
-int fee_compare::ask(const QString& text, const QStringList& answers)
-{
-    QMessageBox box(this);
-    box.setWindowTitle(kCaption);
-    box.setIcon(QMessageBox::Warning);
-    box.setText(text);
-    std::vector<QAbstractButton*> buttons;
-    for (const QString& answer : answers)
-        buttons.push_back(box.addButton(answer, QMessageBox::ActionRole));
-    // Esc, Enter and the close box mean the last answer, which is always キャンセル.
-    box.setEscapeButton(buttons.back());
-    box.setDefaultButton(static_cast<QPushButton*>(buttons.back())); // Enter never destroys anything
-    box.exec();
-    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
-    return chosen == buttons.end() ? static_cast<int>(answers.size()) - 1
-                                   : static_cast<int>(chosen - buttons.begin());
-}
-
-void fee_compare::show_error(const QString& text)
-{
-    QMessageBox box(this);
-    box.setWindowTitle(kCaption);
-    box.setIcon(QMessageBox::Warning);
-    box.setText(text);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
 }
 
 } // namespace fee

@@ -26,6 +26,9 @@ namespace fee {
 
 class BrokerTable;
 class HelpWindow;
+namespace ui {
+class Prompter;
+}
 
 // The main window: the broker list with its menu for renaming, removing and
 // reordering, the schedule editor of one broker, adding brokers, the
@@ -40,7 +43,8 @@ class HelpWindow;
 class fee_compare : public QMainWindow {
     Q_OBJECT
 public:
-    explicit fee_compare(DataDocument& document, QWidget* parent = nullptr);
+    // Every message and question goes through `prompter`.
+    fee_compare(DataDocument& document, ui::Prompter& prompter, QWidget* parent = nullptr);
     ~fee_compare() override;
 
     // The installed folder the help may come from, and the folder of the
@@ -49,47 +53,13 @@ public:
 
     // The load step on the loaded table: the list filled, broker 0 shown.
     void Form_Load();
-    // A message over the window, for what the user should know after it shows.
-    void show_notice(const QString& text) { show_error(text); }
+    // A message for what the user should know once the window shows.
+    void show_notice(const QString& text);
 
+    // The broker the editor shows.
     std::uint8_t now_com() const { return now_com_; }
 
-    // Menu
-    QMenu* k_help;
-    QAction* explain;
-    QAction* k_version;
-
-    // Client area
-    QLabel* Label1;
-    QComboBox* Combo1;
-    QLabel* Label2;
-    QLineEdit* l_fix;
-    QGroupBox* Frame1;
-    QPushButton* key_cal;
-    QPushButton* key_add_com;
-    QPushButton* key_suspend;
-
-    // Combo1's context menu: the list itself, acting on the broker the editor
-    // shows (now_com).
-    QMenu* k_list;
-    QAction* k_rename;
-    QAction* k_delete;
-    QAction* k_up;
-    QAction* k_down;
-
-    // Frame1: the schedule editor
-    QLabel* Label3;
-    QLabel* Label5;
-    QLabel* Label6;
-    std::array<QLineEdit*, kBrackets> l_kubun; // (5) is the fixed "それ以上"
-    std::array<QLabel*, kBoundedBrackets> Label4;
-    std::array<QLineEdit*, kBrackets> l_wariai;
-    std::array<QLineEdit*, kBrackets> l_add;
-    QLabel* Label7;
-    QLineEdit* l_mini;
-    QLabel* Label8;
-    QLineEdit* l_max;
-
+    // What the window reacts to, named as in its design.
     void Combo1_Click(int index);
     void Combo1_ContextMenu(const QPoint& pos);
     void k_rename_Click();
@@ -102,11 +72,6 @@ public:
     void explain_Click();
     void k_version_Click();
 
-protected:
-    // Enter on a focused button presses it, as in every window of the program.
-    void keyPressEvent(QKeyEvent* event) override;
-
-public:
     // The close when nobody is there to answer (a signal, the end of the
     // desktop session): the close box's sequence with the answers of nobody.
     // The editor is stored if every box converts, and the table as last
@@ -119,10 +84,13 @@ public:
     // the unattended close.
     void commit_data(QSessionManager& manager);
 
+protected:
     // Form_Unload: stores the editor and closes the document, asking the user
     // what the document cannot decide; anything but a finished close refuses
     // the close, so that nothing typed is lost.
     void closeEvent(QCloseEvent* event) override;
+    // Enter on a focused button presses it, as in every window of the program.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     class UserAnswers;
@@ -132,9 +100,11 @@ private:
     // Nobody to tell (`unattended`): a box that does not convert is noted
     // there, and the rest is saved all the same.
     DataDocument::Closed close_sequence(CloseQuestions& answers, UnattendedAnswers* unattended);
-    void z_load_data();
-    bool z_save_data();
-    void z_set_combo();
+    void show_broker();
+    // The editor into table row now_com, only when every box converts; else
+    // the user is told which box and it gets the focus.
+    bool store_editor();
+    void fill_list();
 
     // Asks for a broker name until the file can hold it; empty when cancelled.
     std::optional<std::string> ask_name(const QString& title, const QString& prompt, QString text);
@@ -149,18 +119,37 @@ private:
     void set_editor_texts(const EditorTexts& texts);
     EditorTexts editor_texts() const;
     QLineEdit* box_of(const BoxError& error) const;
-    void show_error(const QString& text);
-    // A message with buttons; returns the index of the answer. Esc or the close
-    // box give the last one.
-    int ask(const QString& text, const QStringList& answers);
 
     DataDocument& document_;
     BrokerTable& table_; // the document's
+    ui::Prompter& prompter_;
     DataLocation where_;
     QPointer<HelpWindow> help_; // the open help window, if any
     std::uint8_t now_com_ = 0;
     int combo_shown_ = -1; // the list entry shown before the latest choice
     bool settled_ = false; // the document closed: the window closes without more
+
+    // Controls; their objectNames are the names of the design.
+    QMenu* k_help_;
+    QAction* explain_;
+    QAction* k_version_;
+    QComboBox* Combo1_;
+    QLineEdit* l_fix_;
+    QGroupBox* Frame1_;
+    QPushButton* key_cal_;
+    QPushButton* key_add_com_;
+    QPushButton* key_suspend_;
+    // Combo1's context menu: the list itself, acting on the broker the editor shows.
+    QMenu* k_list_;
+    QAction* k_rename_;
+    QAction* k_delete_;
+    QAction* k_up_;
+    QAction* k_down_;
+    std::array<QLineEdit*, kBrackets> l_kubun_; // (5) is the fixed "それ以上"
+    std::array<QLineEdit*, kBrackets> l_wariai_;
+    std::array<QLineEdit*, kBrackets> l_add_;
+    QLineEdit* l_mini_;
+    QLineEdit* l_max_;
 };
 
 } // namespace fee

@@ -248,31 +248,102 @@ void install_message_filter()
     previous_handler = qInstallMessageHandler(filter_messages);
 }
 
-ModalStep expect_message(const QStringList& parts, QString* seen)
+QObject* find_named(QObject* parent, const QString& name)
 {
-    return {QStringLiteral("QMessageBox"), [parts, seen](QWidget* w) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                QVERIFY(box);
-                if (seen)
-                    *seen = box->text();
-                for (const QString& p : parts)
-                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
-                QCOMPARE(box->buttons().size(), 1);
-                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
-            }};
+    QObject* found = parent ? parent->findChild<QObject*>(name) : nullptr;
+    if (!found)
+        QTest::qFail(qPrintable(QStringLiteral("no control named ") + name), __FILE__, __LINE__);
+    return found;
 }
 
-ModalStep answer_message(const QStringList& parts, const QString& answer, QString* seen)
+PromptStep expect_message(const QStringList& parts, QString* seen)
 {
-    return {QStringLiteral("QMessageBox"), [parts, answer, seen](QWidget* w) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                QVERIFY(box);
-                if (seen)
-                    *seen = box->text();
-                for (const QString& p : parts)
-                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
-                click_button(box, answer);
-            }};
+    return {PromptStep::Kind::Message, parts, {}, {}, seen};
+}
+
+PromptStep answer_message(const QStringList& parts, const QString& answer, QString* seen)
+{
+    return {PromptStep::Kind::Question, parts, answer, {}, seen};
+}
+
+PromptStep answer_text(std::optional<QString> reply, QString* offered)
+{
+    return {PromptStep::Kind::Text, {}, {}, std::move(reply), offered};
+}
+
+PromptStep answer_save_path(std::optional<QString> path)
+{
+    return {PromptStep::Kind::SavePath, {}, {}, std::move(path), nullptr};
+}
+
+void ScriptedPrompter::script(std::vector<PromptStep> steps)
+{
+    steps_ = std::move(steps);
+    next_ = 0;
+    failure_.clear();
+}
+
+bool ScriptedPrompter::finish()
+{
+    if (failure_.isEmpty() && next_ < steps_.size())
+        failure_ = QStringLiteral("%1 of %2 prompts never came").arg(steps_.size() - next_).arg(steps_.size());
+    const bool ok = failure_.isEmpty();
+    steps_.clear();
+    next_ = 0;
+    return ok;
+}
+
+const PromptStep* ScriptedPrompter::next(PromptStep::Kind kind, const QString& text)
+{
+    if (!failure_.isEmpty())
+        return nullptr;
+    if (next_ >= steps_.size()) {
+        failure_ = QStringLiteral("unexpected prompt: ") + text;
+        return nullptr;
+    }
+    const PromptStep& step = steps_[next_];
+    if (step.kind != kind) {
+        failure_ = QStringLiteral("step %1 expected another kind of prompt than: %2").arg(next_ + 1).arg(text);
+        return nullptr;
+    }
+    for (const QString& p : step.parts) {
+        if (!text.contains(p)) {
+            failure_ = QStringLiteral("step %1: 「%2」 not in: %3").arg(next_ + 1).arg(p, text);
+            return nullptr;
+        }
+    }
+    if (step.seen)
+        *step.seen = text;
+    ++next_;
+    return &step;
+}
+
+void ScriptedPrompter::inform(const QString& text, const QString&)
+{
+    next(PromptStep::Kind::Message, text);
+}
+
+int ScriptedPrompter::ask(const QString& text, const QStringList& answers)
+{
+    const PromptStep* step = next(PromptStep::Kind::Question, text);
+    const auto chosen = step ? answers.indexOf(step->answer) : -1;
+    if (step && chosen < 0)
+        failure_ = QStringLiteral("no button 「%1」 in: %2").arg(step->answer, answers.join(u' '));
+    return chosen < 0 ? static_cast<int>(answers.size()) - 1 : static_cast<int>(chosen);
+}
+
+std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString& prompt, const QString& text, int)
+{
+    const PromptStep* step = next(PromptStep::Kind::Text, prompt);
+    if (step && step->seen)
+        *step->seen = text;
+    return step ? step->reply : std::nullopt;
+}
+
+std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString&, const QString&)
+{
+    const PromptStep* step = next(PromptStep::Kind::SavePath, title);
+    return step ? step->reply : std::nullopt;
 }
 
 void write_data_file_bytes(const QByteArray& bytes)
@@ -385,9 +456,9 @@ bool ProgramFixture::start()
     DataLocation where;
     where.data_file = QDir::current().absoluteFilePath(QString::fromLatin1(kDataFileName));
     document_ = std::make_unique<DataDocument>(where.data_file);
-    if (!open_document(*document_, where))
+    if (!open_document(*document_, where, prompter_))
         return false;
-    window_ = std::make_unique<fee_compare>(*document_);
+    window_ = std::make_unique<fee_compare>(*document_, prompter_);
     window_->set_data_location(where);
     window_->Form_Load();
     window_->show();

@@ -29,6 +29,8 @@
 #include <optional>
 #include <vector>
 
+#include "gui/prompter.h"
+
 class QAbstractButton;
 class QComboBox;
 class QLineEdit;
@@ -112,6 +114,19 @@ void choose_entry(QComboBox* list, int index);
 // Alt+`letter` to it. Returns false if the window never became active.
 bool press_alt(QWidget* window, char letter, int timeout_ms = 5000);
 
+// The child of `parent` named `name`; a test failure, and null, when there is
+// none. For a control array, the name and the index: child<QLineEdit>(w,
+// "l_add", 2) finds "l_add(2)".
+QObject* find_named(QObject* parent, const QString& name);
+template <typename T> T* child(QObject* parent, const QString& name)
+{
+    return qobject_cast<T*>(find_named(parent, name));
+}
+template <typename T> T* child(QObject* parent, const QString& name, int index)
+{
+    return child<T>(parent, QStringLiteral("%1(%2)").arg(name).arg(index));
+}
+
 // The first visible button under `parent` whose text, without "&", is `text`.
 QAbstractButton* find_button(QWidget* parent, const QString& text);
 // Clicks that button; records a test failure when there is none.
@@ -137,13 +152,50 @@ bool ipa_fonts_installed();
 // initTestCase().
 void install_message_filter();
 
-// A step that checks that a message box's text holds every one of `parts`,
-// that it offers a single button, and presses it. `seen` receives the text.
-ModalStep expect_message(const QStringList& parts, QString* seen = nullptr);
+// What the user does at one of the program's prompts (see ScriptedPrompter).
+struct PromptStep {
+    enum class Kind { Message, Question, Text, SavePath };
+    Kind kind = Kind::Message;
+    QStringList parts;            // Message, Question: each one is in the text
+    QString answer;               // Question: the button pressed
+    std::optional<QString> reply; // Text, SavePath: what is typed; empty to cancel
+    QString* seen = nullptr;      // receives the text (Text: the text offered)
+};
 
-// A step that checks that a message box's text holds every one of `parts`
-// and presses its button `answer`.
-ModalStep answer_message(const QStringList& parts, const QString& answer, QString* seen = nullptr);
+// A message with one button whose text holds every one of `parts`, read and closed.
+PromptStep expect_message(const QStringList& parts, QString* seen = nullptr);
+// A question whose text holds every one of `parts`, answered with the button `answer`.
+PromptStep answer_message(const QStringList& parts, const QString& answer, QString* seen = nullptr);
+// A line of text asked for: `reply` typed and confirmed, or cancelled when empty.
+PromptStep answer_text(std::optional<QString> reply, QString* offered = nullptr);
+// A file to save to: `path` chosen, or cancelled when empty.
+PromptStep answer_save_path(std::optional<QString> path);
+
+// The program's prompts answered from a script, as a user would, at once and
+// without a dialog. Anything asked that the script did not expect is a
+// failure, answered with the answer that changes nothing.
+class ScriptedPrompter : public ui::Prompter {
+public:
+    // The steps to come; an earlier script's state is dropped.
+    void script(std::vector<PromptStep> steps);
+    // True when every step was used and nothing else was asked since script().
+    bool finish();
+    QString failure() const { return failure_; }
+
+    void inform(const QString& text, const QString& own_title = {}) override;
+    int ask(const QString& text, const QStringList& answers) override;
+    std::optional<QString> ask_text(const QString& title, const QString& prompt, const QString& text,
+                                    int max_length) override;
+    std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
+                                         const QString& filter) override;
+
+private:
+    const PromptStep* next(PromptStep::Kind kind, const QString& text);
+
+    std::vector<PromptStep> steps_;
+    std::size_t next_ = 0;
+    QString failure_;
+};
 
 // compare.dat in the current directory, byte for byte.
 void write_data_file_bytes(const QByteArray& bytes);
@@ -200,8 +252,9 @@ private:
 };
 
 // The program as main() starts it, each test in a fresh temporary folder that
-// is the current directory: call set_up() from init() and tear_down() from
-// cleanup(); start() runs the load step and shows the window.
+// is the current directory, with a ScriptedPrompter for the user: call
+// set_up() from init() and tear_down() from cleanup(); start() runs the load
+// step and shows the window.
 class ProgramFixture {
 public:
     ProgramFixture();
@@ -220,8 +273,11 @@ public:
     fee_compare& window() { return *window_; }
     BrokerTable& table();
     QString folder() const;
+    // Answers every message and question of the program from its script.
+    ScriptedPrompter& prompter() { return prompter_; }
 
 private:
+    ScriptedPrompter prompter_;
     std::unique_ptr<TemporaryWorkingDir> dir_;
     std::unique_ptr<DataDocument> document_;
     std::unique_ptr<fee_compare> window_;
