@@ -125,21 +125,24 @@ private:
         std::vector<EditorBox> boxes;
         for (int j = 0; j < 5; ++j)
             boxes.push_back({QStringLiteral("l_kubun(%1)").arg(j), Kind::Currency,
-                             [j](fee_compare& w) { return w.l_kubun[j]; },
+                             [j](fee_compare& w) { return fee::test::edit(&w, "l_kubun", j); },
                              [j](fee::EditorTexts& e) -> QString& { return e.bounds[j]; }});
         for (int j = 0; j < 6; ++j) {
             boxes.push_back({QStringLiteral("l_wariai(%1)").arg(j), Kind::Single,
-                             [j](fee_compare& w) { return w.l_wariai[j]; },
+                             [j](fee_compare& w) { return fee::test::edit(&w, "l_wariai", j); },
                              [j](fee::EditorTexts& e) -> QString& { return e.rates[j]; }});
             boxes.push_back({QStringLiteral("l_add(%1)").arg(j), Kind::Currency,
-                             [j](fee_compare& w) { return w.l_add[j]; },
+                             [j](fee_compare& w) { return fee::test::edit(&w, "l_add", j); },
                              [j](fee::EditorTexts& e) -> QString& { return e.add_ons[j]; }});
         }
-        boxes.push_back({QStringLiteral("l_fix"), Kind::Currency, [](fee_compare& w) { return w.l_fix; },
+        boxes.push_back({QStringLiteral("l_fix"), Kind::Currency,
+                         [](fee_compare& w) { return fee::test::edit(&w, "l_fix"); },
                          [](fee::EditorTexts& e) -> QString& { return e.yearly_fee; }});
-        boxes.push_back({QStringLiteral("l_max"), Kind::Currency, [](fee_compare& w) { return w.l_max; },
+        boxes.push_back({QStringLiteral("l_max"), Kind::Currency,
+                         [](fee_compare& w) { return fee::test::edit(&w, "l_max"); },
                          [](fee::EditorTexts& e) -> QString& { return e.maximum; }});
-        boxes.push_back({QStringLiteral("l_mini"), Kind::Currency, [](fee_compare& w) { return w.l_mini; },
+        boxes.push_back({QStringLiteral("l_mini"), Kind::Currency,
+                         [](fee_compare& w) { return fee::test::edit(&w, "l_mini"); },
                          [](fee::EditorTexts& e) -> QString& { return e.minimum; }});
         return boxes;
     }
@@ -184,8 +187,8 @@ private slots:
             fee::test::write_data_file_bytes(original);
             QVERIFY(start());
             // Broker B, so that a refusal must not leak into row 0 either.
-            w_->Combo1->setCurrentIndex(1);
-            emit w_->Combo1->activated(1);
+            fee::test::combo(w_)->setCurrentIndex(1);
+            emit fee::test::combo(w_)->activated(1);
             QCOMPARE(w_->now_com(), 1);
             QLineEdit* box = under_test.box(*w_);
             fee::test::retype(box, text);
@@ -197,15 +200,16 @@ private slots:
             const auto stored = fee::store_editor_texts(expected.broker(1), texts);
             if (stored) {
                 ++accepted;
-                ModalScript watchdog;
+                program_.prompter().script({});
                 QVERIFY2(w_->windowHandle()->close(), qPrintable(shown));
-                QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+                QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
                 QCOMPARE(fee::test::read_data_file_bytes().value_or("<missing>"),
                          QByteArray::fromStdString(fee::serialize_data_file(expected).value()));
             } else {
-                ModalScript script({expect_message({qt(stored.error().box_name())})});
+                program_.prompter().script({expect_message({qt(stored.error().box_name())})});
                 QVERIFY2(!w_->windowHandle()->close(), qPrintable(shown));
-                QVERIFY2(script.finish(), qPrintable(script.failure() + QStringLiteral(" / ") + shown));
+                QVERIFY2(program_.prompter().finish(),
+                         qPrintable(program_.prompter().failure() + QStringLiteral(" / ") + shown));
                 QVERIFY(w_->isVisible());
                 QCOMPARE(box->text(), text);
                 QCOMPARE(fee::test::read_data_file_bytes().value_or("<missing>"), original);
@@ -297,7 +301,8 @@ private slots:
                              });
             ModalScript script(steps);
             QTest::mouseClick(&plan.key_cal2, Qt::LeftButton);
-            QVERIFY2(script.finish(), qPrintable(script.failure() + QStringLiteral(" / ") + shown));
+            QVERIFY2(program_.prompter().finish(),
+                     qPrintable(program_.prompter().failure() + QStringLiteral(" / ") + shown));
             if (costs) {
                 QCOMPARE(handed_on, costs);
             } else {
@@ -317,25 +322,9 @@ private slots:
         const QByteArray original = sample_file();
         fee::test::write_data_file_bytes(original);
         QVERIFY(start());
-        auto answer = [](const QString& name, bool cancel = false) {
-            return ModalStep{QStringLiteral("QInputDialog"), [name, cancel](QWidget* w) {
-                                 auto* dialog = qobject_cast<QInputDialog*>(w);
-                                 QVERIFY(dialog);
-                                 auto* edit = dialog->findChild<QLineEdit*>();
-                                 QVERIFY(edit);
-                                 if (name.size() > 100 || name.contains(QLatin1Char('\n')))
-                                     edit->setText(name); // as if pasted
-                                 else
-                                     fee::test::type_text(edit, name);
-                                 auto* buttons = dialog->findChild<QDialogButtonBox*>();
-                                 QVERIFY(buttons);
-                                 QTest::mouseClick(buttons->button(cancel ? QDialogButtonBox::Cancel
-                                                                          : QDialogButtonBox::Ok),
-                                                   Qt::LeftButton);
-                             }};
-        };
+        auto answer = [](const QString& name) { return fee::test::answer_text(name); };
         const QString long_name = QString(2'000, QChar(u'あ'));
-        ModalScript script({
+        program_.prompter().script({
             answer(QStringLiteral("🏦証券")),
             expect_message({QStringLiteral("🏦")}),
             answer(QStringLiteral("Société")),
@@ -344,14 +333,14 @@ private slots:
             expect_message({}),
             answer(long_name),
         });
-        QTest::mouseClick(w_->key_add_com, Qt::LeftButton);
-        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         tried_ += 4;
         QCOMPARE(table_->last_row(), 2);
         QCOMPARE(fee::decode_cp932(table_->broker(2).name), long_name);
-        ModalScript watchdog;
+        program_.prompter().script({});
         QVERIFY(w_->windowHandle()->close());
-        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
 
         const QByteArray saved = fee::test::read_data_file_bytes().value_or("<missing>");
         QCOMPARE(saved.count("\r\n"), fee::data_file_lines(3));

@@ -77,26 +77,11 @@ QStringList names(std::vector<int> rows)
     return l;
 }
 
-// Answers the rename box, which must offer `shown`: replaces it by `name` and
-// presses OK, or Cancel when `cancel`.
-ModalStep answer_rename(const QString& shown, const QString& name, bool cancel = false)
+// Answers the rename box, which must offer `shown`: `name` typed and
+// confirmed, or cancelled when `cancel`.
+fee::test::PromptStep answer_rename(const QString& shown, const QString& name, bool cancel = false)
 {
-    return {QStringLiteral("QInputDialog"), [shown, name, cancel](QWidget* w) {
-                auto* dialog = qobject_cast<QInputDialog*>(w);
-                QVERIFY(dialog);
-                QCOMPARE(dialog->windowTitle(), QStringLiteral("名前の変更"));
-                auto* edit = dialog->findChild<QLineEdit*>();
-                QVERIFY(edit);
-                QCOMPARE(edit->text(), shown);
-                QCOMPARE(edit->maxLength(), fee::kMaxNameCharacters);
-                edit->selectAll();
-                QTest::keyClick(edit, Qt::Key_Delete);
-                fee::test::type_text(edit, name);
-                auto* buttons = dialog->findChild<QDialogButtonBox*>();
-                QVERIFY(buttons);
-                QTest::mouseClick(buttons->button(cancel ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok),
-                                  Qt::LeftButton);
-            }};
+    return fee::test::answer_text(cancel ? std::nullopt : std::optional<QString>(name), {shown});
 }
 
 } // namespace
@@ -116,7 +101,7 @@ private:
         return started;
     }
 
-    void choose(int index) { fee::test::choose_entry(w_->Combo1, index); }
+    void choose(int index) { fee::test::choose_entry(fee::test::combo(w_), index); }
 
     // A right click on the list, as the window system delivers it: the press
     // and then the context menu event at the same place.
@@ -125,13 +110,13 @@ private:
         w_->activateWindow();
         if (!QTest::qWaitForWindowActive(w_))
             return nullptr;
-        QComboBox* c = w_->Combo1;
+        QComboBox* c = fee::test::combo(w_);
         const QPoint at = c->rect().center();
         QTest::mousePress(c, Qt::RightButton, {}, at);
         QContextMenuEvent menu_event(QContextMenuEvent::Mouse, at, c->mapToGlobal(at));
         QApplication::sendEvent(c, &menu_event);
         QTest::mouseRelease(c, Qt::RightButton, {}, at);
-        return w_->k_list->isVisible() ? w_->k_list : nullptr;
+        return fee::test::menu(w_, "k_list")->isVisible() ? fee::test::menu(w_, "k_list") : nullptr;
     }
 
     // Chooses `item` in the open menu; it may open modal dialogs.
@@ -162,8 +147,8 @@ private slots:
     void menu_acts_on_the_broker_in_the_editor()
     {
         QVERIFY(start(four_brokers()));
-        QCOMPARE(w_->Combo1->currentIndex(), -1);
-        const QRect list = w_->Combo1->geometry();
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), -1);
+        const QRect list = fee::test::combo(w_)->geometry();
         QMenu* menu = right_click_list();
         QVERIFY(menu);
         QStringList texts;
@@ -173,21 +158,21 @@ private slots:
         QCOMPARE(texts, (QStringList{QStringLiteral("名前の変更"), QStringLiteral("削除"),
                                      QStringLiteral("上へ"), QStringLiteral("下へ")}));
         // The list shows which broker the menu is about: the editor's, row 0.
-        QCOMPARE(w_->Combo1->currentIndex(), 0);
-        QVERIFY(!w_->Combo1->view()->isVisible());
-        QVERIFY(w_->k_rename->isEnabled());
-        QVERIFY(w_->k_delete->isEnabled());
-        QVERIFY(!w_->k_up->isEnabled());
-        QVERIFY(w_->k_down->isEnabled());
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), 0);
+        QVERIFY(!fee::test::combo(w_)->view()->isVisible());
+        QVERIFY(fee::test::action(w_, "k_rename")->isEnabled());
+        QVERIFY(fee::test::action(w_, "k_delete")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "k_up")->isEnabled());
+        QVERIFY(fee::test::action(w_, "k_down")->isEnabled());
         QTest::keyClick(menu, Qt::Key_Escape);
         QTRY_VERIFY(!menu->isVisible());
 
         choose(3);
         QVERIFY(right_click_list());
-        QVERIFY(w_->k_up->isEnabled());
-        QVERIFY(!w_->k_down->isEnabled());
-        w_->k_list->hide();
-        QCOMPARE(w_->Combo1->geometry(), list);
+        QVERIFY(fee::test::action(w_, "k_up")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "k_down")->isEnabled());
+        fee::test::menu(w_, "k_list")->hide();
+        QCOMPARE(fee::test::combo(w_)->geometry(), list);
 
         // Nothing was changed: the close writes the file as it was.
         close_window();
@@ -198,32 +183,33 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(1);
-        fee::test::retype(w_->l_fix, QStringLiteral("2500")); // stored before the question
-        ModalScript cancel({answer_message({QStringLiteral("2 社目「かえで証券」を一覧から削除しますか？")},
-                                           QStringLiteral("キャンセル"))});
-        pick(right_click_list(), w_->k_delete);
-        QVERIFY2(cancel.finish(), qPrintable(cancel.failure()));
-        QCOMPARE(combo_items(w_->Combo1), names({0, 1, 2, 3}));
+        fee::test::retype(fee::test::edit(w_, "l_fix"), QStringLiteral("2500")); // stored before the question
+        program_.prompter().script({answer_message(
+            {QStringLiteral("2 社目「かえで証券」を一覧から削除しますか？")}, QStringLiteral("キャンセル"))});
+        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+        QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 1, 2, 3}));
         QCOMPARE(program_.table().broker(1).yearly_fee.units(), 2500 * fee::Money::kScale);
 
-        ModalScript confirm({answer_message({QStringLiteral("かえで証券")}, QStringLiteral("削除"))});
-        pick(right_click_list(), w_->k_delete);
-        QVERIFY2(confirm.finish(), qPrintable(confirm.failure()));
+        program_.prompter().script({answer_message({QStringLiteral("かえで証券")}, QStringLiteral("削除"))});
+        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         // The next broker takes its place, in the list and in the editor.
-        QCOMPARE(combo_items(w_->Combo1), names({0, 2, 3}));
-        QCOMPARE(w_->Combo1->currentIndex(), 1);
+        QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2, 3}));
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), 1);
         QCOMPARE(w_->now_com(), 1);
-        QCOMPARE(w_->l_fix->text(), QStringLiteral("3000"));
-        QCOMPARE(w_->l_mini->text(), QStringLiteral("300"));
+        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3000"));
+        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("300"));
 
         // The last broker gives way to the one before it.
         choose(2);
-        ModalScript last({answer_message({QStringLiteral("3 社目「ソニー証券」")}, QStringLiteral("削除"))});
-        pick(right_click_list(), w_->k_delete);
-        QVERIFY2(last.finish(), qPrintable(last.failure()));
-        QCOMPARE(combo_items(w_->Combo1), names({0, 2}));
-        QCOMPARE(w_->Combo1->currentIndex(), 1);
-        QCOMPARE(w_->l_fix->text(), QStringLiteral("3000"));
+        program_.prompter().script(
+            {answer_message({QStringLiteral("3 社目「ソニー証券」")}, QStringLiteral("削除"))});
+        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+        QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2}));
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), 1);
+        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3000"));
 
         // Kept in memory until the close writes it.
         QCOMPARE(fee::test::read_data_file_bytes(), bytes_of(four_brokers()));
@@ -242,35 +228,35 @@ private slots:
         one.broker(0).name = "Solo";
         QVERIFY(start(one));
         QVERIFY(right_click_list());
-        QVERIFY(!w_->k_delete->isEnabled());
-        QVERIFY(!w_->k_up->isEnabled());
-        QVERIFY(!w_->k_down->isEnabled());
-        w_->k_list->hide();
+        QVERIFY(!fee::test::action(w_, "k_delete")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "k_up")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "k_down")->isEnabled());
+        fee::test::menu(w_, "k_list")->hide();
     }
 
     void rename_takes_a_name_as_the_add_box_does()
     {
         QVERIFY(start(four_brokers()));
         choose(2);
-        ModalScript script({
+        program_.prompter().script({
             answer_rename(QStringLiteral("さくら証券"), QStringLiteral("Café証券")),
             expect_message({QStringLiteral("é")}),
             answer_rename(QStringLiteral("Café証券"), QStringLiteral("みなと証券")),
         });
-        pick(right_click_list(), w_->k_rename);
-        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        pick(right_click_list(), fee::test::action(w_, "k_rename"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QStringList expected = names({0, 1, 2, 3});
         expected[2] = QStringLiteral("みなと証券");
-        QCOMPARE(combo_items(w_->Combo1), expected);
-        QCOMPARE(w_->Combo1->currentIndex(), 2);
+        QCOMPARE(combo_items(fee::test::combo(w_)), expected);
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), 2);
         QCOMPARE(w_->now_com(), 2);
-        QCOMPARE(w_->l_fix->text(), QStringLiteral("3000"));
+        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3000"));
 
         // Cancel keeps the name.
-        ModalScript cancel({answer_rename(QStringLiteral("みなと証券"), QStringLiteral("x"), true)});
-        pick(right_click_list(), w_->k_rename);
-        QVERIFY2(cancel.finish(), qPrintable(cancel.failure()));
-        QCOMPARE(combo_items(w_->Combo1), expected);
+        program_.prompter().script({answer_rename(QStringLiteral("みなと証券"), QStringLiteral("x"), true)});
+        pick(right_click_list(), fee::test::action(w_, "k_rename"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+        QCOMPARE(combo_items(fee::test::combo(w_)), expected);
 
         close_window();
         fee::BrokerTable renamed = four_brokers();
@@ -282,25 +268,25 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(1);
-        fee::test::retype(w_->l_mini, QStringLiteral("250"));
-        ModalScript watchdog;
-        pick(right_click_list(), w_->k_up);
-        QCOMPARE(combo_items(w_->Combo1), names({1, 0, 2, 3}));
-        QCOMPARE(w_->Combo1->currentIndex(), 0);
+        fee::test::retype(fee::test::edit(w_, "l_mini"), QStringLiteral("250"));
+        program_.prompter().script({});
+        pick(right_click_list(), fee::test::action(w_, "k_up"));
+        QCOMPARE(combo_items(fee::test::combo(w_)), names({1, 0, 2, 3}));
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), 0);
         QCOMPARE(w_->now_com(), 0);
-        QCOMPARE(w_->l_mini->text(), QStringLiteral("250"));
+        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("250"));
         QVERIFY(right_click_list());
-        QVERIFY(!w_->k_up->isEnabled());
-        pick(w_->k_list, w_->k_down);
-        pick(right_click_list(), w_->k_down);
-        pick(right_click_list(), w_->k_down);
-        QCOMPARE(combo_items(w_->Combo1), names({0, 2, 3, 1}));
-        QCOMPARE(w_->Combo1->currentIndex(), 3);
+        QVERIFY(!fee::test::action(w_, "k_up")->isEnabled());
+        pick(fee::test::menu(w_, "k_list"), fee::test::action(w_, "k_down"));
+        pick(right_click_list(), fee::test::action(w_, "k_down"));
+        pick(right_click_list(), fee::test::action(w_, "k_down"));
+        QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2, 3, 1}));
+        QCOMPARE(fee::test::combo(w_)->currentIndex(), 3);
         QCOMPARE(w_->now_com(), 3);
         QVERIFY(right_click_list());
-        QVERIFY(!w_->k_down->isEnabled());
-        w_->k_list->hide();
-        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QVERIFY(!fee::test::action(w_, "k_down")->isEnabled());
+        fee::test::menu(w_, "k_list")->hide();
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
 
         close_window();
         fee::BrokerTable expected = in_order({0, 2, 3, 1});
@@ -312,20 +298,21 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(1);
-        fee::test::retype(w_->l_fix, QStringLiteral("abc"));
-        for (QAction* item : {w_->k_rename, w_->k_up, w_->k_down}) {
-            ModalScript script({expect_message({QStringLiteral("「abc」")})});
+        fee::test::retype(fee::test::edit(w_, "l_fix"), QStringLiteral("abc"));
+        for (QAction* item : {fee::test::action(w_, "k_rename"), fee::test::action(w_, "k_up"),
+                              fee::test::action(w_, "k_down")}) {
+            program_.prompter().script({expect_message({QStringLiteral("「abc」")})});
             pick(right_click_list(), item);
-            QVERIFY2(script.finish(), qPrintable(script.failure()));
-            QCOMPARE(combo_items(w_->Combo1), names({0, 1, 2, 3}));
+            QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+            QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 1, 2, 3}));
             QCOMPARE(w_->now_com(), 1);
-            QCOMPARE(w_->l_fix->text(), QStringLiteral("abc"));
+            QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("abc"));
         }
         // The bad text goes with the broker it belongs to.
-        ModalScript confirm({answer_message({}, QStringLiteral("削除"))});
-        pick(right_click_list(), w_->k_delete);
-        QVERIFY2(confirm.finish(), qPrintable(confirm.failure()));
-        QCOMPARE(combo_items(w_->Combo1), names({0, 2, 3}));
+        program_.prompter().script({answer_message({}, QStringLiteral("削除"))});
+        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+        QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2, 3}));
         close_window();
         QCOMPARE(fee::test::read_data_file_bytes(), bytes_of(in_order({0, 2, 3})));
     }
@@ -336,19 +323,19 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(3);
-        ModalScript remove(
+        program_.prompter().script(
             {answer_message({QStringLiteral("4 社目「ソニー証券」")}, QStringLiteral("削除"))});
-        pick(right_click_list(), w_->k_delete);
-        QVERIFY2(remove.finish(), qPrintable(remove.failure()));
+        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         fee::test::FileSizeLimit full_disk(0);
-        ModalScript script({
+        program_.prompter().script({
             answer_message({QStringLiteral("保存できませんでした")}, QStringLiteral("保存しないで終了")),
             answer_message(
                 {QStringLiteral("失われます"), QStringLiteral("証券会社の一覧の名前の変更・削除・並べ替え")},
                 QStringLiteral("保存しないで終了")),
         });
         close_window();
-        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::read_data_file_bytes(), bytes_of(four_brokers()));
     }
 
@@ -362,25 +349,21 @@ private slots:
             twenty.broker(r).name = "B" + std::to_string(r);
         }
         QVERIFY(start(twenty));
-        ModalScript script({
+        program_.prompter().script({
             answer_message({QStringLiteral("1 社目「B0」")}, QStringLiteral("削除")),
-            {QStringLiteral("QInputDialog"),
-             [](QWidget* d) {
-                 fee::test::type_text(d->focusWidget(), QStringLiteral("B20"));
-                 fee::test::click_button(d, QStringLiteral("OK"));
-             }},
+            fee::test::answer_text(QStringLiteral("B20")),
         });
-        pick(right_click_list(), w_->k_delete);
-        QCOMPARE(w_->Combo1->count(), 19);
-        QTest::mouseClick(w_->key_add_com, Qt::LeftButton);
-        QVERIFY2(script.finish(), qPrintable(script.failure()));
-        QCOMPARE(w_->Combo1->count(), 20);
-        QCOMPARE(w_->Combo1->itemText(19), QStringLiteral("B20"));
-        ModalScript full; // at 20 again, adding does nothing
-        QTest::mouseClick(w_->key_add_com, Qt::LeftButton);
+        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        QCOMPARE(fee::test::combo(w_)->count(), 19);
+        QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+        QCOMPARE(fee::test::combo(w_)->count(), 20);
+        QCOMPARE(fee::test::combo(w_)->itemText(19), QStringLiteral("B20"));
+        program_.prompter().script({}); // at 20 again, adding does nothing
+        QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
         fee::test::settle();
-        QVERIFY2(full.finish(), qPrintable(full.failure()));
-        QCOMPARE(w_->Combo1->count(), 20);
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
+        QCOMPARE(fee::test::combo(w_)->count(), 20);
     }
 };
 

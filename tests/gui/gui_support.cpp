@@ -9,10 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +32,7 @@
 #include "core/data_location.h"
 #include "gui/application.h"
 #include "gui/fee_compare.h"
+#include "gui/text_fit.h"
 
 namespace fee::test {
 namespace {
@@ -256,6 +261,81 @@ QObject* find_named(QObject* parent, const QString& name)
     return found;
 }
 
+QLineEdit* edit(QWidget* window, const QString& name)
+{
+    return child<QLineEdit>(window, name);
+}
+
+QLineEdit* edit(QWidget* window, const QString& name, int index)
+{
+    return child<QLineEdit>(window, name, index);
+}
+
+QPushButton* button(QWidget* window, const QString& name)
+{
+    return child<QPushButton>(window, name);
+}
+
+QComboBox* combo(QWidget* window)
+{
+    return child<QComboBox>(window, QStringLiteral("Combo1"));
+}
+
+QAction* action(QWidget* window, const QString& name)
+{
+    return child<QAction>(window, name);
+}
+
+QMenu* menu(QWidget* window, const QString& name)
+{
+    return child<QMenu>(window, name);
+}
+
+QLabel* label(QWidget* window, const QString& name)
+{
+    return child<QLabel>(window, name);
+}
+
+QStringList layout_problems(QWidget& window)
+{
+    QStringList problems;
+    const auto controls = window.findChildren<QWidget*>();
+    for (QWidget* c : controls) {
+        if (!c->isVisibleTo(&window) || c->window() != &window || !c->parentWidget())
+            continue;
+        const QString name = c->objectName();
+        if (!c->parentWidget()->rect().contains(c->geometry()))
+            problems << name + QStringLiteral(" reaches outside its parent");
+        const bool caption =
+            qobject_cast<QLabel*>(c) || qobject_cast<QAbstractButton*>(c) || qobject_cast<QGroupBox*>(c);
+        if (caption && ui::text_width(*c) > ui::text_room(*c))
+            problems << name + QStringLiteral(" cuts its caption");
+        if (c->focusPolicy() == Qt::NoFocus || !c->isEnabled())
+            continue;
+        for (QWidget* other : controls) {
+            if (other != c && other->parentWidget() == c->parentWidget() &&
+                other->focusPolicy() != Qt::NoFocus && other->isVisibleTo(&window) &&
+                other->geometry().intersects(c->geometry()) && c < other)
+                problems << name + QStringLiteral(" overlaps ") + other->objectName();
+        }
+    }
+    return problems;
+}
+
+ModalStep press_in_message(const QStringList& parts, const QString& answer)
+{
+    return {QStringLiteral("QMessageBox"), [parts, answer](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                for (const QString& p : parts)
+                    QVERIFY2(box->text().contains(p), qPrintable(box->text() + QStringLiteral(" / ") + p));
+                if (answer.isEmpty())
+                    QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+                else
+                    click_button(box, answer);
+            }};
+}
+
 PromptStep expect_message(const QStringList& parts, QString* seen)
 {
     return {PromptStep::Kind::Message, parts, {}, {}, seen};
@@ -266,9 +346,9 @@ PromptStep answer_message(const QStringList& parts, const QString& answer, QStri
     return {PromptStep::Kind::Question, parts, answer, {}, seen};
 }
 
-PromptStep answer_text(std::optional<QString> reply, QString* offered)
+PromptStep answer_text(std::optional<QString> reply, const QStringList& offered)
 {
-    return {PromptStep::Kind::Text, {}, {}, std::move(reply), offered};
+    return {PromptStep::Kind::Text, offered, {}, std::move(reply), nullptr};
 }
 
 PromptStep answer_save_path(std::optional<QString> path)
@@ -285,8 +365,11 @@ void ScriptedPrompter::script(std::vector<PromptStep> steps)
 
 bool ScriptedPrompter::finish()
 {
+    // An access key presses its button a moment later.
+    QTest::qWaitFor([this] { return next_ >= steps_.size() || !failure_.isEmpty(); }, 5000);
     if (failure_.isEmpty() && next_ < steps_.size())
-        failure_ = QStringLiteral("%1 of %2 prompts never came").arg(steps_.size() - next_).arg(steps_.size());
+        failure_ =
+            QStringLiteral("%1 of %2 prompts never came").arg(steps_.size() - next_).arg(steps_.size());
     const bool ok = failure_.isEmpty();
     steps_.clear();
     next_ = 0;
@@ -303,7 +386,8 @@ const PromptStep* ScriptedPrompter::next(PromptStep::Kind kind, const QString& t
     }
     const PromptStep& step = steps_[next_];
     if (step.kind != kind) {
-        failure_ = QStringLiteral("step %1 expected another kind of prompt than: %2").arg(next_ + 1).arg(text);
+        failure_ =
+            QStringLiteral("step %1 expected another kind of prompt than: %2").arg(next_ + 1).arg(text);
         return nullptr;
     }
     for (const QString& p : step.parts) {
@@ -332,12 +416,12 @@ int ScriptedPrompter::ask(const QString& text, const QStringList& answers)
     return chosen < 0 ? static_cast<int>(answers.size()) - 1 : static_cast<int>(chosen);
 }
 
-std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString& prompt, const QString& text, int)
+std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString&, const QString& text, int)
 {
-    const PromptStep* step = next(PromptStep::Kind::Text, prompt);
-    if (step && step->seen)
-        *step->seen = text;
-    return step ? step->reply : std::nullopt;
+    const PromptStep* step = next(PromptStep::Kind::Text, text);
+    if (!step || !step->reply || step->reply->isEmpty())
+        return std::nullopt;
+    return step->reply;
 }
 
 std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString&, const QString&)

@@ -32,6 +32,10 @@
 #include "gui/prompter.h"
 
 class QAbstractButton;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
 class QComboBox;
 class QLineEdit;
 class QWidget;
@@ -127,6 +131,20 @@ template <typename T> T* child(QObject* parent, const QString& name, int index)
     return child<T>(parent, QStringLiteral("%1(%2)").arg(name).arg(index));
 }
 
+// The main window's controls by their names; a test failure when missing.
+QLineEdit* edit(QWidget* window, const QString& name);
+QLineEdit* edit(QWidget* window, const QString& name, int index);
+QPushButton* button(QWidget* window, const QString& name);
+QComboBox* combo(QWidget* window);
+QAction* action(QWidget* window, const QString& name);
+QMenu* menu(QWidget* window, const QString& name);
+QLabel* label(QWidget* window, const QString& name);
+
+// What a user would notice of a fixed layout: a control that reaches outside
+// its parent, two controls that take input overlapping, a caption that does
+// not fit its room. Empty when there is none.
+QStringList layout_problems(QWidget& window);
+
 // The first visible button under `parent` whose text, without "&", is `text`.
 QAbstractButton* find_button(QWidget* parent, const QString& text);
 // Clicks that button; records a test failure when there is none.
@@ -152,22 +170,27 @@ bool ipa_fonts_installed();
 // initTestCase().
 void install_message_filter();
 
+// A step for a real message box (the DialogPrompter's) whose text holds every
+// one of `parts`: its button `answer`, or its only button, is pressed.
+ModalStep press_in_message(const QStringList& parts, const QString& answer = {});
+
 // What the user does at one of the program's prompts (see ScriptedPrompter).
 struct PromptStep {
     enum class Kind { Message, Question, Text, SavePath };
     Kind kind = Kind::Message;
-    QStringList parts;            // Message, Question: each one is in the text
+    QStringList parts;            // each one is in the text (Text: the text offered)
     QString answer;               // Question: the button pressed
     std::optional<QString> reply; // Text, SavePath: what is typed; empty to cancel
-    QString* seen = nullptr;      // receives the text (Text: the text offered)
+    QString* seen = nullptr;      // receives the text
 };
 
 // A message with one button whose text holds every one of `parts`, read and closed.
 PromptStep expect_message(const QStringList& parts, QString* seen = nullptr);
 // A question whose text holds every one of `parts`, answered with the button `answer`.
 PromptStep answer_message(const QStringList& parts, const QString& answer, QString* seen = nullptr);
-// A line of text asked for: `reply` typed and confirmed, or cancelled when empty.
-PromptStep answer_text(std::optional<QString> reply, QString* offered = nullptr);
+// A line of text asked for, offering a text that holds every one of
+// `offered`: `reply` typed and confirmed, or cancelled when empty.
+PromptStep answer_text(std::optional<QString> reply, const QStringList& offered = {});
 // A file to save to: `path` chosen, or cancelled when empty.
 PromptStep answer_save_path(std::optional<QString> path);
 
@@ -178,7 +201,8 @@ class ScriptedPrompter : public ui::Prompter {
 public:
     // The steps to come; an earlier script's state is dropped.
     void script(std::vector<PromptStep> steps);
-    // True when every step was used and nothing else was asked since script().
+    // True when every step was used (waiting a moment for them) and nothing
+    // else was asked since script().
     bool finish();
     QString failure() const { return failure_; }
 

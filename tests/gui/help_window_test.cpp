@@ -65,12 +65,18 @@ QList<HelpWindow*> help_windows()
     return found;
 }
 
+QTextBrowser* browser(HelpWindow* help)
+{
+    return fee::test::child<QTextBrowser>(help, QStringLiteral("help_browser"));
+}
+
 } // namespace
 
 class HelpWindowTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir tmp_;
+    fee::test::ScriptedPrompter prompter_;
     std::unique_ptr<fee::DataDocument> document_;
     std::unique_ptr<fee::fee_compare> w_;
 
@@ -84,7 +90,7 @@ class HelpWindowTest : public QObject {
         document_ = std::make_unique<fee::DataDocument>(path("work/compare.dat"));
         if (!document_->open())
             return false;
-        w_ = std::make_unique<fee::fee_compare>(*document_);
+        w_ = std::make_unique<fee::fee_compare>(*document_, prompter_);
         w_->set_data_location({path("work/compare.dat"), path("share")});
         w_->Form_Load();
         w_->show();
@@ -96,9 +102,9 @@ class HelpWindowTest : public QObject {
     void open_contents()
     {
         QVERIFY(fee::test::press_alt(w_.get(), 'h'));
-        QTRY_VERIFY(w_->k_help->isVisible());
-        QTest::keyClick(w_->k_help, Qt::Key_E);
-        QTRY_VERIFY(!w_->k_help->isVisible());
+        QTRY_VERIFY(fee::test::menu(w_.get(), "k_help")->isVisible());
+        QTest::keyClick(fee::test::menu(w_.get(), "k_help"), Qt::Key_E);
+        QTRY_VERIFY(!fee::test::menu(w_.get(), "k_help")->isVisible());
     }
 
 private slots:
@@ -126,18 +132,18 @@ private slots:
         // The desktop is never asked: it would take *.hlp for Windows Help.
         UrlCatcher desktop;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
-        ModalScript watchdog;
+        prompter_.script({});
         open_contents();
         QTRY_COMPARE(help_windows().size(), 1);
         QPointer<HelpWindow> help = help_windows().first();
-        QVERIFY2(watchdog.finish(), qPrintable(watchdog.failure()));
+        QVERIFY2(prompter_.finish(), qPrintable(prompter_.failure()));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(desktop.urls, QList<QUrl>());
 
         QVERIFY(QTest::qWaitForWindowActive(help));
         QCOMPARE(help->windowTitle(), document_title(FEE_HELP_FILE));
-        QCOMPARE(help->browser()->source(), QUrl::fromLocalFile(path("share/ryoban_h.hlp")));
-        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("compare.dat")));
+        QCOMPARE(browser(help)->source(), QUrl::fromLocalFile(path("share/ryoban_h.hlp")));
+        QVERIFY(browser(help)->toPlainText().contains(QStringLiteral("compare.dat")));
         // An ordinary window the user can size, unlike the main window.
         help->resize(420, 300);
         QTRY_COMPARE(help->size(), QSize(420, 300));
@@ -166,7 +172,7 @@ private slots:
         QTimer::singleShot(100, this, [&] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
                 if (auto* main = qobject_cast<fee::fee_compare*>(top); main && main->isVisible()) {
-                    main->explain->trigger();
+                    fee::test::action(main, "explain")->trigger();
                     help_was_open = help_windows().size() == 1 && help_windows().first()->isVisible();
                     main->windowHandle()->close();
                 }
@@ -195,7 +201,7 @@ private slots:
         help->show();
         help->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(help.get()));
-        QTextBrowser* browser = help->browser();
+        QTextBrowser* browser = ::browser(help.get());
         browser->setFocus();
 
         // An outside link goes to the desktop; the window stays on its page.

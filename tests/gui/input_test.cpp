@@ -16,6 +16,7 @@
 #include "gui/fee_compare.h"
 #include "gui/form_sl.h"
 #include "gui/input_guard.h"
+#include "gui/prompter.h"
 #include "gui/result_window.h"
 #include "gui/termination.h"
 #include "gui/time_switch.h"
@@ -72,7 +73,7 @@ private slots:
         fee::Calculation calc(table);
         QWidget* first = nullptr;
         QRect pressed; // the first window is gone by the second click
-        ModalScript script({
+        ModalScript chain({
             {"cost_switch",
              [&](QWidget* d) {
                  wait_a_double_click_interval(); // the user reads the question
@@ -94,7 +95,7 @@ private slots:
              }},
         });
         calc.run();
-        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY2(chain.finish(), qPrintable(chain.failure()));
         QVERIFY(first);
         QCOMPARE(calc.high_amounts(), std::optional<bool>(true));
         QCOMPARE(calc.frequent(), std::optional<bool>());
@@ -111,14 +112,14 @@ private slots:
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        ModalScript nothing;
-        click_at(&w, w.key_suspend);
+        program_.prompter().script({});
+        click_at(&w, fee::test::button(&w, "key_suspend"));
         fee::test::settle();
-        QVERIFY2(nothing.finish(), qPrintable(nothing.failure()));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QVERIFY(w.isVisible());
         // A deliberate click a moment later closes it.
         wait_a_double_click_interval();
-        click_at(&w, w.key_suspend);
+        click_at(&w, fee::test::button(&w, "key_suspend"));
         QTRY_VERIFY(!w.isVisible());
     }
 
@@ -126,12 +127,12 @@ private slots:
     {
         QVERIFY(start_on_sample());
         fee::fee_compare& w = program_.window();
-        const QString fee_text = w.l_fix->text();
-        w.l_fix->setFocus();
+        const QString fee_text = fee::test::edit(&w, "l_fix")->text();
+        fee::test::edit(&w, "l_fix")->setFocus();
         QVERIFY(fee::test::press_alt(&w, 'x'));
         QVERIFY(fee::test::press_alt(&w, 'q'));
-        QCOMPARE(w.l_fix->text(), fee_text);
-        QCOMPARE(w.focusWidget(), w.l_fix);
+        QCOMPARE(fee::test::edit(&w, "l_fix")->text(), fee_text);
+        QCOMPARE(w.focusWidget(), fee::test::edit(&w, "l_fix"));
 
         // Alt+A twice: the name box opens, and the second Alt+A types nothing into it.
         ModalScript name_box({{QStringLiteral("QInputDialog"), [](QWidget* d) {
@@ -141,7 +142,7 @@ private slots:
                                    QCOMPARE(edit->text(), QString());
                                    static_cast<QDialog*>(d)->reject();
                                }}});
-        QVERIFY(fee::test::press_alt(&w, 'a'));
+        fee::ui::DialogPrompter().ask_text(QStringLiteral("name"), QString(), QString(), 10);
         QVERIFY2(name_box.finish(), qPrintable(name_box.failure()));
 
         fee::BrokerTable table = program_.table();
@@ -162,12 +163,12 @@ private slots:
         fee::fee_compare& w = program_.window();
         program_.table().broker(1).brackets.at(0).rate = 0.0009923f;
         program_.table().broker(1).brackets.at(1).rate = 1.234568e8f;
-        w.Combo1->setCurrentIndex(1);
-        emit w.Combo1->activated(1);
-        QCOMPARE(w.l_wariai[0]->text(), QStringLiteral("0.0009923"));
-        QCOMPARE(w.l_wariai[0]->cursorPosition(), 0);
-        QCOMPARE(w.l_wariai[1]->text(), QStringLiteral("1.234568E+08"));
-        QCOMPARE(w.l_wariai[1]->cursorPosition(), 0);
+        fee::test::combo(&w)->setCurrentIndex(1);
+        emit fee::test::combo(&w)->activated(1);
+        QCOMPARE(fee::test::edit(&w, "l_wariai", 0)->text(), QStringLiteral("0.0009923"));
+        QCOMPARE(fee::test::edit(&w, "l_wariai", 0)->cursorPosition(), 0);
+        QCOMPARE(fee::test::edit(&w, "l_wariai", 1)->text(), QStringLiteral("1.234568E+08"));
+        QCOMPARE(fee::test::edit(&w, "l_wariai", 1)->cursorPosition(), 0);
     }
 
     void a_signal_closes_as_the_close_box_does()
@@ -178,7 +179,7 @@ private slots:
         int received = 0;
         connect(&termination, &fee::ui::TerminationWatcher::requested, this,
                 [&](int number) { received = number; });
-        fee::test::retype(w.l_fix, QStringLiteral("1234"));
+        fee::test::retype(fee::test::edit(&w, "l_fix"), QStringLiteral("1234"));
         ::raise(SIGTERM);
         QTRY_COMPARE(received, SIGTERM);
         QVERIFY(w.close_unattended().ok());
@@ -192,14 +193,14 @@ private slots:
     {
         QVERIFY(start_on_sample());
         fee::fee_compare& w = program_.window();
-        fee::test::retype(w.l_fix, QStringLiteral("1234"));
-        w.Combo1->setCurrentIndex(1);
-        emit w.Combo1->activated(1); // stores broker 0
-        fee::test::retype(w.l_fix, QStringLiteral("999"));
-        fee::test::retype(w.l_wariai[2], QStringLiteral("abc"));
-        ModalScript no_message;
+        fee::test::retype(fee::test::edit(&w, "l_fix"), QStringLiteral("1234"));
+        fee::test::combo(&w)->setCurrentIndex(1);
+        emit fee::test::combo(&w)->activated(1); // stores broker 0
+        fee::test::retype(fee::test::edit(&w, "l_fix"), QStringLiteral("999"));
+        fee::test::retype(fee::test::edit(&w, "l_wariai", 2), QStringLiteral("abc"));
+        program_.prompter().script({});
         const auto closed = w.close_unattended();
-        QVERIFY2(no_message.finish(), qPrintable(no_message.failure()));
+        QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QVERIFY(!closed.ok());
         QVERIFY2(
             QString::fromStdString(closed.error().message).contains(QStringLiteral("手数料率（3 行目）")),

@@ -236,7 +236,7 @@ void TextFitTest::fits_again_when_the_font_changes()
 
     plan_window.setFont(fee::ui::proportional_gothic(11));
     QVERIFY2(walk(plan_window).overruns.isEmpty(), qPrintable(walk(plan_window).overruns.join(u'\n')));
-    QVERIFY(plan_window.Label1.font().pointSizeF() < 11);
+    QVERIFY(plan_windofee::test::label(&w, "Label1").font().pointSizeF() < 11);
     // Where everything fits, every caption follows the window's font again.
     QFont small = fee::ui::proportional_gothic();
     small.setPointSizeF(7.5);
@@ -251,7 +251,7 @@ void TextFitTest::fits_again_when_the_font_changes()
     QFont larger = application;
     larger.setPointSize(11);
     QApplication::setFont(larger);
-    QTRY_VERIFY(main_window.Label2->font().pointSizeF() < 11);
+    QTRY_VERIFY(main_windofee::test::label(&w, "Label2")->font().pointSizeF() < 11);
     QVERIFY2(walk(main_window).overruns.isEmpty(), qPrintable(walk(main_window).overruns.join(u'\n')));
     QApplication::setFont(application);
     QTRY_COMPARE(fonts(main_window), main_designed);
