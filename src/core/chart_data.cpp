@@ -50,18 +50,6 @@ std::int64_t scaled(std::int32_t count, double factor)
     return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(count) * factor));
 }
 
-// The yearly cost's own steps, with counts beyond 32 bits allowed.
-std::optional<Money> cost_of(const std::array<Money, kPlanRows>& commissions,
-                             const std::array<std::int64_t, kPlanRows>& counts, Money fee)
-{
-    std::optional<Money> total = Money{};
-    for (std::size_t r = 0; r < kPlanRows && total; ++r) {
-        const auto part = commissions[r].times(counts[r]);
-        total = part ? total->plus(*part) : std::nullopt;
-    }
-    return total ? total->plus(fee) : std::nullopt;
-}
-
 } // namespace
 
 Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& table, AmountRange range)
@@ -104,16 +92,19 @@ Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const 
     chart.cheapest.assign(chart.factors.size(), 0);
     for (int b = 0; b <= table.last_row(); ++b) {
         const Broker& broker = table.broker(b);
-        std::array<Money, kPlanRows> commissions;
-        for (std::size_t r = 0; r < kPlanRows; ++r) {
-            const auto c = trade_commission(broker, plan[r].amount);
-            if (!c)
-                return CostOverflow{b};
-            commissions[r] = *c;
-        }
+        // One trade's commission does not change with the counts: taken once a
+        // row, and handed out by reference, which keeps the loop as fast as
+        // when it was written out here.
+        std::array<std::optional<Money>, kPlanRows> commissions;
+        for (std::size_t r = 0; r < kPlanRows; ++r)
+            commissions[r] = trade_commission(broker, plan[r].amount);
         std::vector<Money> costs;
         for (std::size_t i = 0; i < chart.factors.size(); ++i) {
-            const auto cost = cost_of(commissions, chart.counts[i], broker.yearly_fee);
+            const auto& counts = chart.counts[i];
+            const auto cost = yearly_cost_steps(
+                broker.yearly_fee,
+                [&](std::size_t r) -> const std::optional<Money>& { return commissions[r]; },
+                [&](std::size_t r) { return counts[r]; });
             if (!cost)
                 return CostOverflow{b};
             costs.push_back(*cost);
