@@ -1,5 +1,6 @@
 #include "core/cost_messages.h"
 
+#include "core/box_message.h"
 #include "core/codepage.h"
 
 namespace fee {
@@ -8,7 +9,7 @@ namespace {
 std::string headline(const BrokerTable& table, const CostOverflow& overflow)
 {
     return broker_label(overflow.broker, table.broker(overflow.broker).name) +
-           "の年間費用が大きすぎて計算できません（922 兆円を超えます）。";
+           "の年間費用が大きすぎて計算できません（" + trillions_of_yen(Money::max()) + "を超えます）。";
 }
 
 // The step of the yearly cost that leaves the money range, in the user's words.
