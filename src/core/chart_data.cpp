@@ -11,11 +11,6 @@ namespace {
 // a curve on the logarithmic axis, looks smooth.
 constexpr int kAmountsPerDecade = 32;
 
-Money yen(std::int64_t amount)
-{
-    return Money::from_units(amount * Money::kScale);
-}
-
 std::vector<std::int64_t> sample_amounts(AmountRange range)
 {
     std::vector<std::int64_t> amounts{range.from, range.to};
@@ -40,7 +35,7 @@ std::vector<CommissionPoint> curve(const Broker& broker, const std::vector<Commi
     std::vector<CommissionPoint> points;
     points.reserve(amounts.size());
     for (const std::int64_t a : amounts) // every amount of the range was checked for overflow
-        points.push_back({a, *trade_commission(broker, yen(a))});
+        points.push_back({a, *trade_commission(broker, as_money(a))});
     return points;
 }
 
