@@ -64,13 +64,25 @@ Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& tabl
     return chart;
 }
 
-std::vector<std::size_t> YearlyChart::changes() const
+std::vector<YearlyRun> YearlyChart::runs() const
 {
-    std::vector<std::size_t> at;
-    for (std::size_t i = 1; i < cheapest.size(); ++i)
-        if (cheapest[i] != cheapest[i - 1])
-            at.push_back(i);
-    return at;
+    std::vector<YearlyRun> found;
+    for (std::size_t i = 0; i < cheapest.size(); ++i) {
+        if (!found.empty() && found.back().row == cheapest[i])
+            found.back().last = i;
+        else
+            found.push_back({i, i, cheapest[i]});
+    }
+    return found;
+}
+
+std::size_t YearlyChart::nearest_factor(double factor) const
+{
+    std::size_t nearest = 0;
+    for (std::size_t i = 1; i < factors.size(); ++i)
+        if (std::abs(std::log(factors[i] / factor)) < std::abs(std::log(factors[nearest] / factor)))
+            nearest = i;
+    return nearest;
 }
 
 Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const TradePlan& plan)
