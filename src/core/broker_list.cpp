@@ -26,7 +26,7 @@ std::optional<Error> check_name_bytes(const std::string& name)
         return Error{"名前が空です。1 文字以上の名前を入れて下さい。"};
     // Any byte of a line end would split the name over two lines of the file.
     if (name.find_first_of("\r\n") != std::string::npos)
-        return Error{"名前に改行は使えません。1 行で入力して下さい。"};
+        return Error{kNameLineBreakRefusal};
     if (name.size() > kMaxNameBytes)
         return Error{"名前が長すぎます。" + std::to_string(kMaxNameCharacters) + " 文字までにして下さい。"};
     return std::nullopt;

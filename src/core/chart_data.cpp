@@ -11,11 +11,6 @@ namespace {
 // a curve on the logarithmic axis, looks smooth.
 constexpr int kAmountsPerDecade = 32;
 
-Money yen(std::int64_t amount)
-{
-    return Money::from_units(amount * Money::kScale);
-}
-
 std::vector<std::int64_t> sample_amounts(AmountRange range)
 {
     std::vector<std::int64_t> amounts{range.from, range.to};
@@ -40,7 +35,7 @@ std::vector<CommissionPoint> curve(const Broker& broker, const std::vector<Commi
     std::vector<CommissionPoint> points;
     points.reserve(amounts.size());
     for (const std::int64_t a : amounts) // every amount of the range was checked for overflow
-        points.push_back({a, *trade_commission(broker, yen(a))});
+        points.push_back({a, *trade_commission(broker, as_money(a))});
     return points;
 }
 
@@ -48,18 +43,6 @@ std::vector<CommissionPoint> curve(const Broker& broker, const std::vector<Commi
 std::int64_t scaled(std::int32_t count, double factor)
 {
     return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(count) * factor));
-}
-
-// The yearly cost's own steps, with counts beyond 32 bits allowed.
-std::optional<Money> cost_of(const std::array<Money, kPlanRows>& commissions,
-                             const std::array<std::int64_t, kPlanRows>& counts, Money fee)
-{
-    std::optional<Money> total = Money{};
-    for (std::size_t r = 0; r < kPlanRows && total; ++r) {
-        const auto part = commissions[r].times(counts[r]);
-        total = part ? total->plus(*part) : std::nullopt;
-    }
-    return total ? total->plus(fee) : std::nullopt;
 }
 
 } // namespace
@@ -81,13 +64,25 @@ Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& tabl
     return chart;
 }
 
-std::vector<std::size_t> YearlyChart::changes() const
+std::vector<YearlyRun> YearlyChart::runs() const
 {
-    std::vector<std::size_t> at;
-    for (std::size_t i = 1; i < cheapest.size(); ++i)
-        if (cheapest[i] != cheapest[i - 1])
-            at.push_back(i);
-    return at;
+    std::vector<YearlyRun> found;
+    for (std::size_t i = 0; i < cheapest.size(); ++i) {
+        if (!found.empty() && found.back().row == cheapest[i])
+            found.back().last = i;
+        else
+            found.push_back({i, i, cheapest[i]});
+    }
+    return found;
+}
+
+std::size_t YearlyChart::nearest_factor(double factor) const
+{
+    std::size_t nearest = 0;
+    for (std::size_t i = 1; i < factors.size(); ++i)
+        if (std::abs(std::log(factors[i] / factor)) < std::abs(std::log(factors[nearest] / factor)))
+            nearest = i;
+    return nearest;
 }
 
 Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const TradePlan& plan)
@@ -104,16 +99,19 @@ Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const 
     chart.cheapest.assign(chart.factors.size(), 0);
     for (int b = 0; b <= table.last_row(); ++b) {
         const Broker& broker = table.broker(b);
-        std::array<Money, kPlanRows> commissions;
-        for (std::size_t r = 0; r < kPlanRows; ++r) {
-            const auto c = trade_commission(broker, plan[r].amount);
-            if (!c)
-                return CostOverflow{b};
-            commissions[r] = *c;
-        }
+        // One trade's commission does not change with the counts: taken once a
+        // row, and handed out by reference, which keeps the loop as fast as
+        // when it was written out here.
+        std::array<std::optional<Money>, kPlanRows> commissions;
+        for (std::size_t r = 0; r < kPlanRows; ++r)
+            commissions[r] = trade_commission(broker, plan[r].amount);
         std::vector<Money> costs;
         for (std::size_t i = 0; i < chart.factors.size(); ++i) {
-            const auto cost = cost_of(commissions, chart.counts[i], broker.yearly_fee);
+            const auto& counts = chart.counts[i];
+            const auto cost = yearly_cost_steps(
+                broker.yearly_fee,
+                [&](std::size_t r) -> const std::optional<Money>& { return commissions[r]; },
+                [&](std::size_t r) { return counts[r]; });
             if (!cost)
                 return CostOverflow{b};
             costs.push_back(*cost);

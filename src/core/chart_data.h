@@ -32,6 +32,15 @@ inline constexpr AmountRange kChartAmounts{10'000, 100'000'000};
 Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& table,
                                                          AmountRange range = kChartAmounts);
 
+// Factors first..last (indexes) over which broker `row` stays the cheapest.
+struct YearlyRun {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    int row = 0;
+
+    bool operator==(const YearlyRun&) const = default;
+};
+
 // The plan's counts scaled from 0.1x to 10x, each broker's yearly cost at each
 // scale, fee included.
 struct YearlyChart {
@@ -43,8 +52,11 @@ struct YearlyChart {
     std::vector<std::vector<Money>> costs; // per table row, per factor
     std::vector<int> cheapest;             // per factor, the lowest row on a tie
 
-    // Indexes of the factors at which another broker becomes the cheapest.
-    std::vector<std::size_t> changes() const;
+    // The maximal runs of factors that share the cheapest broker, in order.
+    std::vector<YearlyRun> runs() const;
+    // The index of the factor nearest to `factor` on the logarithmic axis (the
+    // lower one on a tie), for the value under the mouse.
+    std::size_t nearest_factor(double factor) const;
 };
 
 inline constexpr int kFactorsPerDecade = 40;

@@ -96,7 +96,7 @@ Outcome<std::string> encode_typed_name(const QString& name)
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name.at(i);
         if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            return Error{"名前に改行は使えません。1 行で入力して下さい。"};
+            return Error{kNameLineBreakRefusal};
         if (c == u'¥' || c == u'\\') {
             out.push_back('\x5C');
             continue;

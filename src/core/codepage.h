@@ -21,6 +21,9 @@ QString decode_cp932(std::string_view bytes);
 // by the one quoting rule.
 std::string broker_label(int row, std::string_view name_bytes);
 
+// The refusal of a name with a line break, which would split its line of the file.
+inline constexpr const char kNameLineBreakRefusal[] = "名前に改行は使えません。1 行で入力して下さい。";
+
 // For storing a typed name. "¥" becomes 0x5C, and the few characters that Linux
 // input methods produce in place of their CP932 look-alikes (〜 for ～, − for －
 // and so on) are mapped to them. Any other character outside the code page, and

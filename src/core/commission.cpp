@@ -48,21 +48,11 @@ std::optional<Money> trade_commission(const Broker& broker, Money amount)
     return commission_of(broker, amount);
 }
 
-std::optional<Money> yearly_cost(const Broker& broker, const TradePlan& plan)
+Outcome<Money, CostStepOverflow> yearly_cost(const Broker& broker, const TradePlan& plan)
 {
-    std::optional<Money> total = Money{};
-    for (const PlanRow& row : plan) {
-        const auto c = commission_of(broker, row.amount);
-        if (!c)
-            return std::nullopt;
-        const auto part = c->times(row.count);
-        if (!part)
-            return std::nullopt;
-        total = total->plus(*part);
-        if (!total)
-            return std::nullopt;
-    }
-    return total->plus(broker.yearly_fee);
+    return yearly_cost_steps(
+        broker.yearly_fee, [&](std::size_t r) { return commission_of(broker, plan[r].amount); },
+        [&](std::size_t r) { return plan[r].count; });
 }
 
 Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan)

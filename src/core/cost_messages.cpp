@@ -1,5 +1,6 @@
 #include "core/cost_messages.h"
 
+#include "core/box_message.h"
 #include "core/codepage.h"
 
 namespace fee {
@@ -8,31 +9,35 @@ namespace {
 std::string headline(const BrokerTable& table, const CostOverflow& overflow)
 {
     return broker_label(overflow.broker, table.broker(overflow.broker).name) +
-           "の年間費用が大きすぎて計算できません（922 兆円を超えます）。";
+           "の年間費用が大きすぎて計算できません（" + trillions_of_yen(Money::max()) + "を超えます）。";
 }
 
-// Which step of the yearly cost leaves the money range, in the user's words.
+// The step of the yearly cost that leaves the money range, in the user's words.
 std::string cause(const Broker& broker, const TradePlan& plan)
 {
-    std::optional<Money> total = Money{};
-    for (std::size_t r = 0; r < plan.size(); ++r) {
-        const std::string row = "取引の予定の " + std::to_string(r + 1) + " 行目";
-        const auto c = trade_commission(broker, plan[r].amount);
-        if (!c)
-            return row + "の 1 回の手数料が大きすぎます。この証券会社の手数料率と付加、"
-                         "または約定代金を見直して下さい。";
-        const auto part = c->times(plan[r].count);
-        if (!part) {
-            const bool minimum = broker.minimum != Money{} && *c == broker.minimum;
-            return row + "の回数をかけると大きすぎます。" +
-                   (minimum ? std::string("この証券会社の下限が大きすぎないか、または回数を見直して下さい。")
-                            : std::string("回数か、この証券会社の手数料率・付加を見直して下さい。"));
-        }
-        total = total->plus(*part);
-        if (!total)
-            return row + "までの手数料の合計が大きすぎます。取引の予定の約定代金か回数を小さくして下さい。";
+    const std::string fee = "維持費を足すと大きすぎます。この証券会社の維持費を見直して下さい。";
+    const auto cost = yearly_cost(broker, plan);
+    if (cost)
+        return fee;
+    const CostStepOverflow& at = cost.error();
+    const std::string row = "取引の予定の " + std::to_string(at.row + 1) + " 行目";
+    switch (at.step) {
+    case CostStep::TradeCommission:
+        return row + "の 1 回の手数料が大きすぎます。この証券会社の手数料率と付加、"
+                     "または約定代金を見直して下さい。";
+    case CostStep::TimesCount: {
+        const bool minimum =
+            broker.minimum != Money{} && trade_commission(broker, plan[at.row].amount) == broker.minimum;
+        return row + "の回数をかけると大きすぎます。" +
+               (minimum ? std::string("この証券会社の下限が大きすぎないか、または回数を見直して下さい。")
+                        : std::string("回数か、この証券会社の手数料率・付加を見直して下さい。"));
     }
-    return "維持費を足すと大きすぎます。この証券会社の維持費を見直して下さい。";
+    case CostStep::RowSum:
+        return row + "までの手数料の合計が大きすぎます。取引の予定の約定代金か回数を小さくして下さい。";
+    case CostStep::YearlyFee:
+        break;
+    }
+    return fee;
 }
 
 } // namespace

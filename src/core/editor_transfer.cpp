@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/box_message.h"
 #include "core/message_text.h"
 
 namespace fee {
@@ -48,20 +49,14 @@ std::string percent_hint(const QString& text)
 
 std::string BoxError::message() const
 {
-    const bool rate = box == EditorBox::Rate;
-    const std::string money_hint = "円の金額を数字で入れて下さい（例: 1,000,000）。";
-    if (text.isEmpty())
-        return box_name() + "が空です。" +
-               (rate ? std::string("手数料率を割合で入れて下さい（なしなら 0）。")
-                     : std::string("金額を円で入れて下さい（なしなら 0）。"));
-    const std::string quoted = in_brackets(text);
-    if (kind == ParseError::Kind::OutOfRange && below)
-        return box_name() + "が小さすぎます: " + quoted + "。" +
-               (rate ? percent_hint(text) : "-922 兆円より大きい金額にして下さい。");
-    if (kind == ParseError::Kind::OutOfRange)
-        return box_name() + "が大きすぎます: " + quoted + "。" +
-               (rate ? percent_hint(text) : "922 兆円より小さい金額にして下さい。");
-    return box_name() + "が数値ではありません: " + quoted + "。" + (rate ? percent_hint(text) : money_hint);
+    const ParseError error{kind, below};
+    if (box == EditorBox::Rate)
+        return box_error_message(
+            box_name(), text, error,
+            {"手数料率を割合で入れて下さい（なしなら 0）。", percent_hint(text), BoxRange::None});
+    return box_error_message(box_name(), text, error,
+                             {"金額を円で入れて下さい（なしなら 0）。",
+                              "円の金額を数字で入れて下さい（例: 1,000,000）。", BoxRange::Money});
 }
 
 const QString& EditorTexts::text(EditorBox box, int index) const

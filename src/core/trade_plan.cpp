@@ -1,6 +1,6 @@
 #include "core/trade_plan.h"
 
-#include "core/message_text.h"
+#include "core/box_message.h"
 
 namespace fee {
 
@@ -13,16 +13,8 @@ std::string PlanBoxError::message() const
 {
     const std::string hint = is_count ? "1 年間の取引の回数を数字で入れて下さい（しないなら 0）。"
                                       : "1 回の取引の約定代金を円で入れて下さい（例: 1,000,000）。";
-    if (text.isEmpty())
-        return box_name() + "が空です。" + hint;
-    const std::string quoted = in_brackets(text);
-    if (kind == ParseError::Kind::OutOfRange && below)
-        return box_name() + "が小さすぎます: " + quoted + "。" +
-               (is_count ? "回数は -21 億回より大きくして下さい。" : "-922 兆円より大きい金額にして下さい。");
-    if (kind == ParseError::Kind::OutOfRange)
-        return box_name() + "が大きすぎます: " + quoted + "。" +
-               (is_count ? "回数は 21 億回までにして下さい。" : "922 兆円より小さい金額にして下さい。");
-    return box_name() + "が数値ではありません: " + quoted + "。" + hint;
+    return box_error_message(box_name(), text, {kind, below},
+                             {hint, hint, is_count ? BoxRange::Count : BoxRange::Money});
 }
 
 Outcome<TradePlan, PlanBoxError> parse_plan(const PlanTexts& texts)

@@ -246,7 +246,7 @@ void chart_window::fill_year_chart(const YearlyChart& chart_data)
     x->setRange(chart_data.factors.front() * 0.999, chart_data.factors.back() * 1.001);
     QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("年間の費用（円、維持費を含む"));
     add_lines(chart, lines, *x, *y, &chart_window::show_year_tip);
-    for (std::size_t m = 0; m < chart_data.changes().size(); ++m) {
+    for (std::size_t m = 1; m < chart_data.runs().size(); ++m) {
         auto* mark = new QGraphicsLineItem(&chart);
         mark->setPen(QPen(Qt::darkGray, 1.0, Qt::DashLine));
         marks_.push_back(mark);
@@ -257,37 +257,32 @@ void chart_window::fill_year_chart(const YearlyChart& chart_data)
 
 void chart_window::list_year_cheapest(const YearlyChart& chart_data)
 {
-    std::vector<std::size_t> starts{0};
-    for (const std::size_t i : chart_data.changes())
-        starts.push_back(i);
-    starts.push_back(chart_data.factors.size());
-    for (std::size_t s = 0; s + 1 < starts.size(); ++s) {
-        const std::size_t first = starts[s];
-        const std::size_t last = starts[s + 1] - 1;
-        const int cheapest = chart_data.cheapest[first];
-        const std::vector<Money>& costs = chart_data.costs[static_cast<std::size_t>(cheapest)];
-        add_list_row(year_cheapest, {factor_text(chart_data.factors[first]) + QStringLiteral(" 〜 ") +
-                                         factor_text(chart_data.factors[last]),
-                                     decode_cp932(table_.broker(cheapest).name),
-                                     general_form(costs[first]) + QStringLiteral(" 円 〜 ") +
-                                         general_form(costs[last]) + QStringLiteral(" 円")});
+    for (const YearlyRun& run : chart_data.runs()) {
+        const std::vector<Money>& costs = chart_data.costs[static_cast<std::size_t>(run.row)];
+        add_list_row(year_cheapest, {factor_text(chart_data.factors[run.first]) + QStringLiteral(" 〜 ") +
+                                         factor_text(chart_data.factors[run.last]),
+                                     decode_cp932(table_.broker(run.row).name),
+                                     general_form(costs[run.first]) + QStringLiteral(" 円 〜 ") +
+                                         general_form(costs[run.last]) + QStringLiteral(" 円")});
     }
     year_cheapest.resizeColumnsToContents();
 }
 
-// Between the last factor of one cheapest broker and the first of the next.
+// Halfway on the logarithmic axis between the last factor of one cheapest
+// broker and the first of the next.
 void chart_window::place_change_marks()
 {
     if (!year_)
         return;
-    const QRectF plot = year_chart.chart()->plotArea();
-    const double low = std::log10(year_->factors.front());
-    const double span = std::log10(year_->factors.back()) - low;
-    const std::vector<std::size_t> changes = year_->changes();
+    QChart& chart = *year_chart.chart();
+    const QRectF plot = chart.plotArea();
+    const std::vector<YearlyRun> runs = year_->runs();
+    // Only x counts, but a logarithmic y axis maps no cost of 0 or below; a
+    // cost of the chart is one it maps.
+    const double y = year_->costs.front().front().to_double_yen();
     for (std::size_t m = 0; m < marks_.size(); ++m) {
-        const std::size_t i = changes[m];
-        const double at = 0.5 * (std::log10(year_->factors[i - 1]) + std::log10(year_->factors[i]));
-        const double x = plot.left() + plot.width() * (at - low) / span;
+        const double between = std::sqrt(year_->factors[runs[m].last] * year_->factors[runs[m + 1].first]);
+        const double x = chart.mapToPosition({between, y}, chart.series().front()).x();
         marks_[m]->setLine(x, plot.top(), x, plot.bottom());
     }
 }
@@ -333,15 +328,12 @@ void chart_window::show_year_tip(int row, QPointF point, bool inside)
         QToolTip::hideText();
         return;
     }
-    const auto& factors = year_->factors;
-    std::size_t nearest = 0;
-    for (std::size_t i = 1; i < factors.size(); ++i)
-        if (std::abs(std::log(factors[i] / point.x())) < std::abs(std::log(factors[nearest] / point.x())))
-            nearest = i;
+    const std::size_t nearest = year_->nearest_factor(point.x());
     const Money cost = year_->costs[static_cast<std::size_t>(row)][nearest];
     QToolTip::showText(QCursor::pos(),
                        decode_cp932(table_.broker(row).name) + QStringLiteral("\n取引回数 ") +
-                           factor_text(factors[nearest]) + QStringLiteral("\n年間の費用 ") + exact_yen(cost),
+                           factor_text(year_->factors[nearest]) + QStringLiteral("\n年間の費用 ") +
+                           exact_yen(cost),
                        &year_chart);
 }
 

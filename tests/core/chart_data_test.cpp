@@ -114,9 +114,9 @@ TEST(YearlyChart, MarksWhereAYearlyFeeStartsToPayOff)
     t.broker(1).brackets.at(0).rate = 0.00575f;
     const auto chart = yearly_chart(t, plan_of({{300'000, 10}}));
     ASSERT_TRUE(chart.ok());
-    const std::vector<std::size_t> changes = chart->changes();
-    ASSERT_EQ(changes.size(), 1u);
-    const std::size_t i = changes[0];
+    const std::vector<YearlyRun> runs = chart->runs();
+    ASSERT_EQ(runs.size(), 2u);
+    const std::size_t i = runs[1].first;
     EXPECT_EQ(chart->cheapest[i - 1], 0);
     EXPECT_EQ(chart->cheapest[i], 1);
     // 11 trades: 37,950 against 38,975; 12 trades: 41,400 against 40,700.
@@ -127,4 +127,33 @@ TEST(YearlyChart, MarksWhereAYearlyFeeStartsToPayOff)
     const auto overflow = yearly_chart(t, plan_of({{100'000'000, INT32_MAX}, {100'000'000, INT32_MAX}}));
     ASSERT_FALSE(overflow.ok());
     EXPECT_EQ(overflow.error().broker, 0);
+}
+
+TEST(YearlyChart, RunsAreTheStretchesOfOneCheapestBroker)
+{
+    struct Case {
+        std::vector<int> cheapest;
+        std::vector<YearlyRun> runs;
+    };
+    for (const Case& c :
+         {Case{{}, {}}, Case{{3}, {{0, 0, 3}}}, Case{{1, 0, 1}, {{0, 0, 1}, {1, 1, 0}, {2, 2, 1}}},
+          Case{{2, 2, 0, 0, 0, 2}, {{0, 1, 2}, {2, 4, 0}, {5, 5, 2}}}}) {
+        YearlyChart chart;
+        chart.cheapest = c.cheapest;
+        EXPECT_EQ(chart.runs(), c.runs) << c.cheapest.size();
+    }
+}
+
+TEST(YearlyChart, NearestFactorIsNearestOnTheLogarithmicAxis)
+{
+    YearlyChart chart;
+    chart.factors = {0.1, 1.0, 10.0};
+    struct Case {
+        double x;
+        std::size_t index;
+    };
+    // Halfway on that axis lie 0.316 and 3.16.
+    for (const Case c :
+         {Case{0.01, 0}, Case{0.3, 0}, Case{0.32, 1}, Case{3.1, 1}, Case{3.2, 2}, Case{50.0, 2}})
+        EXPECT_EQ(chart.nearest_factor(c.x), c.index) << c.x;
 }

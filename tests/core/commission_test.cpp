@@ -118,7 +118,7 @@ TEST(YearlyCost, WorkedPlanIsExactToTheTenThousandthOfAYen)
     BrokerTable t;
     test::set_standard_schedule(t, 0);
     const auto cost = yearly_cost(t.broker(0), plan_of(preset_plan(0, 0)));
-    ASSERT_TRUE(cost.has_value());
+    ASSERT_TRUE(cost.ok());
     EXPECT_EQ(cost->units(), 4'414'999'883);
     EXPECT_EQ(general_form(*cost), "441499.9883");
     EXPECT_EQ(currency_form(*cost), "¥441,500");
@@ -152,7 +152,7 @@ TEST(YearlyCost, EveryArithmeticStepReportsOverflow)
     // The double product leaves the currency range.
     plan[0] = {Money::max(), 1};
     t.broker(0).brackets.at(5).rate = 2.0f;
-    EXPECT_FALSE(yearly_cost(t.broker(0), plan).has_value());
+    EXPECT_EQ(yearly_cost(t.broker(0), plan).error().step, CostStep::TradeCommission);
     // Product plus add-on.
     t.broker(0).brackets.at(5).rate = 0.0f;
     t.broker(0).brackets.at(5).add_on = Money::max();
@@ -164,18 +164,19 @@ TEST(YearlyCost, EveryArithmeticStepReportsOverflow)
     test::set_standard_schedule(t, 0);
     t.broker(0).brackets.at(5).add_on = yen(10'000'000);
     plan[0] = {yen(100'000'000), INT32_MAX};
-    EXPECT_FALSE(yearly_cost(t.broker(0), plan).has_value());
+    EXPECT_EQ(yearly_cost(t.broker(0), plan).error().step, CostStep::TimesCount);
     // The running sum.
     t.broker(0).brackets.at(5).add_on = yen(272'500);
     plan[0] = {yen(100'000'000), 2'000'000'000};
     plan[1] = {yen(100'000'000), 2'000'000'000};
     EXPECT_TRUE(trade_commission(t.broker(0), yen(100'000'000)).has_value());
-    EXPECT_FALSE(yearly_cost(t.broker(0), plan).has_value());
+    EXPECT_EQ(yearly_cost(t.broker(0), plan).error().step, CostStep::RowSum);
+    EXPECT_EQ(yearly_cost(t.broker(0), plan).error().row, 1u);
     // The fee last.
     plan = TradePlan{};
     plan[0] = {yen(1'000'000), 1};
     t.broker(0).yearly_fee = Money::max();
-    EXPECT_FALSE(yearly_cost(t.broker(0), plan).has_value());
+    EXPECT_EQ(yearly_cost(t.broker(0), plan).error().step, CostStep::YearlyFee);
 }
 
 TEST(YearlyCosts, AllOrNothingNamesTheBroker)

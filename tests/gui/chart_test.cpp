@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsLineItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPointer>
@@ -247,6 +248,40 @@ private slots:
                  QStringLiteral("サンプル証券\n¥1,000,001 の取引\n手数料 11500.0086 円（¥11,500）"));
         emit line->hovered(QPointF(1'000'001.2, 11'500.0), false);
         QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void aChangeMarkStandsHalfwayBetweenTheFactorsAroundIt()
+    {
+        // The second broker halves the commission for a yearly fee, which pays
+        // off from some count on.
+        BrokerTable table;
+        table.set_last_row(1);
+        for (int r = 0; r <= 1; ++r)
+            fee::test::set_standard_schedule(table, r);
+        table.broker(0).yearly_fee = Money{};
+        table.broker(1).brackets.at(0).rate = 0.00575f;
+        fee::TradePlan plan{};
+        plan[0] = {*Money::from_yen(300'000), 10};
+        const fee::YearlyChart data = fee::yearly_chart(table, plan).value();
+        const std::vector<fee::YearlyRun> runs = data.runs();
+        QCOMPARE(runs.size(), 2u);
+        fee::ui::chart_window chart(table, plan);
+        chart.chart_tabs.setCurrentIndex(1);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QChart* year = chart.year_chart.chart();
+        QList<QGraphicsLineItem*> marks;
+        for (QGraphicsItem* item : year->childItems())
+            if (auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item);
+                line && line->pen().style() == Qt::DashLine)
+                marks << line;
+        QCOMPARE(marks.size(), 1);
+        auto x_of = [&](std::size_t i) {
+            return year->mapToPosition({data.factors[i], data.costs[0][i].to_double_yen()}, year->series()[0])
+                .x();
+        };
+        const double halfway = (x_of(runs[0].last) + x_of(runs[1].first)) / 2;
+        QTRY_VERIFY(std::abs(marks[0]->line().x1() - halfway) < 0.5);
     }
 
     void runsBeyondAThousandAreCountedNotListed()
