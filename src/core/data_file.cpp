@@ -216,11 +216,6 @@ std::optional<Error> read_into(Reader& in, BrokerTable& t, const std::string& na
     return std::nullopt;
 }
 
-std::string display_name(const QString& path)
-{
-    return path.toStdString();
-}
-
 std::string_view as_view(const QByteArray& bytes)
 {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
@@ -250,14 +245,14 @@ std::pair<QString, QString> rescue_copies(const QString& folder, std::string_vie
 Error save_failure(const QString& path, const std::string& reason, const std::optional<QByteArray>& before,
                    std::string_view unsaved, const QString& rescue_folder)
 {
-    const std::string failed = display_name(path) + " に保存できませんでした: " + reason + "。\n";
+    const std::string failed = path.toStdString() + " に保存できませんでした: " + reason + "。\n";
     const std::string check = "ディスクの空きと、フォルダーとファイルの書き込みの権限を確かめて下さい。";
     if (!before)
         return Error{failed + check};
     if (read_whole_file(path) == before)
         return Error{failed + kOldContentKept + check};
     const auto [old_copy, new_copy] = rescue_copies(rescue_folder, as_view(*before), unsaved);
-    std::string rescued = display_name(path) + " を元の内容に戻せませんでした。";
+    std::string rescued = path.toStdString() + " を元の内容に戻せませんでした。";
     if (!old_copy.isEmpty())
         rescued += "元の内容の写しを " + old_copy.toStdString() + " に書き出しました。";
     if (!new_copy.isEmpty())
@@ -271,7 +266,7 @@ Error save_failure(const QString& path, const std::string& reason, const std::op
 
 Status<> read_data_file(const QString& path, BrokerTable& table, std::string* warning)
 {
-    const std::string name = display_name(path);
+    const std::string name = path.toStdString();
     QFile file(path);
     if (!QFileInfo(path).isFile() && QFileInfo::exists(path))
         return Error{name + " はファイルではありません（フォルダーなどです）。証券会社のデータのファイルを"
