@@ -6,8 +6,8 @@
 #include <limits>
 #include <numeric>
 #include <optional>
-#include <sstream>
 
+#include "cli/output.h"
 #include "core/broker_list.h"
 #include "core/cheapest.h"
 #include "core/codepage.h"
@@ -87,7 +87,7 @@ struct Options {
     std::vector<std::pair<std::string, std::string>> rows;
     const PresetPlan* preset = nullptr;
     bool sort = false;
-    std::string format = "table";
+    Format format = Format::Table;
     bool help = false;
     bool version = false;
     std::optional<std::string> from;
@@ -156,7 +156,7 @@ std::optional<Usage> check_combination(const Options& o)
     const bool plan_options = !o.rows.empty() || o.preset || o.sort;
     if (o.command != "compare" && plan_options)
         return Usage{"--row, --preset, --sort は compare でだけ使えます。"};
-    if (o.command != "compare" && o.command != "cheapest" && o.format != "table")
+    if (o.command != "compare" && o.command != "cheapest" && o.format != Format::Table)
         return Usage{"--format は compare と cheapest でだけ使えます。"};
     if (o.command != "cheapest" && (o.from || o.to))
         return Usage{"--from, --to は cheapest でだけ使えます。"};
@@ -206,10 +206,13 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
         } else if (a == "--sort") {
             o.sort = true;
         } else if (a == "--format") {
-            if (auto u = value(a, o.format))
+            std::string name;
+            if (auto u = value(a, name))
                 return u;
-            if (o.format != "table" && o.format != "csv" && o.format != "json")
-                return Usage{"--format は table, csv, json のどれかです: 「" + o.format + "」"};
+            const auto format = format_named(name);
+            if (!format)
+                return Usage{"--format は table, csv, json のどれかです: 「" + name + "」"};
+            o.format = *format;
         } else if (a == "--") {
             o.operands.insert(o.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                               args.end());
@@ -227,77 +230,29 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
     return check_combination(o);
 }
 
-std::string csv_field(const std::string& s)
-{
-    if (s.find_first_of(",\"\r\n") == std::string::npos)
-        return s;
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+constexpr Column kCompareColumns[] = {
+    {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 0, .width = 4},
+    {.key = "name", .heading = "証券会社", .place = 3},
+    {.key = "cost", .kind = CellKind::Number, .heading = "正確な額", .place = 2, .width = 22},
+    {.key = "yen", .heading = "年間費用", .place = 1, .width = 14},
+};
 
-std::string json_string(const std::string& s)
+PlanTexts plan_texts(const Options& o)
 {
-    std::string out = "\"";
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[u >> 4];
-            out += hex[u & 0xF];
-        } else {
-            out += c;
-        }
+    if (o.preset)
+        return o.preset->texts();
+    PlanTexts texts;
+    for (std::size_t r = 0; r < kPlanRows; ++r) {
+        const bool given = r < o.rows.size();
+        texts.amount[r] = given ? QString::fromStdString(o.rows[r].first) : QStringLiteral("0");
+        texts.count[r] = given ? QString::fromStdString(o.rows[r].second) : QStringLiteral("0");
     }
-    return out + "\"";
-}
-
-// Display width in terminal columns: East Asian wide characters take two.
-std::size_t width(const std::string& s)
-{
-    const QString q = QString::fromStdString(s);
-    std::size_t w = 0;
-    for (QChar c : q) {
-        if (c.isLowSurrogate())
-            continue;
-        const char16_t u = c.unicode();
-        const bool wide = (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) ||
-                          (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xF900 && u <= 0xFAFF) ||
-                          (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60) ||
-                          (u >= 0xFFE0 && u <= 0xFFE6) || c.isHighSurrogate();
-        w += wide ? 2 : 1;
-    }
-    return w;
-}
-
-std::string pad_left(const std::string& s, std::size_t w)
-{
-    const std::size_t n = width(s);
-    return n >= w ? s : std::string(w - n, ' ') + s;
+    return texts;
 }
 
 int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
 {
-    PlanTexts texts;
-    if (o.preset) {
-        texts = o.preset->texts();
-    } else {
-        for (int r = 0; r < kPlanRows; ++r) {
-            const bool given = r < static_cast<int>(o.rows.size());
-            const auto row = static_cast<std::size_t>(r);
-            texts.amount[row] = given ? QString::fromStdString(o.rows[row].first) : QStringLiteral("0");
-            texts.count[row] = given ? QString::fromStdString(o.rows[row].second) : QStringLiteral("0");
-        }
-    }
-    const auto plan = parse_plan(texts);
+    const auto plan = parse_plan(plan_texts(o));
     if (!plan) {
         err << "--row: " << plan.error().message() << "\n";
         return 1;
@@ -311,35 +266,13 @@ int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::
     std::iota(order.begin(), order.end(), 0);
     if (o.sort)
         order = cost_order(costs.value());
-
-    std::ostringstream s;
-    if (o.format == "csv") {
-        s << "row,name,cost,yen\n";
-    } else if (o.format == "json") {
-        s << "[\n";
-    } else {
-        s << pad_left("番号", 4) << "  " << pad_left("年間費用", 14) << "  " << pad_left("正確な額", 22)
-          << "  証券会社\n";
-    }
-    for (std::size_t j = 0; j < order.size(); ++j) {
-        const int b = order[j];
+    std::vector<Row> rows;
+    for (const int b : order) {
         const Money exact = costs.value()[static_cast<std::size_t>(b)];
-        const std::string name = decode_cp932(table.broker(b).name).toStdString();
-        const std::string cost = general_form(exact).toStdString();
-        const std::string yen = currency_form(exact).toStdString();
-        if (o.format == "csv") {
-            s << b << ',' << csv_field(name) << ',' << cost << ',' << csv_field(yen) << "\n";
-        } else if (o.format == "json") {
-            s << "  {\"row\": " << b << ", \"name\": " << json_string(name) << ", \"cost\": " << cost
-              << ", \"yen\": " << json_string(yen) << "}" << (j + 1 < order.size() ? ",\n" : "\n");
-        } else {
-            s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << pad_left(cost, 22)
-              << "  " << name << "\n";
-        }
+        rows.push_back({QString::number(b), decode_cp932(table.broker(b).name), general_form(exact),
+                        currency_form(exact)});
     }
-    if (o.format == "json")
-        s << "]\n";
-    out << s.str();
+    out << write_rows(o.format, kCompareColumns, rows);
     return 0;
 }
 
@@ -361,27 +294,17 @@ std::optional<std::int64_t> whole_yen(const char* option, const std::string& tex
     return amount.value().units() / Money::kScale;
 }
 
-std::string cheapest_row(const std::string& format, const CheapestRun& run, const std::string& name)
-{
-    const std::string from_c = general_form(run.commission_from).toStdString();
-    const std::string to_c = general_form(run.commission_to).toStdString();
-    std::ostringstream s;
-    if (format == "csv") {
-        s << run.from << ',' << run.to << ',' << run.row << ',' << csv_field(name) << ',' << from_c << ','
-          << to_c;
-    } else if (format == "json") {
-        s << "  {\"from\": " << run.from << ", \"to\": " << run.to << ", \"row\": " << run.row
-          << ", \"name\": " << json_string(name) << ", \"commission_from\": " << from_c
-          << ", \"commission_to\": " << to_c << "}";
-    } else {
-        const std::string from_yen = currency_form(*Money::from_yen(run.from)).toStdString();
-        const std::string to_yen = currency_form(*Money::from_yen(run.to)).toStdString();
-        s << pad_left(from_yen, 16) << " 〜" << pad_left(to_yen, 16) << "  "
-          << pad_left(std::to_string(run.row), 4) << "  " << pad_left(from_c, 16) << "  "
-          << pad_left(to_c, 16) << "  " << name;
-    }
-    return s.str();
-}
+// The table shows the range in yen, where the machine formats give plain amounts.
+constexpr Column kCheapestColumns[] = {
+    {.key = "from", .kind = CellKind::Number},
+    {.key = "to", .kind = CellKind::Number},
+    {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 2, .width = 4},
+    {.key = "name", .heading = "最も安い証券会社", .place = 5},
+    {.key = "commission_from", .kind = CellKind::Number, .heading = "手数料 (最初)", .place = 3, .width = 16},
+    {.key = "commission_to", .kind = CellKind::Number, .heading = "手数料 (最後)", .place = 4, .width = 16},
+    {.heading = "から", .place = 0, .width = 16},
+    {.heading = "まで", .place = 1, .width = 16, .gap = " 〜"},
+};
 
 int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
 {
@@ -401,23 +324,14 @@ int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std:
         err << trade_overflow_message(table, runs.error()) << "\n";
         return 1;
     }
-    std::ostringstream s;
-    if (o.format == "csv")
-        s << "from,to,row,name,commission_from,commission_to\n";
-    else if (o.format == "json")
-        s << "[\n";
-    else
-        s << pad_left("から", 16) << "   " << pad_left("まで", 16) << "  " << pad_left("番号", 4) << "  "
-          << pad_left("手数料 (最初)", 16) << "  " << pad_left("手数料 (最後)", 16) << "  最も安い証券会社\n";
-    const std::vector<CheapestRun>& all = runs.value();
-    for (std::size_t j = 0; j < all.size(); ++j) {
-        const std::string name = decode_cp932(table.broker(all[j].row).name).toStdString();
-        s << cheapest_row(o.format, all[j], name)
-          << (o.format == "json" && j + 1 < all.size() ? ",\n" : "\n");
+    std::vector<Row> rows;
+    for (const CheapestRun& run : runs.value()) {
+        rows.push_back({QString::number(run.from), QString::number(run.to), QString::number(run.row),
+                        decode_cp932(table.broker(run.row).name), general_form(run.commission_from),
+                        general_form(run.commission_to), currency_form(*Money::from_yen(run.from)),
+                        currency_form(*Money::from_yen(run.to))});
     }
-    if (o.format == "json")
-        s << "]\n";
-    out << s.str();
+    out << write_rows(o.format, kCheapestColumns, rows);
     return 0;
 }
 
