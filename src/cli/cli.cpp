@@ -23,7 +23,8 @@
 namespace fee {
 namespace {
 
-constexpr const char* kUsage =
+// The help, around the preset lines that usage() takes from the preset table.
+constexpr const char* kUsageStart =
     R"(使い方: fee-compare-cli COMMAND [ARGUMENTS] [OPTIONS]
 
 証券会社の手数料データ compare.dat (Shift_JIS, CR LF) を調べ、整え、証券会社の一覧を編集し、
@@ -52,11 +53,10 @@ OPTIONS:
                         書いた順に 1〜5 行目になります。足りない行は 0 × 0 です。
                         金額は "1,000,000" や "¥1,000,000" も可、回数の小数は偶数丸め。
   --preset NAME         compare: 既定の取引計画を使う (--row とは併用不可)
-                          low-occasional   低額・たまに   300,000×10 500,000×10 1,000,000×5 3,000,000×5 5,000,000×3
-                          low-frequent     低額・頻繁     300,000×50 500,000×50 1,000,000×30 3,000,000×10 5,000,000×5
-                          high-occasional  高額・たまに   1,000,000×5 3,000,000×10 5,000,000×10 10,000,000×10 30,000,000×10
-                          high-frequent    高額・頻繁     1,000,000×50 3,000,000×50 5,000,000×50 10,000,000×30 30,000,000×30
-  --sort                compare: 年間費用の安い順 (同額は表の順) に並べる
+)";
+
+constexpr const char* kUsageEnd =
+    R"(  --sort                compare: 年間費用の安い順 (同額は表の順) に並べる
   --from AMOUNT         cheapest: 範囲の最初の金額 (既定 1)。円単位の整数、"¥1,000,000" も可
   --to AMOUNT           cheapest: 範囲の最後の金額 (既定 100000000)。--from 以上
   --format FORMAT       compare, cheapest: table (既定, 人が読む表), csv, json
@@ -75,6 +75,26 @@ commission_from と commission_to は両端の金額での正確な手数料 (�
 ファイルがほかで開かれている (標準エラーに理由)、2 使い方の誤り。
 失敗したコマンドがデータファイルを作ったり変えたりすることはありません。
 )";
+
+// A plan's label is the two style answers that choose it; names, labels and
+// amounts stand in the columns of the text around them.
+std::string usage()
+{
+    std::string text = kUsageStart;
+    for (const bool high : {false, true}) {
+        for (const bool frequent : {false, true}) {
+            const PresetPlan& plan = preset_plan(high, frequent);
+            const std::string label =
+                std::string(high ? "高額" : "低額") + "・" + (frequent ? "頻繁" : "たまに");
+            text += std::string(26, ' ') + std::string(plan.key) + std::string(17 - plan.key.size(), ' ') +
+                    label + std::string(15 - display_width(QString::fromStdString(label)), ' ');
+            for (int r = 0; r < kPlanRows; ++r)
+                text += (r > 0 ? " " : "") + std::string(plan.amount[r]) + "×" + std::string(plan.count[r]);
+            text += "\n";
+        }
+    }
+    return text + kUsageEnd;
+}
 
 struct Usage {
     std::string message;
@@ -387,7 +407,7 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 2;
     }
     if (o.help) {
-        out << kUsage;
+        out << usage();
         return 0;
     }
     if (o.version) {
