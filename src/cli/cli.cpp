@@ -1,12 +1,10 @@
 #include "cli/cli.h"
 
 #include <QString>
-#include <charconv>
 #include <functional>
-#include <limits>
 #include <numeric>
-#include <optional>
 
+#include "cli/options.h"
 #include "cli/output.h"
 #include "core/broker_list.h"
 #include "core/cheapest.h"
@@ -14,10 +12,8 @@
 #include "core/commission.h"
 #include "core/cost_messages.h"
 #include "core/data_document.h"
-#include "core/data_file.h"
 #include "core/data_location.h"
 #include "core/number_text.h"
-#include "core/preset_plans.h"
 #include "core/version.h"
 
 namespace fee {
@@ -96,160 +92,7 @@ std::string usage()
     return text + kUsageEnd;
 }
 
-struct Usage {
-    std::string message;
-};
-
-struct Options {
-    std::string command;
-    std::vector<std::string> operands; // after the command: ROW, NAME, TO
-    std::string data = kDataFileName;
-    std::vector<std::pair<std::string, std::string>> rows;
-    const PresetPlan* preset = nullptr;
-    bool sort = false;
-    Format format = Format::Table;
-    bool help = false;
-    bool version = false;
-    std::optional<std::string> from;
-    std::optional<std::string> to;
-};
-
-// A row as the command line gives it: digits, with a minus sign at most, so that
-// "-1" is a row that does not exist rather than an unknown option. Rows beyond
-// the 64-bit range count as its ends; they are out of the table either way.
-std::optional<std::int64_t> whole_number(const std::string& text)
-{
-    const std::size_t digits = text.starts_with('-') ? 1 : 0;
-    if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
-        return std::nullopt;
-    std::int64_t value = 0;
-    if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc{})
-        return digits ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
-    return value;
-}
-
-// The operands of the commands that edit the list; null for the other commands.
-const std::vector<std::string>* list_edit_operands(const std::string& command)
-{
-    static const std::vector<std::string> kRename = {"ROW", "NAME"}, kRemove = {"ROW"}, kMove = {"ROW", "TO"};
-    if (command == "rename")
-        return &kRename;
-    if (command == "remove")
-        return &kRemove;
-    if (command == "move")
-        return &kMove;
-    return nullptr;
-}
-
-std::optional<Usage> check_operands(const Options& o)
-{
-    static const std::vector<std::string> none;
-    const auto* edit = list_edit_operands(o.command);
-    const std::vector<std::string>& wanted = edit ? *edit : none;
-    if (o.operands.size() > wanted.size())
-        return Usage{"余分な引数があります: 「" + o.operands[wanted.size()] + "」"};
-    if (o.operands.size() < wanted.size()) {
-        std::string all;
-        for (const std::string& w : wanted)
-            all += (all.empty() ? "" : " ") + w;
-        return Usage{o.command + " には " + all + " が必要です（" + wanted[o.operands.size()] +
-                     " がありません）。"};
-    }
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (wanted[i] != "NAME" && !whole_number(o.operands[i]))
-            return Usage{wanted[i] + " は 0 から数えた表の番号 (整数) です: 「" + o.operands[i] + "」"};
-    }
-    return std::nullopt;
-}
-
-// The command and the options that go with it.
-std::optional<Usage> check_combination(const Options& o)
-{
-    if (o.command != "check" && o.command != "normalize" && o.command != "compare" &&
-        o.command != "cheapest" && !list_edit_operands(o.command))
-        return Usage{
-            o.command.empty()
-                ? "COMMAND がありません (check, normalize, compare, cheapest, rename, remove, move)。"
-                : "知らない COMMAND です: 「" + o.command + "」"};
-    if (auto u = check_operands(o))
-        return u;
-    const bool plan_options = !o.rows.empty() || o.preset || o.sort;
-    if (o.command != "compare" && plan_options)
-        return Usage{"--row, --preset, --sort は compare でだけ使えます。"};
-    if (o.command != "compare" && o.command != "cheapest" && o.format != Format::Table)
-        return Usage{"--format は compare と cheapest でだけ使えます。"};
-    if (o.command != "cheapest" && (o.from || o.to))
-        return Usage{"--from, --to は cheapest でだけ使えます。"};
-    if (o.rows.size() > kPlanRows)
-        return Usage{"--row は 5 回までです。"};
-    if (!o.rows.empty() && o.preset)
-        return Usage{"--row と --preset は一緒に使えません。"};
-    return std::nullopt;
-}
-
-std::optional<Usage> parse_options(const std::vector<std::string>& args, Options& o)
-{
-    std::size_t i = 0;
-    auto value = [&](const std::string& opt, std::string& out) -> std::optional<Usage> {
-        if (i + 1 >= args.size())
-            return Usage{opt + " の後に値がありません。"};
-        out = args[++i];
-        return std::nullopt;
-    };
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--data") {
-            if (auto u = value(a, o.data))
-                return u;
-        } else if (a == "--row") {
-            if (i + 2 >= args.size())
-                return Usage{"--row には金額と回数の 2 つの値が必要です。"};
-            o.rows.emplace_back(args[i + 1], args[i + 2]);
-            i += 2;
-        } else if (a == "--preset") {
-            std::string key;
-            if (auto u = value(a, key))
-                return u;
-            o.preset = preset_plan_by_key(key);
-            if (!o.preset)
-                return Usage{"--preset の名前が違います: 「" + key +
-                             "」（low-occasional, low-frequent, high-occasional, high-frequent のどれか）"};
-        } else if (a == "--from" || a == "--to") {
-            std::string amount;
-            if (auto u = value(a, amount))
-                return u;
-            (a == "--from" ? o.from : o.to) = amount;
-        } else if (a == "--sort") {
-            o.sort = true;
-        } else if (a == "--format") {
-            std::string name;
-            if (auto u = value(a, name))
-                return u;
-            const auto format = format_named(name);
-            if (!format)
-                return Usage{"--format は table, csv, json のどれかです: 「" + name + "」"};
-            o.format = *format;
-        } else if (a == "--") {
-            o.operands.insert(o.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                              args.end());
-            break;
-        } else if (!a.empty() && a[0] == '-' && !whole_number(a)) {
-            return Usage{"知らないオプションです: 「" + a + "」"};
-        } else if (o.command.empty()) {
-            o.command = a;
-        } else {
-            o.operands.push_back(a);
-        }
-    }
-    if (o.help || o.version)
-        return std::nullopt;
-    return check_combination(o);
-}
-
+// People read the yen first; csv and json keep their documented order.
 constexpr Column kCompareColumns[] = {
     {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 0, .width = 4},
     {.key = "name", .heading = "証券会社", .place = 3},
@@ -355,10 +198,6 @@ int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std:
     return 0;
 }
 
-} // namespace
-
-namespace {
-
 // Loads the file, applies `edit` and rewrites it as the program does at
 // close, under the program's lock, so that it never writes behind an open
 // window's back. Nothing is written unless the file loaded and the edit
@@ -387,9 +226,9 @@ int rewrite(const QString& path, std::ostream& err, const std::function<Status<>
 Status<> edit_list(const Options& o, BrokerTable& table)
 {
     const std::int64_t row = *whole_number(o.operands[0]);
-    if (o.command == "remove")
+    if (o.command == Command::Remove)
         return remove_broker(table, row);
-    if (o.command == "move")
+    if (o.command == Command::Move)
         return move_broker(table, row, *whole_number(o.operands[1]));
     const auto name = encode_broker_name(QString::fromStdString(o.operands[1]));
     if (!name)
@@ -397,13 +236,32 @@ Status<> edit_list(const Options& o, BrokerTable& table)
     return rename_broker(table, row, name.value());
 }
 
+// check, compare and cheapest: they only read the file.
+int report(const Options& o, std::ostream& out, std::ostream& err)
+{
+    BrokerTable table;
+    std::string warning;
+    if (const auto read = read_data_file(QString::fromStdString(o.data), table, &warning); !read) {
+        err << read.error().message << "\n";
+        return 1;
+    }
+    if (!warning.empty())
+        err << warning << "\n";
+    if (o.command == Command::Cheapest)
+        return cheapest(o, table, out, err);
+    if (o.command == Command::Compare)
+        return compare(o, table, out, err);
+    out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
+    return 0;
+}
+
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     Options o;
-    if (const auto usage = parse_options(args, o)) {
-        err << usage->message << "\n詳しくは fee-compare-cli --help\n";
+    if (const auto usage_error = parse_options(args, o)) {
+        err << usage_error->message << "\n詳しくは fee-compare-cli --help\n";
         return 2;
     }
     if (o.help) {
@@ -415,25 +273,19 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 0;
     }
     const QString path = QString::fromStdString(o.data);
-    if (o.command == "normalize")
+    switch (o.command) {
+    case Command::Normalize:
         return rewrite(path, err, [](BrokerTable&) { return Status<>(done()); });
-    if (list_edit_operands(o.command))
+    case Command::Rename:
+    case Command::Remove:
+    case Command::Move:
         return rewrite(path, err, [&o](BrokerTable& table) { return edit_list(o, table); });
-    BrokerTable table;
-    std::string warning;
-    if (const auto read = read_data_file(path, table, &warning); !read) {
-        err << read.error().message << "\n";
-        return 1;
+    case Command::Check:
+    case Command::Compare:
+    case Command::Cheapest:
+        break;
     }
-    if (!warning.empty())
-        err << warning << "\n";
-    if (o.command == "check") {
-        out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
-        return 0;
-    }
-    if (o.command == "cheapest")
-        return cheapest(o, table, out, err);
-    return compare(o, table, out, err);
+    return report(o, out, err);
 }
 
 } // namespace fee
