@@ -31,8 +31,8 @@ struct Column {
     std::string_view heading = {};
     int place = -1;        // in the table, from the left; -1: not in it
     std::size_t width = 0; // right-aligned to this many terminal columns; 0: as it is
-    std::string_view gap =
-        "  "; // before it in a table row, unless it comes first; blanks as wide in the heading line
+    // Before it in a table row, unless it comes first; the heading line has blanks as wide.
+    std::string_view gap = "  ";
 };
 
 // A cell for each column, in the columns' order.
