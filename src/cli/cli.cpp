@@ -1,29 +1,26 @@
 #include "cli/cli.h"
 
 #include <QString>
-#include <charconv>
 #include <functional>
-#include <limits>
 #include <numeric>
-#include <optional>
-#include <sstream>
 
+#include "cli/options.h"
+#include "cli/output.h"
 #include "core/broker_list.h"
 #include "core/cheapest.h"
 #include "core/codepage.h"
 #include "core/commission.h"
 #include "core/cost_messages.h"
 #include "core/data_document.h"
-#include "core/data_file.h"
 #include "core/data_location.h"
 #include "core/number_text.h"
-#include "core/preset_plans.h"
 #include "core/version.h"
 
 namespace fee {
 namespace {
 
-constexpr const char* kUsage =
+// The help, around the preset lines that usage() takes from the preset table.
+constexpr const char* kUsageStart =
     R"(使い方: fee-compare-cli COMMAND [ARGUMENTS] [OPTIONS]
 
 証券会社の手数料データ compare.dat (Shift_JIS, CR LF) を調べ、整え、証券会社の一覧を編集し、
@@ -52,11 +49,10 @@ OPTIONS:
                         書いた順に 1〜5 行目になります。足りない行は 0 × 0 です。
                         金額は "1,000,000" や "¥1,000,000" も可、回数の小数は偶数丸め。
   --preset NAME         compare: 既定の取引計画を使う (--row とは併用不可)
-                          low-occasional   低額・たまに   300,000×10 500,000×10 1,000,000×5 3,000,000×5 5,000,000×3
-                          low-frequent     低額・頻繁     300,000×50 500,000×50 1,000,000×30 3,000,000×10 5,000,000×5
-                          high-occasional  高額・たまに   1,000,000×5 3,000,000×10 5,000,000×10 10,000,000×10 30,000,000×10
-                          high-frequent    高額・頻繁     1,000,000×50 3,000,000×50 5,000,000×50 10,000,000×30 30,000,000×30
-  --sort                compare: 年間費用の安い順 (同額は表の順) に並べる
+)";
+
+constexpr const char* kUsageEnd =
+    R"(  --sort                compare: 年間費用の安い順 (同額は表の順) に並べる
   --from AMOUNT         cheapest: 範囲の最初の金額 (既定 1)。円単位の整数、"¥1,000,000" も可
   --to AMOUNT           cheapest: 範囲の最後の金額 (既定 100000000)。--from 以上
   --format FORMAT       compare, cheapest: table (既定, 人が読む表), csv, json
@@ -76,228 +72,50 @@ commission_from と commission_to は両端の金額での正確な手数料 (�
 失敗したコマンドがデータファイルを作ったり変えたりすることはありません。
 )";
 
-struct Usage {
-    std::string message;
-};
-
-struct Options {
-    std::string command;
-    std::vector<std::string> operands; // after the command: ROW, NAME, TO
-    std::string data = kDataFileName;
-    std::vector<std::pair<std::string, std::string>> rows;
-    const PresetPlan* preset = nullptr;
-    bool sort = false;
-    std::string format = "table";
-    bool help = false;
-    bool version = false;
-    std::optional<std::string> from;
-    std::optional<std::string> to;
-};
-
-// A row as the command line gives it: digits, with a minus sign at most, so that
-// "-1" is a row that does not exist rather than an unknown option. Rows beyond
-// the 64-bit range count as its ends; they are out of the table either way.
-std::optional<std::int64_t> whole_number(const std::string& text)
+// A plan's label is the two style answers that choose it; names, labels and
+// amounts stand in the columns of the text around them.
+std::string usage()
 {
-    const std::size_t digits = text.starts_with('-') ? 1 : 0;
-    if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
-        return std::nullopt;
-    std::int64_t value = 0;
-    if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc{})
-        return digits ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
-    return value;
-}
-
-// The operands of the commands that edit the list; null for the other commands.
-const std::vector<std::string>* list_edit_operands(const std::string& command)
-{
-    static const std::vector<std::string> kRename = {"ROW", "NAME"}, kRemove = {"ROW"}, kMove = {"ROW", "TO"};
-    if (command == "rename")
-        return &kRename;
-    if (command == "remove")
-        return &kRemove;
-    if (command == "move")
-        return &kMove;
-    return nullptr;
-}
-
-std::optional<Usage> check_operands(const Options& o)
-{
-    static const std::vector<std::string> none;
-    const auto* edit = list_edit_operands(o.command);
-    const std::vector<std::string>& wanted = edit ? *edit : none;
-    if (o.operands.size() > wanted.size())
-        return Usage{"余分な引数があります: 「" + o.operands[wanted.size()] + "」"};
-    if (o.operands.size() < wanted.size()) {
-        std::string all;
-        for (const std::string& w : wanted)
-            all += (all.empty() ? "" : " ") + w;
-        return Usage{o.command + " には " + all + " が必要です（" + wanted[o.operands.size()] +
-                     " がありません）。"};
-    }
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (wanted[i] != "NAME" && !whole_number(o.operands[i]))
-            return Usage{wanted[i] + " は 0 から数えた表の番号 (整数) です: 「" + o.operands[i] + "」"};
-    }
-    return std::nullopt;
-}
-
-// The command and the options that go with it.
-std::optional<Usage> check_combination(const Options& o)
-{
-    if (o.command != "check" && o.command != "normalize" && o.command != "compare" &&
-        o.command != "cheapest" && !list_edit_operands(o.command))
-        return Usage{
-            o.command.empty()
-                ? "COMMAND がありません (check, normalize, compare, cheapest, rename, remove, move)。"
-                : "知らない COMMAND です: 「" + o.command + "」"};
-    if (auto u = check_operands(o))
-        return u;
-    const bool plan_options = !o.rows.empty() || o.preset || o.sort;
-    if (o.command != "compare" && plan_options)
-        return Usage{"--row, --preset, --sort は compare でだけ使えます。"};
-    if (o.command != "compare" && o.command != "cheapest" && o.format != "table")
-        return Usage{"--format は compare と cheapest でだけ使えます。"};
-    if (o.command != "cheapest" && (o.from || o.to))
-        return Usage{"--from, --to は cheapest でだけ使えます。"};
-    if (o.rows.size() > kPlanRows)
-        return Usage{"--row は 5 回までです。"};
-    if (!o.rows.empty() && o.preset)
-        return Usage{"--row と --preset は一緒に使えません。"};
-    return std::nullopt;
-}
-
-std::optional<Usage> parse_options(const std::vector<std::string>& args, Options& o)
-{
-    std::size_t i = 0;
-    auto value = [&](const std::string& opt, std::string& out) -> std::optional<Usage> {
-        if (i + 1 >= args.size())
-            return Usage{opt + " の後に値がありません。"};
-        out = args[++i];
-        return std::nullopt;
-    };
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--data") {
-            if (auto u = value(a, o.data))
-                return u;
-        } else if (a == "--row") {
-            if (i + 2 >= args.size())
-                return Usage{"--row には金額と回数の 2 つの値が必要です。"};
-            o.rows.emplace_back(args[i + 1], args[i + 2]);
-            i += 2;
-        } else if (a == "--preset") {
-            std::string key;
-            if (auto u = value(a, key))
-                return u;
-            o.preset = preset_plan_by_key(key);
-            if (!o.preset)
-                return Usage{"--preset の名前が違います: 「" + key +
-                             "」（low-occasional, low-frequent, high-occasional, high-frequent のどれか）"};
-        } else if (a == "--from" || a == "--to") {
-            std::string amount;
-            if (auto u = value(a, amount))
-                return u;
-            (a == "--from" ? o.from : o.to) = amount;
-        } else if (a == "--sort") {
-            o.sort = true;
-        } else if (a == "--format") {
-            if (auto u = value(a, o.format))
-                return u;
-            if (o.format != "table" && o.format != "csv" && o.format != "json")
-                return Usage{"--format は table, csv, json のどれかです: 「" + o.format + "」"};
-        } else if (a == "--") {
-            o.operands.insert(o.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                              args.end());
-            break;
-        } else if (!a.empty() && a[0] == '-' && !whole_number(a)) {
-            return Usage{"知らないオプションです: 「" + a + "」"};
-        } else if (o.command.empty()) {
-            o.command = a;
-        } else {
-            o.operands.push_back(a);
+    std::string text = kUsageStart;
+    for (const bool high : {false, true}) {
+        for (const bool frequent : {false, true}) {
+            const PresetPlan& plan = preset_plan(high, frequent);
+            const std::string label =
+                std::string(high ? "高額" : "低額") + "・" + (frequent ? "頻繁" : "たまに");
+            text += std::string(26, ' ') + std::string(plan.key) + std::string(17 - plan.key.size(), ' ') +
+                    label + std::string(15 - display_width(QString::fromStdString(label)), ' ');
+            for (int r = 0; r < kPlanRows; ++r)
+                text += (r > 0 ? " " : "") + std::string(plan.amount[r]) + "×" + std::string(plan.count[r]);
+            text += "\n";
         }
     }
-    if (o.help || o.version)
-        return std::nullopt;
-    return check_combination(o);
+    return text + kUsageEnd;
 }
 
-std::string csv_field(const std::string& s)
+// People read the yen first; csv and json keep their documented order.
+constexpr Column kCompareColumns[] = {
+    {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 0, .width = 4},
+    {.key = "name", .heading = "証券会社", .place = 3},
+    {.key = "cost", .kind = CellKind::Number, .heading = "正確な額", .place = 2, .width = 22},
+    {.key = "yen", .heading = "年間費用", .place = 1, .width = 14},
+};
+
+PlanTexts plan_texts(const Options& o)
 {
-    if (s.find_first_of(",\"\r\n") == std::string::npos)
-        return s;
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    if (o.preset)
+        return o.preset->texts();
+    PlanTexts texts;
+    for (std::size_t r = 0; r < kPlanRows; ++r) {
+        const bool given = r < o.rows.size();
+        texts.amount[r] = given ? QString::fromStdString(o.rows[r].first) : QStringLiteral("0");
+        texts.count[r] = given ? QString::fromStdString(o.rows[r].second) : QStringLiteral("0");
     }
-    return out + "\"";
-}
-
-std::string json_string(const std::string& s)
-{
-    std::string out = "\"";
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[u >> 4];
-            out += hex[u & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-// Display width in terminal columns: East Asian wide characters take two.
-std::size_t width(const std::string& s)
-{
-    const QString q = QString::fromStdString(s);
-    std::size_t w = 0;
-    for (QChar c : q) {
-        if (c.isLowSurrogate())
-            continue;
-        const char16_t u = c.unicode();
-        const bool wide = (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) ||
-                          (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xF900 && u <= 0xFAFF) ||
-                          (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60) ||
-                          (u >= 0xFFE0 && u <= 0xFFE6) || c.isHighSurrogate();
-        w += wide ? 2 : 1;
-    }
-    return w;
-}
-
-std::string pad_left(const std::string& s, std::size_t w)
-{
-    const std::size_t n = width(s);
-    return n >= w ? s : std::string(w - n, ' ') + s;
+    return texts;
 }
 
 int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
 {
-    PlanTexts texts;
-    if (o.preset) {
-        texts = o.preset->texts();
-    } else {
-        for (int r = 0; r < kPlanRows; ++r) {
-            const bool given = r < static_cast<int>(o.rows.size());
-            const auto row = static_cast<std::size_t>(r);
-            texts.amount[row] = given ? QString::fromStdString(o.rows[row].first) : QStringLiteral("0");
-            texts.count[row] = given ? QString::fromStdString(o.rows[row].second) : QStringLiteral("0");
-        }
-    }
-    const auto plan = parse_plan(texts);
+    const auto plan = parse_plan(plan_texts(o));
     if (!plan) {
         err << "--row: " << plan.error().message() << "\n";
         return 1;
@@ -311,35 +129,13 @@ int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::
     std::iota(order.begin(), order.end(), 0);
     if (o.sort)
         order = cost_order(costs.value());
-
-    std::ostringstream s;
-    if (o.format == "csv") {
-        s << "row,name,cost,yen\n";
-    } else if (o.format == "json") {
-        s << "[\n";
-    } else {
-        s << pad_left("番号", 4) << "  " << pad_left("年間費用", 14) << "  " << pad_left("正確な額", 22)
-          << "  証券会社\n";
-    }
-    for (std::size_t j = 0; j < order.size(); ++j) {
-        const int b = order[j];
+    std::vector<Row> rows;
+    for (const int b : order) {
         const Money exact = costs.value()[static_cast<std::size_t>(b)];
-        const std::string name = decode_cp932(table.broker(b).name).toStdString();
-        const std::string cost = general_form(exact).toStdString();
-        const std::string yen = currency_form(exact).toStdString();
-        if (o.format == "csv") {
-            s << b << ',' << csv_field(name) << ',' << cost << ',' << csv_field(yen) << "\n";
-        } else if (o.format == "json") {
-            s << "  {\"row\": " << b << ", \"name\": " << json_string(name) << ", \"cost\": " << cost
-              << ", \"yen\": " << json_string(yen) << "}" << (j + 1 < order.size() ? ",\n" : "\n");
-        } else {
-            s << pad_left(std::to_string(b), 4) << "  " << pad_left(yen, 14) << "  " << pad_left(cost, 22)
-              << "  " << name << "\n";
-        }
+        rows.push_back({QString::number(b), decode_cp932(table.broker(b).name), general_form(exact),
+                        currency_form(exact)});
     }
-    if (o.format == "json")
-        s << "]\n";
-    out << s.str();
+    out << write_rows(o.format, kCompareColumns, rows);
     return 0;
 }
 
@@ -361,27 +157,17 @@ std::optional<std::int64_t> whole_yen(const char* option, const std::string& tex
     return amount.value().units() / Money::kScale;
 }
 
-std::string cheapest_row(const std::string& format, const CheapestRun& run, const std::string& name)
-{
-    const std::string from_c = general_form(run.commission_from).toStdString();
-    const std::string to_c = general_form(run.commission_to).toStdString();
-    std::ostringstream s;
-    if (format == "csv") {
-        s << run.from << ',' << run.to << ',' << run.row << ',' << csv_field(name) << ',' << from_c << ','
-          << to_c;
-    } else if (format == "json") {
-        s << "  {\"from\": " << run.from << ", \"to\": " << run.to << ", \"row\": " << run.row
-          << ", \"name\": " << json_string(name) << ", \"commission_from\": " << from_c
-          << ", \"commission_to\": " << to_c << "}";
-    } else {
-        const std::string from_yen = currency_form(*Money::from_yen(run.from)).toStdString();
-        const std::string to_yen = currency_form(*Money::from_yen(run.to)).toStdString();
-        s << pad_left(from_yen, 16) << " 〜" << pad_left(to_yen, 16) << "  "
-          << pad_left(std::to_string(run.row), 4) << "  " << pad_left(from_c, 16) << "  "
-          << pad_left(to_c, 16) << "  " << name;
-    }
-    return s.str();
-}
+// The table shows the range in yen, where the machine formats give plain amounts.
+constexpr Column kCheapestColumns[] = {
+    {.key = "from", .kind = CellKind::Number},
+    {.key = "to", .kind = CellKind::Number},
+    {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 2, .width = 4},
+    {.key = "name", .heading = "最も安い証券会社", .place = 5},
+    {.key = "commission_from", .kind = CellKind::Number, .heading = "手数料 (最初)", .place = 3, .width = 16},
+    {.key = "commission_to", .kind = CellKind::Number, .heading = "手数料 (最後)", .place = 4, .width = 16},
+    {.heading = "から", .place = 0, .width = 16},
+    {.heading = "まで", .place = 1, .width = 16, .gap = " 〜"},
+};
 
 int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
 {
@@ -401,29 +187,16 @@ int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std:
         err << trade_overflow_message(table, runs.error()) << "\n";
         return 1;
     }
-    std::ostringstream s;
-    if (o.format == "csv")
-        s << "from,to,row,name,commission_from,commission_to\n";
-    else if (o.format == "json")
-        s << "[\n";
-    else
-        s << pad_left("から", 16) << "   " << pad_left("まで", 16) << "  " << pad_left("番号", 4) << "  "
-          << pad_left("手数料 (最初)", 16) << "  " << pad_left("手数料 (最後)", 16) << "  最も安い証券会社\n";
-    const std::vector<CheapestRun>& all = runs.value();
-    for (std::size_t j = 0; j < all.size(); ++j) {
-        const std::string name = decode_cp932(table.broker(all[j].row).name).toStdString();
-        s << cheapest_row(o.format, all[j], name)
-          << (o.format == "json" && j + 1 < all.size() ? ",\n" : "\n");
+    std::vector<Row> rows;
+    for (const CheapestRun& run : runs.value()) {
+        rows.push_back({QString::number(run.from), QString::number(run.to), QString::number(run.row),
+                        decode_cp932(table.broker(run.row).name), general_form(run.commission_from),
+                        general_form(run.commission_to), currency_form(*Money::from_yen(run.from)),
+                        currency_form(*Money::from_yen(run.to))});
     }
-    if (o.format == "json")
-        s << "]\n";
-    out << s.str();
+    out << write_rows(o.format, kCheapestColumns, rows);
     return 0;
 }
-
-} // namespace
-
-namespace {
 
 // Loads the file, applies `edit` and rewrites it as the program does at
 // close, under the program's lock, so that it never writes behind an open
@@ -453,9 +226,9 @@ int rewrite(const QString& path, std::ostream& err, const std::function<Status<>
 Status<> edit_list(const Options& o, BrokerTable& table)
 {
     const std::int64_t row = *whole_number(o.operands[0]);
-    if (o.command == "remove")
+    if (o.command == Command::Remove)
         return remove_broker(table, row);
-    if (o.command == "move")
+    if (o.command == Command::Move)
         return move_broker(table, row, *whole_number(o.operands[1]));
     const auto name = encode_broker_name(QString::fromStdString(o.operands[1]));
     if (!name)
@@ -463,17 +236,36 @@ Status<> edit_list(const Options& o, BrokerTable& table)
     return rename_broker(table, row, name.value());
 }
 
+// check, compare and cheapest: they only read the file.
+int report(const Options& o, std::ostream& out, std::ostream& err)
+{
+    BrokerTable table;
+    std::string warning;
+    if (const auto read = read_data_file(QString::fromStdString(o.data), table, &warning); !read) {
+        err << read.error().message << "\n";
+        return 1;
+    }
+    if (!warning.empty())
+        err << warning << "\n";
+    if (o.command == Command::Cheapest)
+        return cheapest(o, table, out, err);
+    if (o.command == Command::Compare)
+        return compare(o, table, out, err);
+    out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
+    return 0;
+}
+
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     Options o;
-    if (const auto usage = parse_options(args, o)) {
-        err << usage->message << "\n詳しくは fee-compare-cli --help\n";
+    if (const auto usage_error = parse_options(args, o)) {
+        err << usage_error->message << "\n詳しくは fee-compare-cli --help\n";
         return 2;
     }
     if (o.help) {
-        out << kUsage;
+        out << usage();
         return 0;
     }
     if (o.version) {
@@ -481,25 +273,19 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 0;
     }
     const QString path = QString::fromStdString(o.data);
-    if (o.command == "normalize")
+    switch (o.command) {
+    case Command::Normalize:
         return rewrite(path, err, [](BrokerTable&) { return Status<>(done()); });
-    if (list_edit_operands(o.command))
+    case Command::Rename:
+    case Command::Remove:
+    case Command::Move:
         return rewrite(path, err, [&o](BrokerTable& table) { return edit_list(o, table); });
-    BrokerTable table;
-    std::string warning;
-    if (const auto read = read_data_file(path, table, &warning); !read) {
-        err << read.error().message << "\n";
-        return 1;
+    case Command::Check:
+    case Command::Compare:
+    case Command::Cheapest:
+        break;
     }
-    if (!warning.empty())
-        err << warning << "\n";
-    if (o.command == "check") {
-        out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
-        return 0;
-    }
-    if (o.command == "cheapest")
-        return cheapest(o, table, out, err);
-    return compare(o, table, out, err);
+    return report(o, out, err);
 }
 
 } // namespace fee

@@ -5,6 +5,7 @@
 
 #include "core/broker_table.h"
 #include "core/codepage.h"
+#include "core/csv.h"
 #include "core/file_save.h"
 #include "core/number_text.h"
 
@@ -12,26 +13,12 @@ namespace fee {
 
 namespace {
 
-// Quoted, with inner quotes doubled, only where the field needs it: the rule
-// spreadsheets read back.
-QString field(const QString& text, QStringView special)
-{
-    for (const QChar c : special) {
-        if (text.contains(c)) {
-            QString quoted = text;
-            quoted.replace(u'"', QStringLiteral("\"\""));
-            return u'"' + quoted + u'"';
-        }
-    }
-    return text;
-}
-
 QString ranking_text(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order,
                      QChar separator, const QString& line_end)
 {
-    const QString special = QString(separator) + QStringLiteral("\"\r\n");
     auto line = [&](const QString& a, const QString& b, const QString& c) {
-        return field(a, special) + separator + field(b, special) + separator + field(c, special) + line_end;
+        return csv_field(a, separator) + separator + csv_field(b, separator) + separator +
+               csv_field(c, separator) + line_end;
     };
     QString text = line(QStringLiteral("会社名"), QStringLiteral("試算結果"), QStringLiteral("正確な額"));
     for (const int b : order) {
