@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <algorithm>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,19 +13,19 @@
 namespace fee {
 namespace {
 
-// The record follows the lines QLockFile writes and reads (process, program,
-// host, machine and boot), which it reads by position and so never sees.
-constexpr QByteArrayView kRecordTag = "fee-compare-save: ";
+// The record of a save in progress: a file of its own beside the lock, so that
+// it outlives whatever becomes of the lock file when its owner dies.
+QString record_path(const QString& lock_path)
+{
+    return lock_path + QStringLiteral(".save");
+}
 
 QString recorded_save(const QString& lock_path)
 {
-    QFile file(lock_path);
+    QFile file(record_path(lock_path));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    for (const QByteArray& line : file.read(64 * 1024).split('\n'))
-        if (line.startsWith(kRecordTag))
-            return QFile::decodeName(line.mid(kRecordTag.size()));
-    return {};
+    return QFile::decodeName(file.read(64 * 1024));
 }
 
 // A data file behind a symbolic link is saved beside the file it names.
@@ -53,18 +52,6 @@ bool is_new_file_of(const QString& candidate, const QString& data_path)
         const char16_t u = c.unicode();
         return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
     });
-}
-
-// Rewritten over the same file, never emptied first, so that anyone reading
-// the lock meanwhile still finds its owner.
-void overwrite(const QString& path, const QByteArray& content)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    if (::pwrite(fd, content.constData(), static_cast<std::size_t>(content.size()), 0) == content.size())
-        (void)::ftruncate(fd, content.size());
-    ::close(fd);
 }
 
 Error already_open(const QString& data_path)
@@ -112,8 +99,6 @@ Status<> DataLock::acquire()
 
 Status<> DataLock::lock_at(const QString& lock_path, bool& refused)
 {
-    // Read before a stale lock, and its record, make way for ours.
-    const QString left = recorded_save(lock_path);
     auto lock = std::make_unique<QLockFile>(lock_path);
     // Held for as long as the program runs: only a lock of a process that is
     // gone counts as stale, never one that is merely old.
@@ -133,10 +118,14 @@ Status<> DataLock::lock_at(const QString& lock_path, bool& refused)
     }
     lock_ = std::move(lock);
     lock_path_ = lock_path;
-    QFile own(lock_path);
-    own_content_ = own.open(QIODevice::ReadOnly) ? own.readAll() : QByteArray();
-    if (!left.isEmpty() && is_new_file_of(left, data_path_))
+    // A record left means its writer died saving: whoever held the lock before.
+    if (const QString left = recorded_save(lock_path); !left.isEmpty() && is_new_file_of(left, data_path_))
         QFile::remove(left);
+    clear_record();
+    // Qt's own helper lock, left by a process killed while it took over a
+    // stale lock; removed only when no live process holds it.
+    if (QFile::exists(lock_path + QStringLiteral(".rmlock")))
+        QLockFile(lock_path + QStringLiteral(".rmlock")).removeStaleLockFile();
     return done();
 }
 
@@ -158,14 +147,17 @@ QString DataLock::lock_file() const
 
 void DataLock::record_save(const QString& new_file)
 {
-    if (held())
-        overwrite(lock_path_, own_content_ + kRecordTag.toByteArray() + QFile::encodeName(new_file) + '\n');
+    if (!held())
+        return;
+    QFile record(record_path(lock_path_));
+    if (record.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        record.write(QFile::encodeName(new_file));
 }
 
 void DataLock::clear_record()
 {
     if (held())
-        overwrite(lock_path_, own_content_);
+        QFile::remove(record_path(lock_path_));
 }
 
 } // namespace fee

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -13,9 +12,9 @@ namespace fee {
 
 // One program's claim on a data file for as long as it works on it, shared by
 // the windows and the companion: a second claim on the same file is refused.
-// The lock file also records the name of a save's new file while it is being
-// written, so that whoever holds the lock next can remove exactly that file
-// when a kill cut the save off.
+// Beside the lock, a record names a save's new file while it is being written
+// ("compare.dat.lock.save"), so that whoever holds the lock next can remove
+// exactly that file when a kill cut the save off.
 class DataLock {
 public:
     explicit DataLock(QString data_path);
@@ -46,7 +45,6 @@ private:
     QString data_path_;
     std::unique_ptr<QLockFile> lock_;
     QString lock_path_;
-    QByteArray own_content_; // what the lock file holds without a record
 };
 
 // The lock file beside `data_path`.
