@@ -71,15 +71,48 @@ struct Best {
     BrokerMask members = 0;
 };
 
+// What the brokers from one row on can still bring to a set: the rows they can
+// take, their lowest amount on each, and their j lowest fees together. Sums are
+// wide so that a bound never overflows.
+using Wide = __int128;
+struct Outlook {
+    RowMask can = 0;
+    std::array<Units, kRows> low{};
+    std::vector<Wide> fees; // [j], j = 0..their number
+};
+
+// outlooks[s] for the brokers from row s on, s = 0..n.
+std::vector<Outlook> outlooks(const Prepared& p)
+{
+    const std::size_t n = p.offers.size();
+    std::vector<Outlook> out(n + 1);
+    out[n].low.fill(kCannotTake);
+    out[n].fees = {0};
+    std::vector<Units> fees;
+    for (std::size_t s = n; s-- > 0;) {
+        const Offer& offer = p.offers[s];
+        out[s].can = out[s + 1].can | offer.can;
+        for (std::size_t r = 0; r < kRows; ++r)
+            out[s].low[r] = std::min(out[s + 1].low[r], offer.part[r]);
+        fees.insert(std::upper_bound(fees.begin(), fees.end(), offer.fee), offer.fee);
+        out[s].fees = {0};
+        for (const Units fee : fees)
+            out[s].fees.push_back(out[s].fees.back() + fee);
+    }
+    return out;
+}
+
 // Every set of up to max_size brokers, each in a handful of operations. Brokers
 // join in ascending row order, so the sets of one size arrive in lexicographic
 // order of their rows, and keeping only a strictly lower total leaves a tie to
-// the set that comes first.
+// the set that comes first. For the same reason every set grown from the
+// current one comes after each best so far, so a bound that reaches the best
+// of every size below skips them all.
 class Search {
 public:
-    Search(const Prepared& p, int max_size)
-        : offers_(p.offers), counted_(p.counted), max_size_(max_size),
-          best_(static_cast<std::size_t>(max_size) + 1)
+    Search(const Prepared& p, std::size_t max_size)
+        : offers_(p.offers), counted_(p.counted), max_size_(max_size), outlook_(outlooks(p)),
+          best_(max_size + 1)
     {
     }
 
@@ -93,7 +126,7 @@ public:
     }
 
 private:
-    void extend(const Partial& set, int size, std::size_t next)
+    void extend(const Partial& set, std::size_t size, std::size_t next)
     {
         for (std::size_t b = next; b < offers_.size(); ++b) {
             const Offer& offer = offers_[b];
@@ -106,12 +139,12 @@ private:
             for (std::size_t r = 0; r < kRows; ++r)
                 grown.low[r] = std::min(set.low[r], offer.part[r]);
             consider(grown, size + 1);
-            if (size + 1 < max_size_)
+            if (size + 1 < max_size_ && b + 1 < offers_.size() && !hopeless(grown, size + 1, b + 1))
                 extend(grown, size + 1, b + 1);
         }
     }
 
-    void consider(const Partial& set, int size)
+    void consider(const Partial& set, std::size_t size)
     {
         if ((set.can & counted_) != counted_)
             return;
@@ -119,14 +152,38 @@ private:
         bool over = false;
         for (std::size_t r = 0; r < kRows; ++r)
             over |= __builtin_add_overflow(total, set.low[r], &total);
-        Best& best = best_[static_cast<std::size_t>(size)];
+        Best& best = best_[size];
         if (!over && (!best.found || total < best.total))
             best = {true, total, set.members};
     }
 
+    // Whether no set grown from `set` by brokers from row `next` on can beat
+    // the best of its size. A set grown by j of them pays at least their j
+    // lowest fees, and on each row at least the lower of the two lowest amounts.
+    bool hopeless(const Partial& set, std::size_t size, std::size_t next) const
+    {
+        const Outlook& later = outlook_[next];
+        if (((set.can | later.can) & counted_) != counted_)
+            return true;
+        const std::size_t most = std::min(max_size_ - size, offers_.size() - next);
+        if (most < kWorthABound)
+            return false;
+        Wide floor = set.fees;
+        for (std::size_t r = 0; r < kRows; ++r)
+            floor += std::min(set.low[r], later.low[r]);
+        for (std::size_t j = 1; j <= most; ++j)
+            if (!best_[size + j].found || floor + later.fees[j] < best_[size + j].total)
+                return false;
+        return true;
+    }
+
+    // Below this many brokers left, trying the sets costs less than bounding them.
+    static constexpr std::size_t kWorthABound = 3;
+
     const std::vector<Offer>& offers_;
     RowMask counted_;
-    int max_size_;
+    std::size_t max_size_;
+    std::vector<Outlook> outlook_;
     std::vector<Best> best_;
 };
 
@@ -193,7 +250,7 @@ cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_a
     const Prepared p = prepare(table, plan);
     if (const auto row = row_nobody_takes(p))
         return AccountsFailure{AccountsFailure::Kind::RowOverflows, *row, 0};
-    const std::vector<Best> best = Search(p, max_size).run();
+    const std::vector<Best> best = Search(p, static_cast<std::size_t>(max_size)).run();
     std::vector<AccountSet> sets;
     for (int k = 1; k <= max_size; ++k)
         if (best[static_cast<std::size_t>(k)].found)
