@@ -37,8 +37,9 @@ std::vector<AccountSet> every_subset(const BrokerTable& t, const TradePlan& plan
             total = plan[r].count == 0 ? total : low ? total->plus(*low) : std::nullopt;
         }
         s.size = static_cast<int>(s.members.size());
+        s.total = total.value_or(Money{});
         if (total && s.size <= most)
-            sets.push_back(s), sets.back().total = *total;
+            sets.push_back(s);
     }
     std::sort(sets.begin(), sets.end(), [](const AccountSet& a, const AccountSet& b) {
         return std::tie(a.size, a.total, a.members) < std::tie(b.size, b.total, b.members);
