@@ -49,7 +49,7 @@ struct AccountsFailure {
 Outcome<std::vector<AccountSet>, AccountsFailure>
 cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_accounts);
 
-// "取引の予定の 3 行目の手数料は…", saying what to look at.
+// "取引の予定の 3 行目の手数料が、どの証券会社でも…", saying what to look at.
 std::string accounts_failure_message(const AccountsFailure& failure);
 
 } // namespace fee
