@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "cli/output.h"
+#include "core/accounts.h"
 #include "core/broker_list.h"
 #include "core/cheapest.h"
 #include "core/codepage.h"
@@ -33,6 +34,10 @@ COMMAND:
   compare               全証券会社の年間費用を計算して表示します。
   cheapest              1 回の取引の手数料がいちばん安い証券会社を、取引金額の範囲ごとに表示します。
                         1 円刻みのどの金額についても正確です (同額は表の順で先の会社)。
+  accounts              口座をいくつか持ち、取引の予定の各行をいちばん安い口座で取引するとき、
+                        1〜K 社 (--max、既定 3) のそれぞれで年間の合計がいちばん安い組み合わせを
+                        表示します。合計は口座の維持費の全部と、各行のいちばん安い手数料×回数です。
+                        どの組み合わせについても正確です (同額は表の番号の並びが先の組み合わせ)。
   rename ROW NAME       番号 ROW の証券会社の名前を NAME にします。
   remove ROW            番号 ROW の証券会社を一覧から削除します。後の会社が 1 つずつ前に詰まります。
                         最後の 1 社は削除できません。
@@ -45,17 +50,18 @@ COMMAND:
 
 OPTIONS:
   --data FILE           データファイル (既定: カレントディレクトリの compare.dat)
-  --row AMOUNT COUNT    compare: 取引計画の 1 行 (1 回の金額と年間の回数)。5 回まで、
+  --row AMOUNT COUNT    compare, accounts: 取引計画の 1 行 (1 回の金額と年間の回数)。5 回まで、
                         書いた順に 1〜5 行目になります。足りない行は 0 × 0 です。
                         金額は "1,000,000" や "¥1,000,000" も可、回数の小数は偶数丸め。
-  --preset NAME         compare: 既定の取引計画を使う (--row とは併用不可)
+  --preset NAME         compare, accounts: 既定の取引計画を使う (--row とは併用不可)
 )";
 
 constexpr const char* kUsageEnd =
     R"(  --sort                compare: 年間費用の安い順 (同額は表の順) に並べる
   --from AMOUNT         cheapest: 範囲の最初の金額 (既定 1)。円単位の整数、"¥1,000,000" も可
   --to AMOUNT           cheapest: 範囲の最後の金額 (既定 100000000)。--from 以上
-  --format FORMAT       compare, cheapest: table (既定, 人が読む表), csv, json
+  --max K               accounts: 口座の数の上限 (既定 3、1 以上。証券会社の数より多ければ全社)
+  --format FORMAT       compare, cheapest, accounts: table (既定, 人が読む表), csv, json
   --                    rename, remove, move: 以降をすべて ROW, NAME, TO として読む (- で始まる名前に)
   --help                この説明
   --version             バージョンを表示
@@ -66,6 +72,10 @@ json は同じ項目を持つオブジェクトの配列です。
 cheapest の csv: 見出し行 from,to,row,name,commission_from,commission_to の後に 1 範囲 1 行。
 from と to は範囲の最初と最後の金額、row と name はその範囲で最も安い証券会社、
 commission_from と commission_to は両端の金額での正確な手数料 (例 11500, 3451.15)。
+accounts の csv: 見出し行 accounts,total,rows,names の後に、組み合わせのある口座の数ごとに 1 行。
+total は正確な年間の合計、rows と names は口座の番号と名前を ; でつないだもの。json はさらに
+yen (円表示)、saving (1 社のときより安くなる額)、takers (取引の予定の各行を取引する口座の番号、
+回数 0 の行は null) を持ちます。
 
 終了コード: 0 成功、1 データ・数値・桁あふれの誤り、ない番号、使えない名前、最後の 1 社の削除、
 ファイルがほかで開かれている (標準エラーに理由)、2 使い方の誤り。
@@ -237,6 +247,61 @@ Status<> edit_list(const Options& o, BrokerTable& table)
 }
 
 // check, compare and cheapest: they only read the file.
+// The CSV's fields first, in their documented order, then what only JSON
+// adds; the table puts the yen first, as compare's does.
+constexpr Column kAccountsColumns[] = {
+    {.key = "accounts", .kind = CellKind::Number, .heading = "口座", .place = 0, .width = 4},
+    {.key = "total", .kind = CellKind::Number, .heading = "正確な額", .place = 2, .width = 22},
+    {.key = "rows", .heading = "番号", .place = 4, .width = 10},
+    {.key = "names", .heading = "証券会社", .place = 5},
+    {.key = "yen", .in_csv = false, .heading = "年間の合計", .place = 1, .width = 14},
+    {.key = "saving", .kind = CellKind::Json, .in_csv = false},
+    {.key = "takers", .kind = CellKind::Json, .in_csv = false},
+    {.heading = "1 社との差", .place = 3, .width = 14},
+};
+
+Row accounts_row(const BrokerTable& table, const AccountSet& set, std::optional<Money> saving)
+{
+    QStringList rows, names, takers;
+    for (const int m : set.members) {
+        rows << QString::number(m);
+        names << decode_cp932(table.broker(m).name);
+    }
+    for (const std::optional<int>& taker : set.taker)
+        takers << (taker ? QString::number(*taker) : QStringLiteral("null"));
+    return {QString::number(set.size),
+            general_form(set.total),
+            rows.join(u';'),
+            names.join(u';'),
+            currency_form(set.total),
+            saving ? general_form(*saving) : QStringLiteral("null"),
+            u'[' + takers.join(QStringLiteral(", ")) + u']',
+            saving ? currency_form(*saving) : QStringLiteral("-")};
+}
+
+int accounts(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
+{
+    const auto plan = parse_plan(plan_texts(o));
+    if (!plan) {
+        err << "--row: " << plan.error().message() << "\n";
+        return 1;
+    }
+    const auto sets = cheapest_account_sets(table, plan.value(), o.max_accounts.value_or(3));
+    if (!sets) {
+        err << accounts_failure_message(sets.error()) << "\n";
+        return 1;
+    }
+    const AccountSet& first = sets.value().front();
+    std::vector<Row> rows;
+    for (const AccountSet& set : sets.value()) {
+        // Against the best single broker, where there is one that fits.
+        const bool single = first.size == 1;
+        rows.push_back(accounts_row(table, set, single ? first.total.minus(set.total) : std::nullopt));
+    }
+    out << write_rows(o.format, kAccountsColumns, rows);
+    return 0;
+}
+
 int report(const Options& o, std::ostream& out, std::ostream& err)
 {
     BrokerTable table;
@@ -251,6 +316,8 @@ int report(const Options& o, std::ostream& out, std::ostream& err)
         return cheapest(o, table, out, err);
     if (o.command == Command::Compare)
         return compare(o, table, out, err);
+    if (o.command == Command::Accounts)
+        return accounts(o, table, out, err);
     out << o.data << ": " << table.broker_count() << " 社、正しく読み込めました。\n";
     return 0;
 }
@@ -283,6 +350,7 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     case Command::Check:
     case Command::Compare:
     case Command::Cheapest:
+    case Command::Accounts:
         break;
     }
     return report(o, out, err);

@@ -1,10 +1,13 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
 #include <span>
 #include <string_view>
+
+#include "core/broker_table.h"
 
 namespace fee {
 namespace {
@@ -29,11 +32,12 @@ struct CommandSpec {
     std::vector<std::string_view> operands;
 };
 
-const std::array<CommandSpec, 7> kCommands{{
+const std::array<CommandSpec, 8> kCommands{{
     {"check", Command::Check, {}},
     {"normalize", Command::Normalize, {}},
     {"compare", Command::Compare, {}},
     {"cheapest", Command::Cheapest, {}},
+    {"accounts", Command::Accounts, {}},
     {"rename", Command::Rename, {"ROW", "NAME"}},
     {"remove", Command::Remove, {"ROW"}},
     {"move", Command::Move, {"ROW", "TO"}},
@@ -47,7 +51,7 @@ std::string joined(const std::vector<std::string_view>& parts, std::string_view 
     return out;
 }
 
-enum class Option { Help, Version, Data, Row, Preset, Sort, Format, From, To };
+enum class Option { Help, Version, Data, Row, Preset, Sort, Format, From, To, Max };
 
 struct OptionSpec {
     std::string_view name;
@@ -58,17 +62,19 @@ struct OptionSpec {
 };
 
 // In the order in which a misplaced option is reported.
-const std::array<OptionSpec, 10> kOptions{{
+const std::array<OptionSpec, 11> kOptions{{
     {"--help", Option::Help, 0, kAllCommands},
     {"-h", Option::Help, 0, kAllCommands},
     {"--version", Option::Version, 0, kAllCommands},
     {"--data", Option::Data, 1, kAllCommands},
-    {"--row", Option::Row, 2, of(Command::Compare), "--row には金額と回数の 2 つの値が必要です。"},
-    {"--preset", Option::Preset, 1, of(Command::Compare)},
+    {"--row", Option::Row, 2, of(Command::Compare) | of(Command::Accounts),
+     "--row には金額と回数の 2 つの値が必要です。"},
+    {"--preset", Option::Preset, 1, of(Command::Compare) | of(Command::Accounts)},
     {"--sort", Option::Sort, 0, of(Command::Compare)},
-    {"--format", Option::Format, 1, of(Command::Compare) | of(Command::Cheapest)},
+    {"--format", Option::Format, 1, of(Command::Compare) | of(Command::Cheapest) | of(Command::Accounts)},
     {"--from", Option::From, 1, of(Command::Cheapest)},
     {"--to", Option::To, 1, of(Command::Cheapest)},
+    {"--max", Option::Max, 1, of(Command::Accounts)},
 }};
 
 Result store_preset(Options& o, const std::string& key)
@@ -80,6 +86,16 @@ Result store_preset(Options& o, const std::string& key)
     for (const PresetPlan& p : preset_plans())
         keys.push_back(p.key);
     return Usage{"--preset の名前が違います: 「" + key + "」（" + joined(keys, ", ") + " のどれか）"};
+}
+
+// At least one account; more than there are brokers means all of them.
+Result store_max(Options& o, const std::string& text)
+{
+    const auto k = whole_number(text);
+    if (!k || *k < 1)
+        return Usage{"--max は 1 以上の口座の数です: 「" + text + "」"};
+    o.max_accounts = static_cast<int>(std::min<std::int64_t>(*k, kTableRows));
+    return {};
 }
 
 Result store_format(Options& o, const std::string& name)
@@ -119,6 +135,8 @@ Result store(Options& o, Option option, Values v)
     case Option::To:
         o.to = v[0];
         break;
+    case Option::Max:
+        return store_max(o, v[0]);
     }
     return {};
 }
@@ -139,6 +157,8 @@ bool given(const Options& o, Option option)
         return o.from.has_value();
     case Option::To:
         return o.to.has_value();
+    case Option::Max:
+        return o.max_accounts.has_value();
     case Option::Help:
     case Option::Version:
     case Option::Data:

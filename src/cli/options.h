@@ -12,7 +12,7 @@
 
 namespace fee {
 
-enum class Command { Check, Normalize, Compare, Cheapest, Rename, Remove, Move };
+enum class Command { Check, Normalize, Compare, Cheapest, Accounts, Rename, Remove, Move };
 
 // What the command line asks for. `command` and `operands` are checked
 // against each other unless `help` or `version` is set.
@@ -29,6 +29,7 @@ struct Options {
     bool version = false;
     std::optional<std::string> from;
     std::optional<std::string> to;
+    std::optional<int> max_accounts; // accounts: 3 unless given
 };
 
 // A usage error, reported with exit status 2.

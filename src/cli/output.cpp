@@ -81,7 +81,7 @@ QString json(std::span<const Column> columns, const std::vector<Row>& rows,
         const auto field = [&](std::size_t i) {
             const QString& cell = rows[r].at(i);
             return json_string(text_of(columns[i].key)) + QStringLiteral(": ") +
-                   (columns[i].kind == CellKind::Number ? cell : json_string(cell));
+                   (columns[i].kind == CellKind::Text ? json_string(cell) : cell);
         };
         out += QStringLiteral("  {") +
                line(

@@ -16,8 +16,9 @@ enum class Format { Table, Csv, Json };
 // "table", "csv" or "json"; nothing for any other name.
 std::optional<Format> format_named(std::string_view name);
 
-// How JSON writes a column's cells: a number as it stands, text as a string.
-enum class CellKind { Text, Number };
+// How JSON writes a column's cells: a number as it stands, text as a string,
+// and JSON of the command's own making (an array, null) as it stands too.
+enum class CellKind { Text, Number, Json };
 
 // One column of a command's output, described once for all three formats.
 // CSV and JSON take the columns that have a key, in the order given; the

@@ -60,6 +60,14 @@ public:
         return Money(sum);
     }
 
+    std::optional<Money> minus(Money other) const
+    {
+        std::int64_t difference = 0;
+        if (__builtin_sub_overflow(units_, other.units_, &difference))
+            return std::nullopt;
+        return Money(difference);
+    }
+
     std::optional<Money> times(std::int64_t count) const
     {
         std::int64_t product = 0;

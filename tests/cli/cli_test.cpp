@@ -3,7 +3,11 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <sstream>
 
@@ -281,6 +285,28 @@ TEST_F(CliCheapest, AmountsReadLikeThePlanBoxesAndJsonCarriesTheSameFields)
     EXPECT_NE(table.out.find("Flat, 0.3%\n"), std::string::npos) << table.out;
 }
 
+// The best single account is the result grid's first place, for every preset;
+// names are quoted by the CSV rule.
+TEST_F(Cli, AccountsStartFromTheCheapestBroker)
+{
+    for (const char* preset : {"low-occasional", "low-frequent", "high-occasional", "high-frequent"}) {
+        const CliRun accounts = run({"accounts", "--preset", preset, "--format", "csv", "--max", "9"});
+        const CliRun ranking = run({"compare", "--preset", preset, "--format", "json", "--sort"});
+        ASSERT_EQ(accounts.status, 0) << accounts.err;
+        const QStringList lines = QString::fromStdString(accounts.out).split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 4) << accounts.out; // the header and one line for each of the 3 brokers
+        const QJsonObject best =
+            QJsonDocument::fromJson(QByteArray::fromStdString(ranking.out)).array()[0].toObject();
+        EXPECT_TRUE(lines[1].startsWith(
+            QStringLiteral("1,%1,%2,")
+                .arg(QString::number(best["cost"].toDouble(), 'f', 4).remove(QRegularExpression("\\.?0+$")))
+                .arg(best["row"].toInt())))
+            << accounts.out;
+        EXPECT_TRUE(lines[3].endsWith(QStringLiteral("\"サンプル証券;Comma, \"\"Quoted\"\";Cheap\"")))
+            << accounts.out;
+    }
+}
+
 TEST_F(CliCheapest, BadRangesAndOverflowPrintNothing)
 {
     struct Case {
@@ -293,8 +319,18 @@ TEST_F(CliCheapest, BadRangesAndOverflowPrintNothing)
           Case{{"cheapest", "--to", "abc"}, 1, "--to: 金額が数値ではありません: \"abc\""},
           Case{{"cheapest", "--from", "10", "--to", "9"}, 2, "--from (10) が --to (9) より大きく"},
           Case{{"compare", "--to", "9"}, 2, "--from, --to は cheapest でだけ使えます"},
-          Case{{"check", "--format", "csv"}, 2, "--format は compare と cheapest でだけ"},
-          Case{{"cheapest", "--sort"}, 2, "--row, --preset, --sort は compare でだけ"}}) {
+          Case{{"check", "--format", "csv"}, 2, "--format は compare と cheapest と accounts でだけ"},
+          Case{{"cheapest", "--sort"}, 2, "--sort は compare でだけ"},
+          Case{{"compare", "--max", "2"}, 2, "--max は accounts でだけ"},
+          Case{{"accounts", "--max", "0"}, 2, "「0」"}, Case{{"accounts", "--max", "-1"}, 2, "「-1」"},
+          Case{{"accounts", "--max", "two"}, 2, "「two」"},
+          Case{{"accounts", "--row", "9e14", "2"}, 1, "--row: 取引の予定の 1 行目"},
+          // 272,500 x 2,000,000,000 four times leaves the range; Flat's 0.3% leaves it at once.
+          Case{{"accounts", "--row", "900,000,000,000,000", "2000000000", "--row", "90,000,000,000,000",
+                "2000000000", "--row", "9,000,000,000,000", "2000000000", "--row", "900,000,000,000",
+                "2000000000"},
+               1,
+               "組み合わせ"}}) {
         const CliRun r = run(c.args);
         EXPECT_EQ(r.status, c.status) << c.args[1];
         EXPECT_EQ(r.out, "");
