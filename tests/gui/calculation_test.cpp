@@ -950,7 +950,8 @@ void CalculationTest::round_trip_from_main_window()
     fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
     QVERIFY(document.open().ok());
     BrokerTable& table = document.table();
-    fee::fee_compare w(document);
+    fee::test::ScriptedPrompter prompter;
+    fee::fee_compare w(document, prompter);
     w.Form_Load();
     w.show();
     // Without a window manager nothing activates a window by itself.
@@ -960,14 +961,18 @@ void CalculationTest::round_trip_from_main_window()
 
     // Look at another broker first, and edit its fee: the chain sees the edit
     // because 試算(&C) stores the editor first.
-    w.Combo1->setFocus();
+    auto* list = fee::test::child<QComboBox>(&w, QStringLiteral("Combo1"));
+    auto* fee_box = fee::test::child<QLineEdit>(&w, QStringLiteral("l_fix"));
+    auto* start = fee::test::child<QPushButton>(&w, QStringLiteral("key_cal"));
+    QVERIFY(list && fee_box && start);
+    list->setFocus();
     // The first arrow key offscreen is sometimes swallowed; press until the
     // third broker shows.
     for (int i = 0; i < 6 && w.now_com() != 2; ++i)
-        QTest::keyClick(w.Combo1, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(int(w.now_com()), 2);
-    retype(*w.l_fix, QStringLiteral("1234"));
-    const QString name_shown = w.Combo1->currentText();
+    retype(*fee_box, QStringLiteral("1234"));
+    const QString name_shown = list->currentText();
 
     BrokerTable expected_table = table;
     expected_table.broker(2).yearly_fee = yen(1234);
@@ -993,7 +998,7 @@ void CalculationTest::round_trip_from_main_window()
         // while the chain is open; were it let through, a second question
         // would open.
         const int questions = live_windows("fee::ui::cost_switch");
-        const QPoint at = w.key_cal->mapTo(&w, w.key_cal->rect().center());
+        const QPoint at = start->mapTo(&w, start->rect().center());
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, at);
         fee::test::settle();
         QVERIFY(QApplication::activeModalWidget() == top);
@@ -1039,8 +1044,8 @@ void CalculationTest::round_trip_from_main_window()
     // Back in the main window: the same broker, the edit kept, and it takes
     // input again.
     QCOMPARE(int(w.now_com()), 2);
-    QCOMPARE(w.Combo1->currentText(), name_shown);
-    QCOMPARE(w.l_fix->text(), QStringLiteral("1234"));
+    QCOMPARE(list->currentText(), name_shown);
+    QCOMPARE(fee_box->text(), QStringLiteral("1234"));
     {
         ModalScript again({{"cost_switch", [](QWidget* d) { d->close(); }}});
         QVERIFY(fee::test::press_alt(&w, 'C'));
@@ -1070,7 +1075,8 @@ void CalculationTest::main_window_asks_again_after_unanswered_question()
     fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
     QVERIFY(document.open().ok());
     BrokerTable& table = document.table();
-    fee::fee_compare w(document);
+    fee::test::ScriptedPrompter prompter;
+    fee::fee_compare w(document, prompter);
     w.Form_Load();
     w.show();
     // Without a window manager nothing activates a window by itself.
@@ -1082,7 +1088,7 @@ void CalculationTest::main_window_asks_again_after_unanswered_question()
             {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
             {"time_switch", [](QWidget* d) { d->close(); }},
         });
-        QTest::mouseClick(w.key_cal, Qt::LeftButton);
+        QTest::mouseClick(fee::test::child<QPushButton>(&w, QStringLiteral("key_cal")), Qt::LeftButton);
         QVERIFY2(script.finish(), qPrintable(script.failure()));
     }
     QCOMPARE(live_windows("fee::ui::Form_sl"), 0);

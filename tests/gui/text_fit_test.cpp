@@ -251,7 +251,7 @@ void TextFitTest::fits_again_when_the_font_changes()
     QFont larger = application;
     larger.setPointSize(11);
     QApplication::setFont(larger);
-    QTRY_VERIFY(main_window.Label2->font().pointSizeF() < 11);
+    QTRY_VERIFY(fee::test::child<QLabel>(&main_window, QStringLiteral("Label2"))->font().pointSizeF() < 11);
     QVERIFY2(walk(main_window).overruns.isEmpty(), qPrintable(walk(main_window).overruns.join(u'\n')));
     QApplication::setFont(application);
     QTRY_COMPARE(fonts(main_window), main_designed);
