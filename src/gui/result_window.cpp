@@ -185,11 +185,9 @@ void result::set_text_matrix(int row, int col, const QString& text)
     cell->setToolTip(text);
     // A figure too long for its fixed column gets a smaller font, never an
     // ellipsis: "¥284,752,…" would read as ¥284,752.
-    QFont font = comp_fig.font();
-    constexpr qreal kSmallest = 5.0;
-    const int room = comp_fig.columnWidth(col) - 2 * kCellPadding;
-    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > kSmallest)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
+    const QFont font =
+        shrink_to_fit(comp_fig.font(), comp_fig.columnWidth(col) - 2 * kCellPadding,
+                      [&text](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); });
     cell->setData(Qt::FontRole, font == comp_fig.font() ? QVariant() : QVariant(font));
 }
 
