@@ -88,19 +88,19 @@ public:
 
     Answer changed_on_disk(const QString& path) override
     {
-        return answer(
-            window_.prompter_.ask(QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
-                                       "書き換えられています。\nこのプログラムの内容で上書きしますか？")
-                            .arg(path),
-                        {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"),
-                         QStringLiteral("キャンセル")}));
+        return answer(window_.prompter_.ask(
+            QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
+                           "書き換えられています。\nこのプログラムの内容で上書きしますか？")
+                .arg(path),
+            {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"),
+             QStringLiteral("キャンセル")}));
     }
 
     Answer save_failed(const std::string& message) override
     {
-        return answer(
-            window_.prompter_.ask(qt(message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
-                                      QStringLiteral("キャンセル")}));
+        return answer(window_.prompter_.ask(
+            qt(message),
+            {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}));
     }
 
     bool confirm_discard(const LostChanges& lost) override
@@ -122,7 +122,7 @@ public:
                 : QStringLiteral("次の証券会社の変更は失われます。%1 は今のままです。\n").arg(path) +
                       lines.join(QStringLiteral("\n"));
         return window_.prompter_.ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
-                           {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
+                                     {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
     }
 
 private:
@@ -406,7 +406,7 @@ void fee_compare::k_delete_Click()
     const std::string who = broker_label(now_com_, table_.broker(now_com_).name);
     if (table_.last_row() > 0 &&
         prompter_.ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
-            {QStringLiteral("削除"), QStringLiteral("キャンセル")}) != 0)
+                      {QStringLiteral("削除"), QStringLiteral("キャンセル")}) != 0)
         return;
     if (const auto removed = remove_broker(table_, now_com_); !removed) {
         prompter_.inform(qt(removed.error().message));

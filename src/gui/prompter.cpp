@@ -55,8 +55,8 @@ int DialogPrompter::ask(const QString& text, const QStringList& answers)
                                    : static_cast<int>(chosen - buttons.begin());
 }
 
-std::optional<QString> DialogPrompter::ask_text(const QString& title, const QString& prompt, const QString& text,
-                                                int max_length)
+std::optional<QString> DialogPrompter::ask_text(const QString& title, const QString& prompt,
+                                                const QString& text, int max_length)
 {
     QInputDialog box(owner());
     box.setWindowTitle(title);

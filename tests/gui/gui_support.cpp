@@ -286,7 +286,8 @@ void ScriptedPrompter::script(std::vector<PromptStep> steps)
 bool ScriptedPrompter::finish()
 {
     if (failure_.isEmpty() && next_ < steps_.size())
-        failure_ = QStringLiteral("%1 of %2 prompts never came").arg(steps_.size() - next_).arg(steps_.size());
+        failure_ =
+            QStringLiteral("%1 of %2 prompts never came").arg(steps_.size() - next_).arg(steps_.size());
     const bool ok = failure_.isEmpty();
     steps_.clear();
     next_ = 0;
@@ -303,7 +304,8 @@ const PromptStep* ScriptedPrompter::next(PromptStep::Kind kind, const QString& t
     }
     const PromptStep& step = steps_[next_];
     if (step.kind != kind) {
-        failure_ = QStringLiteral("step %1 expected another kind of prompt than: %2").arg(next_ + 1).arg(text);
+        failure_ =
+            QStringLiteral("step %1 expected another kind of prompt than: %2").arg(next_ + 1).arg(text);
         return nullptr;
     }
     for (const QString& p : step.parts) {
@@ -332,7 +334,8 @@ int ScriptedPrompter::ask(const QString& text, const QStringList& answers)
     return chosen < 0 ? static_cast<int>(answers.size()) - 1 : static_cast<int>(chosen);
 }
 
-std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString& prompt, const QString& text, int)
+std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString& prompt, const QString& text,
+                                                  int)
 {
     const PromptStep* step = next(PromptStep::Kind::Text, prompt);
     if (step && step->seen)
