@@ -271,9 +271,9 @@ PromptStep answer_text(std::optional<QString> reply, QString* offered)
     return {PromptStep::Kind::Text, {}, {}, std::move(reply), offered};
 }
 
-PromptStep answer_save_path(std::optional<QString> path)
+PromptStep answer_save_path(std::optional<QString> path, QString* suggested)
 {
-    return {PromptStep::Kind::SavePath, {}, {}, std::move(path), nullptr};
+    return {PromptStep::Kind::SavePath, {}, {}, std::move(path), suggested};
 }
 
 void ScriptedPrompter::script(std::vector<PromptStep> steps)
@@ -343,9 +343,12 @@ std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString&
     return step ? step->reply : std::nullopt;
 }
 
-std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString&, const QString&)
+std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString& suggested,
+                                                       const QString&)
 {
     const PromptStep* step = next(PromptStep::Kind::SavePath, title);
+    if (step && step->seen)
+        *step->seen = suggested;
     return step ? step->reply : std::nullopt;
 }
 

@@ -159,7 +159,7 @@ struct PromptStep {
     QStringList parts;            // Message, Question: each one is in the text
     QString answer;               // Question: the button pressed
     std::optional<QString> reply; // Text, SavePath: what is typed; empty to cancel
-    QString* seen = nullptr;      // receives the text (Text: the text offered)
+    QString* seen = nullptr;      // receives the text (Text: the text offered; SavePath: the path)
 };
 
 // A message with one button whose text holds every one of `parts`, read and closed.
@@ -168,8 +168,9 @@ PromptStep expect_message(const QStringList& parts, QString* seen = nullptr);
 PromptStep answer_message(const QStringList& parts, const QString& answer, QString* seen = nullptr);
 // A line of text asked for: `reply` typed and confirmed, or cancelled when empty.
 PromptStep answer_text(std::optional<QString> reply, QString* offered = nullptr);
-// A file to save to: `path` chosen, or cancelled when empty.
-PromptStep answer_save_path(std::optional<QString> path);
+// A file to save to: `path` chosen, or cancelled when empty; `suggested`
+// receives the path offered.
+PromptStep answer_save_path(std::optional<QString> path, QString* suggested = nullptr);
 
 // The program's prompts answered from a script, as a user would, at once and
 // without a dialog. Anything asked that the script did not expect is a
