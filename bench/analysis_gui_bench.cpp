@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QObject>
+#include <QPushButton>
 #include <cstdlib>
 #include <memory>
 
 #include "analysis_table.h"
 #include "core/preset_plans.h"
 #include "gui/form_sl.h"
+#include "gui/prompter.h"
 #include "gui/result_window.h"
 #include "gui/ui_font.h"
 
@@ -18,19 +20,20 @@ namespace {
 void ComputeToPaintedGrid21Brokers(benchmark::State& state)
 {
     const fee::BrokerTable t = fee::bench::twenty_one_brokers();
-    fee::ui::Form_sl plan(t);
+    fee::ui::DialogPrompter prompter; // nothing to say: every figure fits
+    fee::ui::Form_sl plan(prompter);
     plan.set_plan_texts(fee::preset_plan_by_key("high-frequent")->texts());
     std::unique_ptr<fee::ui::result> grid;
-    QObject::connect(&plan, &fee::ui::Form_sl::computed, &plan,
-                     [&](const fee::TradePlan& trades, const fee::YearlyCosts& costs) {
-                         grid = std::make_unique<fee::ui::result>(t, trades, costs);
-                         grid->show();
-                         grid->repaint();
-                     });
+    QObject::connect(&plan, &fee::ui::Form_sl::plan_entered, &plan, [&](const fee::TradePlan& trades) {
+        grid = std::make_unique<fee::ui::result>(t, fee::compute_yearly_costs(t, trades).value(), prompter);
+        grid->show();
+        grid->repaint();
+    });
     plan.show();
     QApplication::processEvents();
+    auto* compute = plan.findChild<QPushButton*>(QStringLiteral("key_cal2"));
     for (auto _ : state) {
-        plan.key_cal2.click();
+        compute->click();
         state.PauseTiming();
         if (!grid)
             state.SkipWithError("no result grid");

@@ -1,42 +1,43 @@
 #pragma once
 
-#include <optional>
+#include <QPointer>
 
 #include "core/commission.h"
 
 class QDialog;
+class QWidget;
 
 namespace fee {
 
 class BrokerTable;
+namespace ui {
+class Prompter;
+class chart_window;
+} // namespace ui
 
 // One calculation, started by 試算(&C): the amount question, the frequency
-// question, the trade plan filled with the preset for both answers, and a
-// result grid above the plan for every 試算(&D). Each window is modal with no
-// owner, so the main window takes no input until run() returns. The windows
-// know nothing of each other; this class opens and closes them in turn and
-// hands each one what it needs. The table is only read.
+// question, the trade plan filled with the preset for both answers, and for
+// every plan entered the yearly costs in a result grid above the plan, with
+// its chart when the grid asks for it. Each window is modal with no owner, so
+// the main window takes no input until run() returns. The windows know
+// nothing of each other; this class opens and closes them in turn, hands each
+// one what it needs and does the computing. The table is only read.
 class Calculation {
 public:
-    explicit Calculation(const BrokerTable& table) : table_(table) {}
+    // Every message goes through `prompter`.
+    Calculation(const BrokerTable& table, ui::Prompter& prompter) : table_(table), prompter_(prompter) {}
 
     // Returns when the last window has closed: a question closed unanswered,
     // the trade plan closed, or 閉じる(&X) in the result window.
     void run();
 
-    // The answers of this run (empty when the question was closed unanswered)
-    // and the costs of its last complete computation.
-    std::optional<bool> high_amounts() const { return high_amounts_; }
-    std::optional<bool> frequent() const { return frequent_; }
-    const YearlyCosts& last_costs() const { return last_costs_; }
-
 private:
-    void show_result(QDialog& plan, const TradePlan& trades, const YearlyCosts& costs);
+    void compute(QDialog& plan_window, const TradePlan& plan);
+    void show_result(QDialog& plan_window, const TradePlan& plan, YearlyCosts costs);
+    void show_chart(QPointer<ui::chart_window>& chart, QWidget& grid, const TradePlan& plan);
 
     const BrokerTable& table_;
-    std::optional<bool> high_amounts_;
-    std::optional<bool> frequent_;
-    YearlyCosts last_costs_;
+    ui::Prompter& prompter_;
 };
 
 } // namespace fee

@@ -30,13 +30,14 @@ class chart_window : public QWidget {
 public:
     chart_window(const BrokerTable& table, const TradePlan& plan, QWidget* parent = nullptr);
 
+private:
+    // Controls; their objectNames are these names.
     QTabWidget chart_tabs{this};
     QChartView trade_chart;
     QTableWidget trade_cheapest;
     QChartView year_chart;
     QTableWidget year_cheapest;
 
-private:
     QWidget* trade_page();
     QWidget* year_page();
     void fill_trade_chart(const CommissionChart& chart_data);

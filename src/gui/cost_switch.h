@@ -4,14 +4,11 @@
 
 namespace fee::ui {
 
-// The amount question: 低額(&L) or 高額(&H).
+// The amount question: 低額(&L) (key_low) or 高額(&H) (key_high).
 class cost_switch : public QuestionWindow {
     Q_OBJECT
 public:
     cost_switch();
-
-    QPushButton& key_low = left_;
-    QPushButton& key_high = right_;
 
     // True for high amounts; empty until a button is pressed.
     std::optional<bool> high_amounts() const { return right_chosen(); }

@@ -470,7 +470,7 @@ void fee_compare::key_cal_Click()
 {
     if (!store_editor())
         return;
-    Calculation(table_).run();
+    Calculation(table_, prompter_).run();
 }
 
 void fee_compare::key_suspend_Click()

@@ -1,10 +1,7 @@
 #include "gui/form_sl.h"
 
-#include <QMessageBox>
-
-#include "core/broker_table.h"
-#include "core/cost_messages.h"
 #include "gui/box_text.h"
+#include "gui/prompter.h"
 #include "gui/text_fit.h"
 #include "gui/twips.h"
 #include "gui/ui_font.h"
@@ -13,19 +10,19 @@ namespace fee::ui {
 
 namespace {
 
-// Design-time texts; the questionnaire overwrites all ten before showing.
+// Design-time texts; Calculation puts its preset in all ten before showing.
 constexpr std::array<const char*, kPlanRows> kDesignAmounts = {"500,000", "1,000,000", "5,000,000",
                                                                "20,000,000", "100,000,000"};
 constexpr std::array<const char*, kPlanRows> kDesignCounts = {"20", "10", "3", "0", "0"};
 
-int row_top(int r)
+QString indexed(const char* name, int i)
 {
-    return 600 + 360 * r;
+    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
 }
 
 } // namespace
 
-Form_sl::Form_sl(const BrokerTable& table) : table_(table)
+Form_sl::Form_sl(Prompter& prompter, QWidget* parent) : Dialog(parent), prompter_(prompter)
 {
     setObjectName(QStringLiteral("Form_sl"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -33,59 +30,71 @@ Form_sl::Form_sl(const BrokerTable& table) : table_(table)
     setFont(proportional_gothic());
     setFixedSize(twips(5175), twips(2850));
 
-    Label1.setText(QStringLiteral("１年間で、予想される株売買を記入して下さい"));
-    place(&Label1, 120, 120, 3615, 255);
+    Label1_.setObjectName(QStringLiteral("Label1"));
+    Label1_.setText(QStringLiteral("１年間で、予想される株売買を記入して下さい"));
+    place(&Label1_, 120, 120, 3615, 255);
+    for (int r = 0; r < kPlanRows; ++r)
+        place_row(r);
 
-    for (int r = 0; r < kPlanRows; ++r) {
-        const int top = row_top(r);
-        for (QLineEdit* box : {&l_sm_money[r], &l_sl_num[r]}) {
-            box->setParent(this);
-            box->setAttribute(Qt::WA_InputMethodEnabled, false);
-            box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        }
-        l_sm_money[r].setObjectName(QStringLiteral("l_sm_money_%1").arg(r));
-        l_sm_money[r].setText(QString::fromLatin1(kDesignAmounts[r]));
-        place(&l_sm_money[r], 120, top, 1095, 270);
-
-        Label2[r].setParent(this);
-        Label2[r].setText(QStringLiteral("円の取引を１年に"));
-        place(&Label2[r], 1320, top, 1335, 255);
-
-        l_sl_num[r].setObjectName(QStringLiteral("l_sl_num_%1").arg(r));
-        l_sl_num[r].setText(QString::fromLatin1(kDesignCounts[r]));
-        place(&l_sl_num[r], 2760, top, 615, 270);
-
-        Label3[r].setParent(this);
-        Label3[r].setText(QStringLiteral("回ぐらいするでしょう"));
-        place(&Label3[r], 3480, top, 1575, 255);
-    }
-
-    key_cal2.setText(QStringLiteral("試算(&D)"));
+    key_cal2_.setObjectName(QStringLiteral("key_cal2"));
+    key_cal2_.setText(QStringLiteral("試算(&D)"));
     // Enter in a box does not start a computation behind the user's back.
-    key_cal2.setAutoDefault(false);
-    place(&key_cal2, 1680, 2400, 1815, 375);
-    connect(&key_cal2, &QPushButton::clicked, this, &Form_sl::key_cal2_Click);
+    key_cal2_.setAutoDefault(false);
+    place(&key_cal2_, 1680, 2400, 1815, 375);
+    connect(&key_cal2_, &QPushButton::clicked, this, &Form_sl::key_cal2_Click);
 
-    // Amounts top to bottom, then counts, then the button.
-    QWidget* previous = &l_sm_money[0];
+    set_tab_order();
+    l_sm_money_[0].setFocus();
+    fit_texts(*this);
+}
+
+void Form_sl::place_row(int r)
+{
+    const int top = 600 + 360 * r;
+    for (QLineEdit* box : {&l_sm_money_[r], &l_sl_num_[r]}) {
+        box->setParent(this);
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    l_sm_money_[r].setObjectName(indexed("l_sm_money", r));
+    l_sm_money_[r].setText(QString::fromLatin1(kDesignAmounts[r]));
+    place(&l_sm_money_[r], 120, top, 1095, 270);
+
+    Label2_[r].setParent(this);
+    Label2_[r].setObjectName(indexed("Label2", r));
+    Label2_[r].setText(QStringLiteral("円の取引を１年に"));
+    place(&Label2_[r], 1320, top, 1335, 255);
+
+    l_sl_num_[r].setObjectName(indexed("l_sl_num", r));
+    l_sl_num_[r].setText(QString::fromLatin1(kDesignCounts[r]));
+    place(&l_sl_num_[r], 2760, top, 615, 270);
+
+    Label3_[r].setParent(this);
+    Label3_[r].setObjectName(indexed("Label3", r));
+    Label3_[r].setText(QStringLiteral("回ぐらいするでしょう"));
+    place(&Label3_[r], 3480, top, 1575, 255);
+}
+
+// Amounts top to bottom, then counts, then the button.
+void Form_sl::set_tab_order()
+{
+    QWidget* previous = &l_sm_money_[0];
     for (int r = 1; r < kPlanRows; ++r) {
-        setTabOrder(previous, &l_sm_money[r]);
-        previous = &l_sm_money[r];
+        setTabOrder(previous, &l_sm_money_[r]);
+        previous = &l_sm_money_[r];
     }
     for (int r = 0; r < kPlanRows; ++r) {
-        setTabOrder(previous, &l_sl_num[r]);
-        previous = &l_sl_num[r];
+        setTabOrder(previous, &l_sl_num_[r]);
+        previous = &l_sl_num_[r];
     }
-    setTabOrder(previous, &key_cal2);
-    l_sm_money[0].setFocus();
-    fit_texts(*this);
+    setTabOrder(previous, &key_cal2_);
 }
 
 void Form_sl::set_plan_texts(const PlanTexts& texts)
 {
     for (std::size_t r = 0; r < kPlanRows; ++r) {
-        set_box_text(l_sm_money[r], texts.amount[r]);
-        set_box_text(l_sl_num[r], texts.count[r]);
+        set_box_text(l_sm_money_[r], texts.amount[r]);
+        set_box_text(l_sl_num_[r], texts.count[r]);
     }
 }
 
@@ -93,33 +102,19 @@ void Form_sl::key_cal2_Click()
 {
     PlanTexts texts;
     for (std::size_t r = 0; r < kPlanRows; ++r) {
-        texts.amount[r] = l_sm_money[r].text();
-        texts.count[r] = l_sl_num[r].text();
+        texts.amount[r] = l_sm_money_[r].text();
+        texts.count[r] = l_sl_num_[r].text();
     }
     const auto plan = parse_plan(texts);
-    if (!plan) {
-        const PlanBoxError& bad = plan.error();
-        const auto row = static_cast<std::size_t>(bad.row);
-        refuse(QString::fromStdString(bad.message()), bad.is_count ? &l_sl_num[row] : &l_sm_money[row]);
+    if (plan) {
+        emit plan_entered(plan.value());
         return;
     }
-    // Every broker or none: an overflow must neither show partial figures nor
-    // disturb the costs of the last complete computation.
-    const auto costs = compute_yearly_costs(table_, plan.value());
-    if (!costs) {
-        refuse(QString::fromStdString(cost_overflow_message(table_, costs.error(), plan.value())), nullptr);
-        return;
-    }
-    emit computed(plan.value(), costs.value());
-}
-
-void Form_sl::refuse(const QString& message, QLineEdit* box)
-{
-    QMessageBox::warning(this, QStringLiteral("試算できません"), message);
-    if (box) {
-        box->setFocus();
-        box->selectAll();
-    }
+    const PlanBoxError& bad = plan.error();
+    prompter_.inform(QString::fromStdString(bad.message()));
+    QLineEdit& box = (bad.is_count ? l_sl_num_ : l_sm_money_)[static_cast<std::size_t>(bad.row)];
+    box.setFocus();
+    box.selectAll();
 }
 
 } // namespace fee::ui

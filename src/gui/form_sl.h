@@ -5,43 +5,40 @@
 #include <QPushButton>
 #include <array>
 
-#include "core/commission.h"
 #include "core/trade_plan.h"
 #include "gui/dialog.h"
 
-namespace fee {
-class BrokerTable;
-}
-
 namespace fee::ui {
 
+class Prompter;
+
 // The trade plan: five rows of an amount per trade and a number of trades per
-// year. 試算(&D) computes every broker's yearly cost from the boxes as they
-// stand and hands the costs on (computed); a bad box or an overflow is refused
-// with a message instead, and nothing is handed on.
+// year. 試算(&D) reads the boxes as they stand and hands the plan on
+// (plan_entered); a box that is not a number is refused through the prompter,
+// naming the box, which gets the focus, and nothing is handed on.
 class Form_sl : public Dialog {
     Q_OBJECT
 public:
-    explicit Form_sl(const BrokerTable& table);
+    explicit Form_sl(Prompter& prompter, QWidget* parent = nullptr);
 
     // Fills all ten boxes.
     void set_plan_texts(const PlanTexts& texts);
 
-    QLabel Label1{this};
-    std::array<QLineEdit, kPlanRows> l_sm_money;
-    std::array<QLabel, kPlanRows> Label2;
-    std::array<QLineEdit, kPlanRows> l_sl_num;
-    std::array<QLabel, kPlanRows> Label3;
-    QPushButton key_cal2{this};
-
 signals:
-    void computed(const fee::TradePlan& plan, const fee::YearlyCosts& costs);
+    void plan_entered(const fee::TradePlan& plan);
 
 private:
     void key_cal2_Click();
-    void refuse(const QString& message, QLineEdit* box);
+    void place_row(int row);
+    void set_tab_order();
 
-    const BrokerTable& table_;
+    Prompter& prompter_;
+    QLabel Label1_{this};
+    std::array<QLineEdit, kPlanRows> l_sm_money_;
+    std::array<QLabel, kPlanRows> Label2_;
+    std::array<QLineEdit, kPlanRows> l_sl_num_;
+    std::array<QLabel, kPlanRows> Label3_;
+    QPushButton key_cal2_{this};
 };
 
 } // namespace fee::ui

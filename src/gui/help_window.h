@@ -16,8 +16,6 @@ public:
     // cannot be read.
     static HelpWindow* open(const QString& path, QWidget* parent);
 
-    QTextBrowser* browser() const { return browser_; }
-
 private:
     explicit HelpWindow(QWidget* parent);
     void show_title();

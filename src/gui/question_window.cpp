@@ -15,9 +15,9 @@ QuestionWindow::QuestionWindow(const char* name, const QString& question, const 
     setFont(proportional_gothic());
     setFixedSize(twips(2850), twips(945));
 
-    Label1.setObjectName(QStringLiteral("Label1"));
-    Label1.setText(question);
-    place(&Label1, 120, 120, 2655, 255);
+    Label1_.setObjectName(QStringLiteral("Label1"));
+    Label1_.setText(question);
+    place(&Label1_, 120, 120, 2655, 255);
     left_.setObjectName(QString::fromLatin1(left.name));
     left_.setText(left.text);
     place(&left_, 120, 480, 1215, 375);

@@ -150,6 +150,16 @@ int text_width(const QWidget& control)
     return width_in(control, control.font());
 }
 
+QFont shrink_to_fit(QFont font, int room, const std::function<int(const QFont&)>& width)
+{
+    qreal points = font.pointSizeF();
+    while (width(font) > room && points > kMinimumTextPoints) {
+        points = std::max(points - kStepPoints, kMinimumTextPoints);
+        font.setPointSizeF(points);
+    }
+    return font;
+}
+
 namespace {
 
 // Lives as a child of the window it fits and refits it on the events that
@@ -208,13 +218,9 @@ void TextFitter::shrink(QWidget& control)
     QFont font = control.font();
     if (width_in(control, font) <= room)
         return;
-    qreal points = points_of(font, control);
-    while (points > kMinimumTextPoints) {
-        points = std::max(points - kStepPoints, kMinimumTextPoints);
-        font.setPointSizeF(points);
-        if (width_in(control, font) <= room)
-            break;
-    }
+    font.setPointSizeF(points_of(font, control));
+    const qreal points =
+        shrink_to_fit(font, room, [&control](const QFont& f) { return width_in(control, f); }).pointSizeF();
     if (qobject_cast<QGroupBox*>(&control)) {
         // Only the title is meant: the controls inside keep the size they had.
         const QFont inside = control.font();

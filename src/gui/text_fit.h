@@ -1,14 +1,21 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QFont>
+#include <functional>
 
 class QWidget;
 
 namespace fee::ui {
 
-// Below this a caption stops being comfortable to read, so no caption is made
-// smaller even where it then still overruns.
+// Below this a text stops being comfortable to read, so no caption or grid
+// cell is made smaller even where it then still overruns.
 inline constexpr qreal kMinimumTextPoints = 7.0;
+
+// `font` at the largest size, from its own down to kMinimumTextPoints half a
+// point at a time, at which `width` (of the text in that font) is at most
+// `room`; at kMinimumTextPoints where no size is. The one shrinking rule of
+// the captions and the result grid's cells.
+QFont shrink_to_fit(QFont font, int room, const std::function<int(const QFont&)>& width);
 
 // Keeps every caption of `window` whole at the window's fixed geometry: a label,
 // button or group box whose text does not fit the room it offers gets a smaller

@@ -4,14 +4,11 @@
 
 namespace fee::ui {
 
-// The frequency question: たまに(&J) or 頻繁(&I).
+// The frequency question: たまに(&J) (key_few) or 頻繁(&I) (key_many).
 class time_switch : public QuestionWindow {
     Q_OBJECT
 public:
     time_switch();
-
-    QPushButton& key_few = left_;
-    QPushButton& key_many = right_;
 
     // True for frequent trading; empty until a button is pressed.
     std::optional<bool> frequent() const { return right_chosen(); }

@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsLineItem>
 #include <QLegendMarker>
@@ -23,6 +22,7 @@
 #include "core/codepage.h"
 #include "core/commission.h"
 #include "core/preset_plans.h"
+#include "gui/calculation.h"
 #include "gui/chart_window.h"
 #include "gui/result_window.h"
 #include "gui/ui_font.h"
@@ -31,6 +31,7 @@
 
 using fee::BrokerTable;
 using fee::Money;
+using fee::test::child;
 using fee::test::ModalScript;
 
 namespace {
@@ -56,16 +57,22 @@ const QString kTableOrder = QStringLiteral("会社名\t試算結果\t正確な�
                                            "\"Comma, \"\"Quoted\"\"\"\t¥439,500\t439499.9883\n"
                                            "Cheap\t¥441,500\t441499.9766\n");
 
+fee::TradePlan low_occasional()
+{
+    return fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value();
+}
+
 class Shown {
 public:
     explicit Shown(const BrokerTable& table)
-        : plan_(fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value()),
-          grid_(table, plan_, fee::compute_yearly_costs(table, plan_).value())
+        : grid_(table, fee::compute_yearly_costs(table, low_occasional()).value(), prompter_)
     {
         grid_.show();
         grid_.activateWindow();
     }
     fee::ui::result& grid() { return grid_; }
+    QWidget* cells() { return child<QTableWidget>(&grid_, QStringLiteral("comp_fig")); }
+    fee::test::ScriptedPrompter& prompter() { return prompter_; }
     bool active()
     {
         grid_.activateWindow();
@@ -73,7 +80,7 @@ public:
     }
 
 private:
-    fee::TradePlan plan_;
+    fee::test::ScriptedPrompter prompter_;
     fee::ui::result grid_;
 };
 
@@ -85,22 +92,20 @@ void press(QWidget* target, Qt::Key key)
 void check_chart(fee::ui::chart_window& chart)
 {
     QCOMPARE(chart.windowTitle(), QStringLiteral("手数料のグラフ"));
-    QCOMPARE(chart.chart_tabs.tabText(0), QStringLiteral("1回の手数料"));
-    QCOMPARE(chart.chart_tabs.tabText(1), QStringLiteral("年間の費用"));
-    for (QChartView* view : {&chart.trade_chart, &chart.year_chart}) {
-        const QList<QAbstractSeries*> series = view->chart()->series();
+    auto* tabs = child<QTabWidget>(&chart, QStringLiteral("chart_tabs"));
+    QCOMPARE(tabs->tabText(0), QStringLiteral("1回の手数料"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("年間の費用"));
+    for (const char* name : {"trade_chart", "year_chart"}) {
+        const QList<QAbstractSeries*> series =
+            child<QChartView>(&chart, QString::fromLatin1(name))->chart()->series();
         QCOMPARE(series.size(), 21);
         QCOMPARE(series[0]->name(), QStringLiteral("サンプル証券"));
         QCOMPARE(series[20]->name(), QStringLiteral("Broker 20"));
     }
-    QVERIFY(chart.trade_cheapest.rowCount() >= 1);
-    QCOMPARE(chart.trade_cheapest.item(0, 1)->text(), QStringLiteral("サンプル証券"));
+    auto* cheapest = child<QTableWidget>(&chart, QStringLiteral("trade_cheapest"));
+    QVERIFY(cheapest->rowCount() >= 1);
+    QCOMPARE(cheapest->item(0, 1)->text(), QStringLiteral("サンプル証券"));
     QVERIFY(chart.maximumWidth() > chart.minimumWidth()); // resizable
-}
-
-fee::TradePlan low_occasional()
-{
-    return fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value();
 }
 
 } // namespace
@@ -110,7 +115,7 @@ class ChartTest : public QObject {
 private slots:
     void initTestCase()
     {
-        // The file dialog remembers folders in the settings: keep the user's own out of it.
+        // The save suggests a file in the Documents folder: the test one, not the user's.
         QStandardPaths::setTestModeEnabled(true);
         fee::test::install_message_filter();
         fee::ui::apply_ui_font(*qApp);
@@ -122,21 +127,22 @@ private slots:
         Shown shown(table);
         QVERIFY(shown.active());
         QApplication::clipboard()->clear();
-        press(&shown.grid().comp_fig, Qt::Key_C);
+        press(shown.cells(), Qt::Key_C);
         QCOMPARE(QApplication::clipboard()->text(), kTableOrder);
 
         // After 並べ替え(&S), in the grid's new order, from a button's focus too.
-        QTest::mouseClick(&shown.grid().key_sort, Qt::LeftButton);
-        press(&shown.grid().key_sort, Qt::Key_C);
+        auto* sort = child<QPushButton>(&shown.grid(), QStringLiteral("key_sort"));
+        QTest::mouseClick(sort, Qt::LeftButton);
+        press(sort, Qt::Key_C);
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("会社名\t試算結果\t正確な額\n"
                                 "\"Comma, \"\"Quoted\"\"\"\t¥439,500\t439499.9883\n"
                                 "Cheap\t¥441,500\t441499.9766\n"
                                 "サンプル証券\t¥441,500\t441499.9883\n"));
         // The context menu offers the same three actions; the layout keeps its two buttons.
-        QCOMPARE(shown.grid().comp_fig.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(shown.cells()->contextMenuPolicy(), Qt::ActionsContextMenu);
         QStringList texts;
-        for (const QAction* a : shown.grid().comp_fig.actions())
+        for (const QAction* a : shown.cells()->actions())
             texts << a->text() + QLatin1Char(' ') + a->shortcut().toString();
         QCOMPARE(texts,
                  (QStringList{QStringLiteral("コピー(&C) Ctrl+C"), QStringLiteral("CSVで保存(&S)... Ctrl+S"),
@@ -150,41 +156,31 @@ private slots:
         const BrokerTable table = three_brokers();
         Shown shown(table);
         QVERIFY(shown.active());
-        // The dialog offers 試算結果.csv; the user only picks the folder, which
-        // may vanish before the save.
-        auto choose = [](const QString& folder, bool vanish = false) {
-            return fee::test::ModalStep{QStringLiteral("QFileDialog"), [folder, vanish](QWidget* d) {
-                                            auto* dialog = qobject_cast<QFileDialog*>(d);
-                                            QVERIFY(dialog);
-                                            QCOMPARE(dialog->windowTitle(), QStringLiteral("CSVで保存"));
-                                            dialog->setDirectory(folder);
-                                            if (vanish)
-                                                QVERIFY(QDir(folder).removeRecursively());
-                                            QMetaObject::invokeMethod(dialog, "accept");
-                                        }};
-        };
-        {
-            ModalScript script({choose(dir.path())});
-            press(&shown.grid().comp_fig, Qt::Key_S);
-            QVERIFY2(script.finish(), qPrintable(script.failure()));
-        }
-        QFile saved(dir.filePath(QStringLiteral("試算結果.csv")));
+        // The window offers 試算結果.csv; the user only picks the folder.
+        QString suggested;
+        const QString path = dir.filePath(QStringLiteral("試算結果.csv"));
+        shown.prompter().script({fee::test::answer_save_path(path, &suggested)});
+        press(shown.cells(), Qt::Key_S);
+        QVERIFY2(shown.prompter().finish(), qPrintable(shown.prompter().failure()));
+        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("試算結果.csv"));
+        QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QByteArray expected = kTableOrder.toUtf8().replace("\n", "\r\n").replace('\t', ',');
         expected.replace("¥441,500", "\"¥441,500\"").replace("¥439,500", "\"¥439,500\"");
         QCOMPARE(saved.readAll(), "\xEF\xBB\xBF" + expected);
 
-        const QString gone = dir.filePath(QStringLiteral("gone"));
-        QVERIFY(QDir().mkpath(gone));
-        QVERIFY(shown.active());
-        {
-            ModalScript script(
-                {choose(gone, true),
-                 fee::test::expect_message({gone + QStringLiteral("/試算結果.csv に保存できませんでした")})});
-            press(&shown.grid().comp_fig, Qt::Key_S);
-            QVERIFY2(script.finish(), qPrintable(script.failure()));
-        }
+        // A folder that vanished before the save: the message names the file.
+        const QString gone = dir.filePath(QStringLiteral("gone/試算結果.csv"));
+        shown.prompter().script({fee::test::answer_save_path(gone), fee::test::expect_message({gone})});
+        press(shown.cells(), Qt::Key_S);
+        QVERIFY2(shown.prompter().finish(), qPrintable(shown.prompter().failure()));
         QVERIFY(!QFileInfo::exists(gone));
+        // Cancelled: nothing is written, nothing said.
+        QVERIFY(saved.remove());
+        shown.prompter().script({fee::test::answer_save_path(std::nullopt)});
+        press(shown.cells(), Qt::Key_S);
+        QVERIFY2(shown.prompter().finish(), qPrintable(shown.prompter().failure()));
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void chartOpensOnceWithOneSeriesPerBroker()
@@ -196,29 +192,36 @@ private slots:
             table.broker(r).name = "Broker " + std::to_string(r);
             table.broker(r).minimum = *Money::from_yen(100 * r);
         }
-        const fee::TradePlan plan = low_occasional();
-        fee::ui::result grid(table, plan, fee::compute_yearly_costs(table, plan).value());
+        fee::test::ScriptedPrompter prompter;
         QPointer<fee::ui::chart_window> opened;
-        ModalScript script({{QStringLiteral("result"), [&](QWidget*) {
-                                 press(&grid.comp_fig, Qt::Key_G);
-                                 auto* chart = grid.findChild<fee::ui::chart_window*>();
-                                 QVERIFY(chart);
-                                 opened = chart;
-                                 QVERIFY(QTest::qWaitForWindowExposed(chart));
-                                 check_chart(*chart);
-                                 // The result window is modal, yet its chart takes input.
-                                 QTabBar* tabs = chart->chart_tabs.tabBar();
-                                 QTest::mouseClick(chart->windowHandle(), Qt::LeftButton, {},
-                                                   tabs->mapTo(chart, tabs->tabRect(1).center()));
-                                 QCOMPARE(chart->chart_tabs.currentIndex(), 1);
+        auto on_grid = [&](QWidget* grid) {
+            QWidget* cells = child<QTableWidget>(grid, QStringLiteral("comp_fig"));
+            press(cells, Qt::Key_G);
+            auto* chart = grid->findChild<fee::ui::chart_window*>();
+            QVERIFY(chart);
+            opened = chart;
+            QVERIFY(QTest::qWaitForWindowExposed(chart));
+            check_chart(*chart);
+            // The result window is modal, yet its chart takes input.
+            auto* tabs = child<QTabWidget>(chart, QStringLiteral("chart_tabs"));
+            QTest::mouseClick(chart->windowHandle(), Qt::LeftButton, {},
+                              tabs->tabBar()->mapTo(chart, tabs->tabBar()->tabRect(1).center()));
+            QCOMPARE(tabs->currentIndex(), 1);
 
-                                 grid.activateWindow();
-                                 QVERIFY(QTest::qWaitForWindowActive(&grid));
-                                 press(&grid.comp_fig, Qt::Key_G);
-                                 QCOMPARE(grid.findChildren<fee::ui::chart_window*>().size(), 1);
-                                 QTest::mouseClick(&grid.key_end3, Qt::LeftButton);
-                             }}});
-        QCOMPARE(grid.exec(), fee::ui::result::kCloseWithPlan);
+            grid->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(grid));
+            press(cells, Qt::Key_G);
+            QCOMPARE(grid->findChildren<fee::ui::chart_window*>().size(), 1);
+            QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
+        };
+        // The low-amount, occasional plan.
+        ModalScript script({
+            {QStringLiteral("cost_switch"), [](QWidget* d) { fee::test::press_alt(d, 'L'); }},
+            {QStringLiteral("time_switch"), [](QWidget* d) { fee::test::press_alt(d, 'J'); }},
+            {QStringLiteral("Form_sl"), [](QWidget* d) { fee::test::press_alt(d, 'D'); }},
+            {QStringLiteral("result"), on_grid},
+        });
+        fee::Calculation(table, prompter).run();
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         QTRY_VERIFY(!opened); // closed with the result window
     }
@@ -231,7 +234,7 @@ private slots:
         fee::ui::chart_window chart(table, plan);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        QChart* trade = chart.trade_chart.chart();
+        QChart* trade = child<QChartView>(&chart, QStringLiteral("trade_chart"))->chart();
         QLegendMarker* marker = trade->legend()->markers().at(1);
         QAbstractSeries* series = trade->series().at(1);
         emit marker->clicked();
@@ -300,8 +303,9 @@ private slots:
         const std::size_t runs = fee::cheapest_runs(table, fee::kChartAmounts).value().size();
         QVERIFY(runs > 1000);
         fee::ui::chart_window chart(table, low_occasional());
-        QCOMPARE(chart.trade_cheapest.rowCount(), 1001);
-        QCOMPARE(chart.trade_cheapest.item(1000, 0)->text(), QStringLiteral("ほか %1 範囲").arg(runs - 1000));
+        auto* cheapest = child<QTableWidget>(&chart, QStringLiteral("trade_cheapest"));
+        QCOMPARE(cheapest->rowCount(), 1001);
+        QCOMPARE(cheapest->item(1000, 0)->text(), QStringLiteral("ほか %1 範囲").arg(runs - 1000));
     }
 };
 

@@ -351,9 +351,9 @@ PromptStep answer_text(std::optional<QString> reply, const QStringList& offered)
     return {PromptStep::Kind::Text, offered, {}, std::move(reply), nullptr};
 }
 
-PromptStep answer_save_path(std::optional<QString> path)
+PromptStep answer_save_path(std::optional<QString> path, QString* suggested)
 {
-    return {PromptStep::Kind::SavePath, {}, {}, std::move(path), nullptr};
+    return {PromptStep::Kind::SavePath, {}, {}, std::move(path), suggested};
 }
 
 void ScriptedPrompter::script(std::vector<PromptStep> steps)
@@ -424,9 +424,12 @@ std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString&
     return step->reply;
 }
 
-std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString&, const QString&)
+std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString& suggested,
+                                                       const QString&)
 {
     const PromptStep* step = next(PromptStep::Kind::SavePath, title);
+    if (step && step->seen)
+        *step->seen = suggested;
     return step ? step->reply : std::nullopt;
 }
 

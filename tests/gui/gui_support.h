@@ -181,7 +181,7 @@ struct PromptStep {
     QStringList parts;            // each one is in the text (Text: the text offered)
     QString answer;               // Question: the button pressed
     std::optional<QString> reply; // Text, SavePath: what is typed; empty to cancel
-    QString* seen = nullptr;      // receives the text
+    QString* seen = nullptr;      // receives the text (SavePath: the path offered)
 };
 
 // A message with one button whose text holds every one of `parts`, read and closed.
@@ -191,8 +191,9 @@ PromptStep answer_message(const QStringList& parts, const QString& answer, QStri
 // A line of text asked for, offering a text that holds every one of
 // `offered`: `reply` typed and confirmed, or cancelled when empty.
 PromptStep answer_text(std::optional<QString> reply, const QStringList& offered = {});
-// A file to save to: `path` chosen, or cancelled when empty.
-PromptStep answer_save_path(std::optional<QString> path);
+// A file to save to: `path` chosen, or cancelled when empty; `suggested`
+// receives the path offered.
+PromptStep answer_save_path(std::optional<QString> path, QString* suggested = nullptr);
 
 // The program's prompts answered from a script, as a user would, at once and
 // without a dialog. Anything asked that the script did not expect is a

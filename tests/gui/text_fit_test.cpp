@@ -190,14 +190,14 @@ void TextFitTest::every_caption_of_every_window_fits()
     const fee::BrokerTable& table = program_.table();
     fee::ui::cost_switch amount;
     fee::ui::time_switch frequency;
-    fee::ui::Form_sl plan_window(table);
+    fee::ui::Form_sl plan_window(program_.prompter());
     const fee::PlanTexts texts = fee::preset_plan(false, false).texts();
     plan_window.set_plan_texts(texts);
     const auto plan = fee::parse_plan(texts);
     QVERIFY(plan);
     const auto costs = fee::compute_yearly_costs(table, plan.value());
     QVERIFY(costs);
-    fee::ui::result ranking(table, plan.value(), costs.value());
+    fee::ui::result ranking(table, costs.value(), program_.prompter());
 
     QStringList shrunk;
     for (QWidget* window :
@@ -225,7 +225,7 @@ void TextFitTest::every_caption_of_every_window_fits()
 void TextFitTest::fits_again_when_the_font_changes()
 {
     fee::fee_compare& main_window = start_program();
-    fee::ui::Form_sl plan_window(program_.table());
+    fee::ui::Form_sl plan_window(program_.prompter());
     const auto fonts = [](const QWidget& window) {
         QList<QFont> list;
         for (const QWidget* control : window.findChildren<QWidget*>())
@@ -236,7 +236,7 @@ void TextFitTest::fits_again_when_the_font_changes()
 
     plan_window.setFont(fee::ui::proportional_gothic(11));
     QVERIFY2(walk(plan_window).overruns.isEmpty(), qPrintable(walk(plan_window).overruns.join(u'\n')));
-    QVERIFY(plan_windofee::test::label(&w, "Label1").font().pointSizeF() < 11);
+    QVERIFY(fee::test::child<QLabel>(&plan_window, QStringLiteral("Label1"))->font().pointSizeF() < 11);
     // Where everything fits, every caption follows the window's font again.
     QFont small = fee::ui::proportional_gothic();
     small.setPointSizeF(7.5);
@@ -251,7 +251,7 @@ void TextFitTest::fits_again_when_the_font_changes()
     QFont larger = application;
     larger.setPointSize(11);
     QApplication::setFont(larger);
-    QTRY_VERIFY(main_windofee::test::label(&w, "Label2")->font().pointSizeF() < 11);
+    QTRY_VERIFY(fee::test::child<QLabel>(&main_window, QStringLiteral("Label2"))->font().pointSizeF() < 11);
     QVERIFY2(walk(main_window).overruns.isEmpty(), qPrintable(walk(main_window).overruns.join(u'\n')));
     QApplication::setFont(application);
     QTRY_COMPARE(fonts(main_window), main_designed);
