@@ -17,6 +17,8 @@ inline constexpr int kPlanRows = 5;
 struct PlanRow {
     Money amount;
     std::int32_t count = 0;
+
+    bool operator==(const PlanRow&) const = default;
 };
 using TradePlan = std::array<PlanRow, kPlanRows>;
 

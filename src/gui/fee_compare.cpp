@@ -170,6 +170,7 @@ void fee_compare::build_controls()
 
 void fee_compare::build_menu()
 {
+    menuBar()->setObjectName(QStringLiteral("menu_bar"));
     k_help_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     k_help_->setObjectName(QStringLiteral("k_help"));
     explain_ = k_help_->addAction(QStringLiteral("目次(&E)"));

@@ -269,10 +269,10 @@ private slots:
         const std::vector<fee::YearlyRun> runs = data.runs();
         QCOMPARE(runs.size(), 2u);
         fee::ui::chart_window chart(table, plan);
-        chart.chart_tabs.setCurrentIndex(1);
+        child<QTabWidget>(&chart, QStringLiteral("chart_tabs"))->setCurrentIndex(1);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        QChart* year = chart.year_chart.chart();
+        QChart* year = child<QChartView>(&chart, QStringLiteral("year_chart"))->chart();
         QList<QGraphicsLineItem*> marks;
         for (QGraphicsItem* item : year->childItems())
             if (auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item);

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -304,6 +305,13 @@ QStringList layout_problems(QWidget& window)
         if (!c->isVisibleTo(&window) || c->window() != &window || !c->parentWidget())
             continue;
         const QString name = c->objectName();
+        // The window's own controls, not the parts Qt builds inside one.
+        QWidget* parent = c->parentWidget();
+        const bool own = parent == &window || qobject_cast<QGroupBox*>(parent) ||
+                         (qobject_cast<QMainWindow*>(&window) && parent->parentWidget() == &window);
+        if (own && name.isEmpty())
+            problems << QStringLiteral("a %1 without a name")
+                            .arg(QString::fromLatin1(c->metaObject()->className()));
         if (!c->parentWidget()->rect().contains(c->geometry()))
             problems << name + QStringLiteral(" reaches outside its parent");
         const bool caption =

@@ -212,7 +212,8 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         fee_compare& w = *w_;
-        QCOMPARE(fee::test::layout_problems(w), QStringList());
+        QVERIFY2(fee::test::layout_problems(w).isEmpty(),
+                 qPrintable(fee::test::layout_problems(w).join(u'\n')));
         QCOMPARE(w.centralWidget()->size(), QSize(twips(4755), twips(3915)));
         QCOMPARE(fee::test::button(&w, "key_cal")->geometry(),
                  QRect(twips(120), twips(3480), twips(1455), twips(375)));
