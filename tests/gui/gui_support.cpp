@@ -374,7 +374,7 @@ void ScriptedPrompter::script(std::vector<PromptStep> steps)
 bool ScriptedPrompter::finish()
 {
     // An access key presses its button a moment later.
-    QTest::qWaitFor([this] { return next_ >= steps_.size() || !failure_.isEmpty(); }, 5000);
+    (void)QTest::qWaitFor([this] { return next_ >= steps_.size() || !failure_.isEmpty(); }, 5000);
     if (failure_.isEmpty() && next_ < steps_.size())
         failure_ =
             QStringLiteral("%1 of %2 prompts never came").arg(steps_.size() - next_).arg(steps_.size());
