@@ -1,7 +1,9 @@
 #include "gui/calculation.h"
 
+#include "core/accounts.h"
 #include "core/cost_messages.h"
 #include "core/preset_plans.h"
+#include "gui/accounts_window.h"
 #include "gui/chart_window.h"
 #include "gui/cost_switch.h"
 #include "gui/form_sl.h"
@@ -49,33 +51,57 @@ void Calculation::compute(QDialog& plan_window, const TradePlan& plan)
     show_result(plan_window, plan, std::move(costs).value());
 }
 
+namespace {
+
+// A window that belongs to the result grid: one of it per grid, a second
+// request brings it up; the grid's child, so that it takes input above the
+// modal grid. `make` gives none when there is nothing to show.
+void bring_up(QPointer<QWidget>& window, const std::function<QWidget*()>& make)
+{
+    if (!window) {
+        window = make();
+        if (!window)
+            return;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
 void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, YearlyCosts costs)
 {
     // Modal above the plan, which stays open beneath it. A fresh grid for
-    // every computation, and its chart closes with it.
+    // every computation, and what it asks for closes with it.
     ui::result grid(table_, std::move(costs), prompter_);
-    QPointer<ui::chart_window> chart;
-    QObject::connect(&grid, &ui::result::chart_requested, &grid,
-                     [this, &chart, &grid, &plan] { show_chart(chart, grid, plan); });
-    QObject::connect(&grid, &QDialog::finished, &grid, [&chart] {
-        if (chart)
-            chart->close();
+    QPointer<QWidget> chart, accounts;
+    QObject::connect(&grid, &ui::result::chart_requested, &grid, [this, &chart, &grid, &plan] {
+        bring_up(chart, [&] { return new ui::chart_window(table_, plan, &grid); });
+    });
+    QObject::connect(&grid, &ui::result::accounts_requested, &grid, [this, &accounts, &grid, &plan] {
+        bring_up(accounts, [&] { return make_accounts_window(grid, plan); });
+    });
+    QObject::connect(&grid, &QDialog::finished, &grid, [&chart, &accounts] {
+        for (QWidget* window : {chart.data(), accounts.data()})
+            if (window)
+                window->close();
     });
     if (grid.exec() == ui::result::kCloseWithPlan)
         plan_window.close();
 }
 
-// One chart per result grid; a second request brings it up. The grid's
-// child, so that it takes input above the modal grid.
-void Calculation::show_chart(QPointer<ui::chart_window>& chart, QWidget& grid, const TradePlan& plan)
+// Up to three accounts, as many as a user weighs; where no set can carry the
+// plan, the reason instead of an empty window.
+QWidget* Calculation::make_accounts_window(QWidget& grid, const TradePlan& plan)
 {
-    if (!chart) {
-        chart = new ui::chart_window(table_, plan, &grid);
-        chart->setAttribute(Qt::WA_DeleteOnClose);
+    const auto sets = cheapest_account_sets(table_, plan, 3);
+    if (!sets) {
+        prompter_.inform(QString::fromStdString(accounts_failure_message(sets.error())));
+        return nullptr;
     }
-    chart->show();
-    chart->raise();
-    chart->activateWindow();
+    return new ui::accounts_window(table_, plan, sets.value(), &grid);
 }
 
 } // namespace fee

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 
 #include "core/commission.h"
 
@@ -12,16 +13,15 @@ namespace fee {
 class BrokerTable;
 namespace ui {
 class Prompter;
-class chart_window;
 } // namespace ui
 
 // One calculation, started by 試算(&C): the amount question, the frequency
 // question, the trade plan filled with the preset for both answers, and for
 // every plan entered the yearly costs in a result grid above the plan, with
-// its chart when the grid asks for it. Each window is modal with no owner, so
-// the main window takes no input until run() returns. The windows know
-// nothing of each other; this class opens and closes them in turn, hands each
-// one what it needs and does the computing. The table is only read.
+// its chart and its cheapest sets of accounts when the grid asks for them. Each window is modal with no
+// owner, so the main window takes no input until run() returns. The windows know nothing of each other; this
+// class opens and closes them in turn, hands each one what it needs and does the computing. The table is only
+// read.
 class Calculation {
 public:
     // Every message goes through `prompter`.
@@ -34,7 +34,7 @@ public:
 private:
     void compute(QDialog& plan_window, const TradePlan& plan);
     void show_result(QDialog& plan_window, const TradePlan& plan, YearlyCosts costs);
-    void show_chart(QPointer<ui::chart_window>& chart, QWidget& grid, const TradePlan& plan);
+    QWidget* make_accounts_window(QWidget& grid, const TradePlan& plan);
 
     const BrokerTable& table_;
     ui::Prompter& prompter_;

@@ -126,9 +126,12 @@ void result::build_actions()
     add_grid_action(k_save_csv_, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
                     "k_save_csv");
     add_grid_action(k_chart_, QStringLiteral("グラフ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G), "k_chart");
+    add_grid_action(k_accounts_, QStringLiteral("口座の組み合わせ(&K)..."),
+                    QKeySequence(Qt::CTRL | Qt::Key_K), "k_accounts");
     connect(&k_copy_, &QAction::triggered, this, &result::k_copy_Click);
     connect(&k_save_csv_, &QAction::triggered, this, &result::k_save_csv_Click);
     connect(&k_chart_, &QAction::triggered, this, &result::chart_requested);
+    connect(&k_accounts_, &QAction::triggered, this, &result::accounts_requested);
 }
 
 // The actions live on the grid for its context menu; their shortcuts work

@@ -24,7 +24,8 @@ class Prompter;
 // The grid's context menu and shortcuts take the ranking further without
 // changing the layout: コピー (Ctrl+C) and CSVで保存 (Ctrl+S) export it as shown,
 // グラフ (Ctrl+G) asks for the chart of the same table and plan
-// (chart_requested), which whoever opened this window shows.
+// (chart_requested) and 口座の組み合わせ (Ctrl+K) for the cheapest sets of
+// accounts (accounts_requested), which whoever opened this window shows.
 class result : public Dialog {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ public:
 
 signals:
     void chart_requested();
+    void accounts_requested();
 
 private:
     void key_sort_Click();
@@ -69,6 +71,7 @@ private:
     QAction k_copy_{this};
     QAction k_save_csv_{this};
     QAction k_chart_{this};
+    QAction k_accounts_{this};
 };
 
 } // namespace fee::ui

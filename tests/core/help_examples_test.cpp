@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "core/accounts.h"
 #include "core/codepage.h"
 #include "core/commission.h"
 #include "core/data_file.h"
@@ -316,6 +317,46 @@ void check_worked_example(const HelpDocument& help)
     EXPECT_EQ(help.text(QStringLiteral("wex-shown")), currency_form(total));
 }
 
+// The accounts example: the best single broker, the best pair, the row the
+// pair's newcomer takes over, its fee and the saving. The README tells the
+// same example with the same figures.
+void check_accounts_example(const HelpDocument& help)
+{
+    const BrokerTable t = sample_table();
+    const TradePlan plan = parse_plan(preset_plan(false, false).texts()).value();
+    const auto sets = cheapest_account_sets(t, plan, 2).value();
+    ASSERT_EQ(sets.size(), 2u);
+    const AccountSet& one = sets[0];
+    const AccountSet& two = sets[1];
+    const auto name = [&t](int row) { return decode_cp932(t.broker(row).name); };
+    EXPECT_EQ(help.text(QStringLiteral("acc-one")), name(one.members[0]));
+    EXPECT_EQ(help.text(QStringLiteral("acc-one-total")), currency_form(one.total));
+    EXPECT_EQ(help.text(QStringLiteral("acc-two-first")), name(two.members[0]));
+    EXPECT_EQ(help.text(QStringLiteral("acc-two-second")), name(two.members[1]));
+    EXPECT_EQ(help.text(QStringLiteral("acc-two-total")), currency_form(two.total));
+    EXPECT_EQ(help.text(QStringLiteral("acc-saving")), currency_form(*one.total.minus(two.total)));
+    const int newcomer = two.members[0] == one.members[0] ? two.members[1] : two.members[0];
+    EXPECT_EQ(help.money(QStringLiteral("acc-two-fee")), t.broker(newcomer).yearly_fee);
+    std::size_t r = 0;
+    while (r < kPlanRows && two.taker[r] == one.taker[r])
+        ++r;
+    ASSERT_LT(r, kPlanRows);
+    EXPECT_EQ(*two.taker[r], newcomer);
+    const auto part = [&](int b) {
+        return trade_commission(t.broker(b), plan[r].amount)->times(plan[r].count);
+    };
+    EXPECT_EQ(help.text(QStringLiteral("acc-row-amount")), currency_form(plan[r].amount));
+    EXPECT_EQ(help.count(QStringLiteral("acc-row-count")), plan[r].count);
+    EXPECT_EQ(help.text(QStringLiteral("acc-row-one")), currency_form(*part(one.members[0])));
+    EXPECT_EQ(help.text(QStringLiteral("acc-row-two")), currency_form(*part(newcomer)));
+    QFile readme(QStringLiteral(FEE_README));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    for (const char* id :
+         {"acc-one-total", "acc-two-total", "acc-two-fee", "acc-row-one", "acc-row-two", "acc-saving"})
+        EXPECT_TRUE(text.contains(help.text(QString::fromLatin1(id)))) << "README lacks the help's " << id;
+}
+
 void check_limits(const HelpDocument& help)
 {
     EXPECT_EQ(help.count(QStringLiteral("max-brokers")), kEditorLastRow + 1);
@@ -354,6 +395,11 @@ TEST(HelpResults, WorkedExampleAddsUpByTheProgramsArithmetic)
     check_worked_example(HelpDocument());
 }
 
+TEST(HelpResults, TheAccountsExampleByTheSearchItself)
+{
+    check_accounts_example(HelpDocument());
+}
+
 TEST(HelpResults, BrokerAndCountLimits)
 {
     check_limits(HelpDocument());
@@ -388,6 +434,7 @@ TEST(HelpDocument, EveryMarkedFigureIsChecked)
     check_presets(help);
     check_sample_results(help);
     check_worked_example(help);
+    check_accounts_example(help);
     check_limits(help);
     std::set<QString> unchecked;
     for (const QString& figure : help.ids())

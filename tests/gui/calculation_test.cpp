@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/accounts.h"
 #include "core/broker_table.h"
 #include "core/codepage.h"
 #include "core/commission.h"
@@ -268,6 +269,7 @@ private slots:
     void main_window_asks_again_after_unanswered_question();
     void esc_closes_nothing_and_enter_presses_the_focused_button();
     void a_long_cost_shows_every_digit();
+    void the_grid_opens_the_cheapest_accounts();
     void twips_make_pixels_data();
     void twips_make_pixels();
 
@@ -599,6 +601,43 @@ void CalculationTest::sort_three_brokers_cheapest_first()
              QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
              QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
              QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
+             QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+         }},
+    });
+    calc.run();
+    QVERIFY2(script.finish(), qPrintable(script.failure()));
+}
+
+// Ctrl+K on the grid: the sets the companion gives for the same plan, the
+// saving against the best single broker, and the grid's first place as k = 1.
+void CalculationTest::the_grid_opens_the_cheapest_accounts()
+{
+    BrokerTable table;
+    QVERIFY(fee::read_data_file(QStringLiteral(FEE_SAMPLE_DATA), table).ok());
+    const auto plan = fee::parse_plan(fee::preset_plan(false, false).texts()).value();
+    const auto sets = fee::cheapest_account_sets(table, plan, 3).value();
+    QVERIFY(sets.size() >= 2 && sets[1].total < sets[0].total);
+    QStringList pair;
+    for (const int m : sets[1].members)
+        pair << fee::decode_cp932(table.broker(m).name);
+    fee::Calculation calc(table, prompter_);
+    ModalScript script({
+        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
+        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
+        {"Form_sl", [](QWidget* d) { press(d, 'D'); }},
+        {"result",
+         [&](QWidget* d) {
+             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+             QTest::keyClick(grid_of(d), Qt::Key_K, Qt::ControlModifier);
+             auto* window = d->findChild<QWidget*>(QStringLiteral("accounts_window"));
+             QVERIFY(window && QTest::qWaitForWindowExposed(window));
+             auto* grid = fee::test::child<QTableWidget>(window, QStringLiteral("account_sets"));
+             QCOMPARE(grid->item(0, 1)->text(), column(d, 0).first());
+             QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("2"));
+             QCOMPARE(grid->item(1, 1)->text(), pair.join(QStringLiteral("、")));
+             QCOMPARE(grid->item(1, 2)->text(), fee::currency_form(sets[1].total));
+             QCOMPARE(grid->item(1, 3)->text(), fee::currency_form(*sets[0].total.minus(sets[1].total)));
+             maybe_screenshot(window, "accounts.png");
              QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
          }},
     });
