@@ -139,14 +139,15 @@ private slots:
                                 "\"Comma, \"\"Quoted\"\"\"\t¥439,500\t439499.9883\n"
                                 "Cheap\t¥441,500\t441499.9766\n"
                                 "サンプル証券\t¥441,500\t441499.9883\n"));
-        // The context menu offers the same three actions; the layout keeps its two buttons.
+        // The context menu offers the same actions; the layout keeps its two buttons.
         QCOMPARE(shown.cells()->contextMenuPolicy(), Qt::ActionsContextMenu);
         QStringList texts;
         for (const QAction* a : shown.cells()->actions())
             texts << a->text() + QLatin1Char(' ') + a->shortcut().toString();
         QCOMPARE(texts,
                  (QStringList{QStringLiteral("コピー(&C) Ctrl+C"), QStringLiteral("CSVで保存(&S)... Ctrl+S"),
-                              QStringLiteral("グラフ(&G)... Ctrl+G")}));
+                              QStringLiteral("グラフ(&G)... Ctrl+G"),
+                              QStringLiteral("口座の組み合わせ(&K)... Ctrl+K")}));
         QCOMPARE(shown.grid().findChildren<QPushButton*>().size(), 2);
     }
 
