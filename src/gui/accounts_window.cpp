@@ -41,6 +41,7 @@ accounts_window::accounts_window(const BrokerTable& table, const TradePlan& plan
     setWindowTitle(QStringLiteral("口座の組み合わせ"));
     setFont(proportional_gothic());
     account_sets_.setObjectName(QStringLiteral("account_sets"));
+    account_sets_.setAccessibleName(QStringLiteral("口座の組み合わせの表"));
     account_sets_.setEditTriggers(QAbstractItemView::NoEditTriggers);
     account_sets_.setSelectionBehavior(QAbstractItemView::SelectRows);
     account_sets_.setWordWrap(false);

@@ -209,11 +209,13 @@ void fee_compare::build_client_area(QWidget* client)
     place(Label1, 360, 120, 1455, 255);
     Combo1_ = new QComboBox(client);
     Combo1_->setObjectName(QStringLiteral("Combo1"));
+    Combo1_->setAccessibleName(QStringLiteral("証券会社の選択"));
     Combo1_->setEditable(false);
     place(Combo1_, 120, 360, 2295, 300);
     QLabel* Label2 = make_label(client, "Label2", QStringLiteral("維持費(口座管理料など)"));
     place(Label2, 2760, 120, 1935, 255);
     l_fix_ = make_box(client, QStringLiteral("l_fix"), Qt::AlignRight);
+    l_fix_->setAccessibleName(QStringLiteral("維持費"));
     l_fix_->setToolTip(QStringLiteral("年間の費用を入れて下さい"));
     place(l_fix_, 3360, 360, 855, 270);
 
@@ -245,12 +247,18 @@ void fee_compare::build_editor()
     const QString rate_tip = QStringLiteral("1%は 0.01 です");
     for (int i = 0; i < kBrackets; ++i) {
         const int top = 480 + 360 * i;
+        // Named for a screen reader, which would otherwise give the frame's title to every box.
+        const QString row = QStringLiteral("%1 行目の").arg(i + 1);
         l_kubun_[i] = make_box(Frame1_, indexed("l_kubun", i), Qt::AlignRight);
+        l_kubun_[i]->setAccessibleName(row + (i < kBoundedBrackets ? QStringLiteral("約定代金の上限")
+                                                                   : QStringLiteral("約定代金（それ以上）")));
         place(l_kubun_[i], 120, top, 1095, 270);
         l_wariai_[i] = make_box(Frame1_, indexed("l_wariai", i), Qt::AlignLeft);
+        l_wariai_[i]->setAccessibleName(row + QStringLiteral("手数料率"));
         l_wariai_[i]->setToolTip(rate_tip);
         place(l_wariai_[i], 1800, top, 735, 270);
         l_add_[i] = make_box(Frame1_, indexed("l_add", i), Qt::AlignRight);
+        l_add_[i]->setAccessibleName(row + QStringLiteral("付加"));
         place(l_add_[i], 2640, top, 855, 270);
         if (i < kBoundedBrackets) {
             QLabel* Label4 = make_label(Frame1_, "Label4", QStringLiteral("以下"));
@@ -274,6 +282,7 @@ void fee_compare::build_editor()
     Label7->setToolTip(mini_tip);
     place(Label7, 3840, 360, 375, 255);
     l_mini_ = make_box(Frame1_, QStringLiteral("l_mini"), Qt::AlignRight);
+    l_mini_->setAccessibleName(QStringLiteral("下限"));
     l_mini_->setToolTip(mini_tip);
     place(l_mini_, 3600, 600, 855, 270);
     const QString max_tip = QStringLiteral("手数料の上限です。0は設定なし");
@@ -281,6 +290,7 @@ void fee_compare::build_editor()
     Label8->setToolTip(max_tip);
     place(Label8, 3840, 1800, 495, 255);
     l_max_ = make_box(Frame1_, QStringLiteral("l_max"), Qt::AlignRight);
+    l_max_->setAccessibleName(QStringLiteral("上限"));
     l_max_->setToolTip(max_tip);
     place(l_max_, 3600, 2040, 855, 270);
 }

@@ -57,6 +57,7 @@ void Form_sl::place_row(int r)
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     l_sm_money_[r].setObjectName(indexed("l_sm_money", r));
+    l_sm_money_[r].setAccessibleName(QStringLiteral("%1 行目の金額").arg(r + 1));
     l_sm_money_[r].setText(QString::fromLatin1(kDesignAmounts[r]));
     place(&l_sm_money_[r], 120, top, 1095, 270);
 
@@ -66,6 +67,7 @@ void Form_sl::place_row(int r)
     place(&Label2_[r], 1320, top, 1335, 255);
 
     l_sl_num_[r].setObjectName(indexed("l_sl_num", r));
+    l_sl_num_[r].setAccessibleName(QStringLiteral("%1 行目の回数").arg(r + 1));
     l_sl_num_[r].setText(QString::fromLatin1(kDesignCounts[r]));
     place(&l_sl_num_[r], 2760, top, 615, 270);
 

@@ -25,6 +25,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
     setObjectName(QStringLiteral("help_window"));
     setAttribute(Qt::WA_DeleteOnClose);
     browser_->setObjectName(QStringLiteral("help_browser"));
+    browser_->setAccessibleName(QStringLiteral("ヘルプ"));
     browser_->setOpenExternalLinks(true);
     browser_->document()->setDocumentMargin(12);
     auto* layout = new QVBoxLayout(this);

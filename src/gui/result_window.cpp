@@ -1,5 +1,6 @@
 #include "gui/result_window.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDir>
 #include <QFontMetrics>
@@ -60,6 +61,8 @@ void result::build_grid()
     // Row 0 is the table's own header row, drawn as a fixed row and never
     // scrolled away.
     comp_fig_.setObjectName(QStringLiteral("comp_fig"));
+    comp_fig_.setAccessibleName(QStringLiteral("試算結果の表"));
+    comp_fig_.setAccessibleDescription(QStringLiteral("証券会社の一覧の順です"));
     comp_fig_.setFont(proportional_gothic(9));
     comp_fig_.setColumnCount(kGridColumns);
     comp_fig_.setRowCount(rows_for(table_));
@@ -159,8 +162,13 @@ void result::set_up_columns()
 
 void result::show_broker(int grid_row, int broker)
 {
-    set_cell_text(grid_row, 0, decode_cp932(table_.broker(broker).name));
-    set_cell_text(grid_row, 1, currency_form(costs_.at(static_cast<std::size_t>(broker))));
+    const QString name = decode_cp932(table_.broker(broker).name);
+    const QString cost = currency_form(costs_.at(static_cast<std::size_t>(broker)));
+    set_cell_text(grid_row, 0, name);
+    set_cell_text(grid_row, 1, cost);
+    // A screen reader reads the row whole, whichever of its cells it is on.
+    for (int col = 0; col < 2; ++col)
+        cell(grid_row, col)->setData(Qt::AccessibleTextRole, name + QStringLiteral("、") + cost);
 }
 
 QTableWidgetItem* result::cell(int row, int col) const
@@ -208,6 +216,10 @@ void result::key_sort_Click()
     shown_ = cost_order(costs_);
     for (std::size_t j = 0; j < shown_.size(); ++j)
         show_broker(static_cast<int>(j) + 1, shown_[j]);
+    // Said to a screen reader, which sees no order otherwise.
+    comp_fig_.setAccessibleDescription(QStringLiteral("年間費用の安い順に並べ替えてあります"));
+    QAccessibleEvent sorted(&comp_fig_, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&sorted);
 }
 
 void result::key_end3_Click()

@@ -6,12 +6,14 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStyleOptionGroupBox>
 #include <QTextDocument>
 #include <QTimer>
@@ -102,6 +104,8 @@ int width_in(const QWidget& control, const QFont& font)
     }
     if (const auto* box = qobject_cast<const QGroupBox*>(&control))
         return title_rect(*box, font).width();
+    if (const auto* box = qobject_cast<const QLineEdit*>(&control))
+        return fm.horizontalAdvance(box->text());
     return 0;
 }
 
@@ -128,6 +132,20 @@ qreal points_of(const QFont& font, const QWidget& control)
     return font.pixelSize() * 72.0 / control.logicalDpiY();
 }
 
+// The room a line edit gives its text: the contents less the text margins
+// and the two pixels it keeps free on each side.
+int box_room(const QLineEdit& box)
+{
+    QStyleOptionFrame opt;
+    opt.initFrom(&box);
+    opt.rect = box.rect();
+    opt.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, &box) : 0;
+    const QRect inner = box.style()
+                            ->subElementRect(QStyle::SE_LineEditContents, &opt, &box)
+                            .marginsRemoved(box.textMargins());
+    return inner.width() - 4;
+}
+
 } // namespace
 
 int text_room(const QWidget& control)
@@ -142,6 +160,8 @@ int text_room(const QWidget& control)
         return check_room(*radio, QStyle::SE_RadioButtonContents);
     if (const auto* box = qobject_cast<const QGroupBox*>(&control))
         return box->width() - 2 * (title_rect(*box, box->font()).left() - box->rect().left());
+    if (const auto* box = qobject_cast<const QLineEdit*>(&control))
+        return box_room(*box);
     return control.width();
 }
 
@@ -172,6 +192,7 @@ public:
     {
         window.installEventFilter(this);
         watch_screen();
+        watch_boxes();
     }
 
     void fit();
@@ -187,6 +208,9 @@ private:
     };
 
     void restore();
+    void unshrink(QLineEdit& box);
+    void fit_box(QLineEdit& box);
+    void watch_boxes();
     void remember(QWidget& control);
     void set_points(QWidget& control, qreal points);
     void shrink(QWidget& control);
@@ -195,6 +219,7 @@ private:
 
     QWidget& window_;
     std::vector<Changed> changed_;
+    std::vector<Changed> boxes_; // number boxes made smaller, restored first
     QPointer<QScreen> screen_;
     bool fit_pending_ = false;
 };
@@ -207,9 +232,43 @@ void TextFitter::fit()
     // captions inside it.
     const auto controls = window_.findChildren<QWidget*>();
     for (QWidget* control : controls) {
-        if (control->window() == &window_ && has_caption(*control))
+        if (control->window() != &window_)
+            continue;
+        if (has_caption(*control))
             shrink(*control);
+        else if (auto* box = qobject_cast<QLineEdit*>(control))
+            fit_box(*box);
     }
+}
+
+void TextFitter::watch_boxes()
+{
+    for (QLineEdit* box : window_.findChildren<QLineEdit*>())
+        if (box->window() == &window_)
+            connect(box, &QLineEdit::textChanged, this, [this, box] { fit_box(*box); });
+}
+
+// A number box shows its whole text, in a smaller font where its own does not
+// hold it; where even the smallest does not, its tooltip gives the whole text
+// after the tooltip of its design.
+void TextFitter::fit_box(QLineEdit& box)
+{
+    unshrink(box);
+    const QVariant design = box.property("fee_design_tooltip");
+    if (!design.isValid())
+        box.setProperty("fee_design_tooltip", box.toolTip());
+    const QString tip = box.property("fee_design_tooltip").toString();
+    const int room = box_room(box);
+    const auto width = [&box](const QFont& f) { return width_in(box, f); };
+    QFont font = box.font();
+    if (width(font) > room) {
+        boxes_.push_back({&box, box.testAttribute(Qt::WA_SetFont), font});
+        font.setPointSizeF(points_of(font, box));
+        font = shrink_to_fit(font, room, width);
+        box.setFont(font);
+    }
+    const bool cut = width(font) > room;
+    box.setToolTip(cut ? tip + (tip.isEmpty() ? QString() : QStringLiteral("\n")) + box.text() : tip);
 }
 
 void TextFitter::shrink(QWidget& control)
@@ -255,8 +314,25 @@ void TextFitter::remember(QWidget& control)
     changed_.push_back({&control, own, own ? control.font() : QFont()});
 }
 
+// The box's font before fit_box made it smaller.
+void TextFitter::unshrink(QLineEdit& box)
+{
+    const auto it =
+        std::find_if(boxes_.begin(), boxes_.end(), [&](const Changed& c) { return c.control == &box; });
+    if (it == boxes_.end())
+        return;
+    box.setFont(it->had_own_font ? it->own_font : QFont());
+    boxes_.erase(it);
+}
+
 void TextFitter::restore()
 {
+    while (!boxes_.empty()) {
+        if (auto* box = qobject_cast<QLineEdit*>(boxes_.back().control.data()))
+            unshrink(*box);
+        else
+            boxes_.pop_back();
+    }
     for (auto it = changed_.rbegin(); it != changed_.rend(); ++it) {
         // A font without any attribute set makes the control follow its parent again.
         if (it->control)

@@ -24,18 +24,21 @@ QFont shrink_to_fit(QFont font, int room, const std::function<int(const QFont&)>
 // Japanese font only the captions that overrun shrink, each on its own. Fits
 // again by itself when the window is shown and when the window's or the
 // application's font, the style or the screen changes; call it again after
-// changing a caption of a window on screen. Number boxes and other controls
-// keep their fonts, also inside a group box whose title shrinks.
+// changing a caption of a window on screen. A number box whose text does not
+// fit gets a smaller font in the same way, whenever its text changes, and its
+// own font again once the text fits; where even the smallest does not hold
+// it, its tooltip gives the whole text. Other controls keep their fonts, also
+// inside a group box whose title shrinks.
 void fit_texts(QWidget& window);
 
-// The width in pixels that a label, button or group box offers its text: the
-// control's width less the frame, margins and indent its style draws around
-// the text. A group box gives its title the room between its two title
+// The width in pixels that a label, button, group box or line edit offers its
+// text: the control's width less the frame, margins and indent its style draws
+// around the text. A group box gives its title the room between its two title
 // indents.
 int text_room(const QWidget& control);
 
-// The width the control's text takes in its current font, measured the way
-// the control draws it: an access key's "&" takes no room on a button or a
+// The width the control's text (a line edit's too) takes in its current font,
+// measured the way the control draws it: an access key's "&" takes no room on a button or a
 // group box, nor on a label with a buddy (without one, a label shows the "&").
 int text_width(const QWidget& control);
 
