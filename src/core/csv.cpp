@@ -14,4 +14,10 @@ QString csv_field(const QString& text, QChar separator)
     return text;
 }
 
+QString spreadsheet_text(const QString& name)
+{
+    static const QString kFormulaStarts = QStringLiteral("=+-@");
+    return !name.isEmpty() && kFormulaStarts.contains(name.front()) ? u'\'' + name : name;
+}
+
 } // namespace fee

@@ -8,4 +8,8 @@ namespace fee {
 // only where it holds the separator, a quote or a line break.
 QString csv_field(const QString& text, QChar separator = u',');
 
+// A name as a spreadsheet shows it: one that begins with =, +, - or @ gets a
+// leading apostrophe, which it would otherwise run as a formula.
+QString spreadsheet_text(const QString& name);
+
 } // namespace fee

@@ -65,12 +65,17 @@ Outcome<QString> prepare_user_data_file(const QString& user_dir, const QString& 
     return file;
 }
 
-QString find_help_file(const DataLocation& where)
+QStringList help_folders(const DataLocation& where)
 {
     QStringList folders{QFileInfo(where.data_file).absolutePath()};
     if (!where.shared_dir.isEmpty())
         folders << where.shared_dir;
-    for (const QString& folder : folders) {
+    return folders;
+}
+
+QString find_help_file(const DataLocation& where)
+{
+    for (const QString& folder : help_folders(where)) {
         const QString candidate = QDir(folder).absoluteFilePath(QString::fromLatin1(kHelpFileName));
         if (QFileInfo(candidate).isFile())
             return candidate;

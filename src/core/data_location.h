@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/data_file.h"
 #include "core/outcome.h"
@@ -36,6 +37,10 @@ QString user_data_dir();
 // the user. Whatever already has that name is never replaced. Without a sample
 // nothing is made: reading the returned path then fails with its full name.
 Outcome<QString> prepare_user_data_file(const QString& user_dir, const QString& shared_dir);
+
+// The folders the help file is looked for in, in order: the data file's,
+// then the installed folder.
+QStringList help_folders(const DataLocation& where);
 
 // The help file beside the data file, else the installed one; empty when
 // neither exists.

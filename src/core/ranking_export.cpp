@@ -23,7 +23,8 @@ QString ranking_text(const BrokerTable& table, const YearlyCosts& costs, const s
     QString text = line(QStringLiteral("会社名"), QStringLiteral("試算結果"), QStringLiteral("正確な額"));
     for (const int b : order) {
         const Money cost = costs.at(static_cast<std::size_t>(b));
-        text += line(decode_cp932(table.broker(b).name), currency_form(cost), general_form(cost));
+        text += line(spreadsheet_text(decode_cp932(table.broker(b).name)), currency_form(cost),
+                     general_form(cost));
     }
     return text;
 }

@@ -14,8 +14,9 @@ namespace fee {
 class BrokerTable;
 
 // The result grid's ranking for a spreadsheet: a header, then one line per
-// broker in `order` (table rows, as the grid shows them) with its name, the
-// yen the grid shows and the exact cost, three columns.
+// broker in `order` (table rows, as the grid shows them) with its name (as a
+// spreadsheet shows text, see spreadsheet_text), the yen the grid shows and
+// the exact cost, three columns.
 
 // Tab-separated, lines ended by LF, for the clipboard.
 QString ranking_tsv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order);

@@ -122,7 +122,7 @@ void accounts_window::k_copy_Click()
         for (int c = 0; c < account_sets_.columnCount(); ++c) {
             const QTableWidgetItem* item =
                 r < 0 ? account_sets_.horizontalHeaderItem(c) : account_sets_.item(r, c);
-            fields << csv_field(QString(item->text()).replace(u'\n', u' '), u'\t');
+            fields << csv_field(spreadsheet_text(QString(item->text()).replace(u'\n', u' ')), u'\t');
         }
         text += fields.join(u'\t') + u'\n';
     }

@@ -1,7 +1,10 @@
 #include "gui/dialog.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QShortcut>
 
 namespace fee::ui {
 
@@ -14,6 +17,17 @@ bool handle_enter(QWidget& window, QKeyEvent& event)
     if (auto* button = qobject_cast<QAbstractButton*>(window.focusWidget()); button && button->isEnabled())
         button->click();
     return true;
+}
+
+void add_menu_shortcut(QWidget& widget)
+{
+    auto* keys =
+        new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), &widget, nullptr, nullptr, Qt::WidgetShortcut);
+    QObject::connect(keys, &QShortcut::activated, &widget, [&widget] {
+        const QPoint at = widget.rect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, widget.mapToGlobal(at));
+        QCoreApplication::sendEvent(&widget, &menu);
+    });
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event)

@@ -11,6 +11,9 @@ namespace fee::ui {
 // the key was Enter.
 bool handle_enter(QWidget& window, QKeyEvent& event);
 
+// Shift+F10 on `widget` opens its context menu as the Menu key does.
+void add_menu_shortcut(QWidget& widget);
+
 // The modal windows of a calculation. Esc does nothing: only the close box and
 // the window's own buttons close it, so that a key pressed to back out of a box
 // never throws away the plan or the answers.

@@ -185,6 +185,7 @@ void fee_compare::build_list_menu()
 {
     Combo1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Combo1_, &QWidget::customContextMenuRequested, this, &fee_compare::Combo1_ContextMenu);
+    ui::add_menu_shortcut(*Combo1_);
     k_list_ = new QMenu(this);
     k_list_->setObjectName(QStringLiteral("k_list"));
     const std::pair<QAction**, const char*> items[] = {
@@ -559,10 +560,15 @@ void fee_compare::keyPressEvent(QKeyEvent* event)
 void fee_compare::explain_Click()
 {
     if (!help_) {
-        // No help file, or one that cannot be read: nothing is shown.
         help_ = HelpWindow::open(find_help_file(where_), this);
-        if (!help_)
+        if (!help_) {
+            // Say where it was looked for, so that the user can put it there.
+            prompter_.inform(
+                QStringLiteral("ヘルプのファイル %1 が見つからないか、読めません。探したフォルダー:\n%2\n"
+                               "プログラムを入れ直すか、%1 をこのどれかに置いて下さい。")
+                    .arg(QString::fromLatin1(kHelpFileName), help_folders(where_).join(u'\n')));
             return;
+        }
     }
     help_->show();
     help_->raise();

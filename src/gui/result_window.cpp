@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -125,6 +126,7 @@ void result::build_buttons()
 void result::build_actions()
 {
     comp_fig_.setContextMenuPolicy(Qt::ActionsContextMenu);
+    add_menu_shortcut(comp_fig_);
     add_grid_action(k_copy_, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C), "k_copy");
     add_grid_action(k_save_csv_, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
                     "k_save_csv");
@@ -232,18 +234,36 @@ void result::k_copy_Click()
     QGuiApplication::clipboard()->setText(ranking_tsv(table_, costs_, shown_));
 }
 
+namespace {
+
+// The folder of the last ranking saved while the program runs.
+QString& last_csv_folder()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
 void result::k_save_csv_Click()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString folder = last_csv_folder();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    const auto path = prompter_.ask_save_path(QStringLiteral("CSVで保存"),
-                                              QDir(folder).filePath(QStringLiteral("試算結果.csv")),
-                                              QStringLiteral("CSV (*.csv)"));
-    if (!path)
+    const auto chosen = prompter_.ask_save_path(QStringLiteral("CSVで保存"),
+                                                QDir(folder).filePath(QStringLiteral("試算結果.csv")),
+                                                QStringLiteral("CSV (*.csv)"));
+    if (!chosen)
         return;
-    if (const auto saved = save_ranking(*path, ranking_csv(table_, costs_, shown_)); !saved)
+    // A name typed without an extension would open in no spreadsheet.
+    const QString path = QFileInfo(*chosen).suffix().isEmpty() ? *chosen + QStringLiteral(".csv") : *chosen;
+    if (const auto saved = save_ranking(path, ranking_csv(table_, costs_, shown_)); !saved) {
         prompter_.inform(QString::fromStdString(saved.error().message));
+        return;
+    }
+    last_csv_folder() = QFileInfo(path).absolutePath();
 }
 
 } // namespace fee::ui

@@ -167,6 +167,13 @@ private slots:
         QTest::keyClick(menu, Qt::Key_Escape);
         QTRY_VERIFY(!menu->isVisible());
 
+        // Shift+F10 opens the same menu from the keyboard.
+        fee::test::combo(w_)->setFocus();
+        QTest::keyClick(fee::test::combo(w_), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTRY_VERIFY(!menu->isVisible());
+
         choose(3);
         QVERIFY(right_click_list());
         QVERIFY(fee::test::action(w_, "k_up")->isEnabled());

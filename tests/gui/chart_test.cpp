@@ -182,6 +182,16 @@ private slots:
         press(shown.cells(), Qt::Key_S);
         QVERIFY2(shown.prompter().finish(), qPrintable(shown.prompter().failure()));
         QVERIFY(!QFileInfo::exists(path));
+        // A name without an extension gets .csv; the next save starts in its folder.
+        QTemporaryDir elsewhere;
+        shown.prompter().script({fee::test::answer_save_path(elsewhere.filePath(QStringLiteral("ranking")))});
+        press(shown.cells(), Qt::Key_S);
+        QVERIFY2(shown.prompter().finish(), qPrintable(shown.prompter().failure()));
+        QVERIFY(QFileInfo::exists(elsewhere.filePath(QStringLiteral("ranking.csv"))));
+        shown.prompter().script({fee::test::answer_save_path(std::nullopt, &suggested)});
+        press(shown.cells(), Qt::Key_S);
+        QVERIFY2(shown.prompter().finish(), qPrintable(shown.prompter().failure()));
+        QCOMPARE(QFileInfo(suggested).absolutePath(), QDir(elsewhere.path()).absolutePath());
     }
 
     void chartOpensOnceWithOneSeriesPerBroker()
