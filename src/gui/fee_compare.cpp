@@ -1,6 +1,7 @@
 #include "gui/fee_compare.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -211,6 +212,7 @@ void fee_compare::build_client_area(QWidget* client)
     Combo1_ = new QComboBox(client);
     Combo1_->setObjectName(QStringLiteral("Combo1"));
     Combo1_->setAccessibleName(QStringLiteral("証券会社の選択"));
+    Combo1_->view()->setAccessibleName(QStringLiteral("証券会社の一覧"));
     Combo1_->setEditable(false);
     place(Combo1_, 120, 360, 2295, 300);
     QLabel* Label2 = make_label(client, "Label2", QStringLiteral("維持費(口座管理料など)"));
