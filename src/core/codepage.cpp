@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <optional>
 
 namespace fee {
 namespace {
@@ -53,7 +54,9 @@ QString decode_cp932(std::string_view bytes)
 {
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
-    QStringDecoder decoder(kCodec);
+    // Made at the first byte that needs it: the converter loads ICU's data,
+    // which plain numbers and ASCII names never need.
+    std::optional<QStringDecoder> decoder;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto b = static_cast<unsigned char>(bytes[i]);
@@ -78,9 +81,11 @@ QString decode_cp932(std::string_view bytes)
             ++i;
             continue;
         }
-        decoder.resetState();
-        const QString ch = decoder.decode(QByteArrayView(bytes.data() + i, static_cast<qsizetype>(len)));
-        if (decoder.hasError() || ch.isEmpty() || ch.contains(QChar(0x1A)))
+        if (!decoder)
+            decoder.emplace(kCodec);
+        decoder->resetState();
+        const QString ch = decoder->decode(QByteArrayView(bytes.data() + i, static_cast<qsizetype>(len)));
+        if (decoder->hasError() || ch.isEmpty() || ch.contains(QChar(0x1A)))
             out += QChar(QChar::ReplacementCharacter);
         else
             out += ch;
