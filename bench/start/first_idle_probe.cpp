@@ -65,7 +65,7 @@ void watch_first_idle()
 {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher)
-        return; // the driver then finds no figures and says so
+        return; // no figures: the driver's time limit ends the program
     auto* quiet = new QTimer(dispatcher);
     quiet->setSingleShot(true);
     quiet->setTimerType(Qt::PreciseTimer);

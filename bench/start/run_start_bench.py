@@ -62,8 +62,11 @@ def run_once(exe, a, wrapper=()):
         env["LD_PRELOAD"] = " ".join(filter(None, [str(a.probe), os.environ.get("LD_PRELOAD")]))
         extra = [f"--callgrind-out-file={root}/callgrind.out"] if wrapper else []
         env["FEE_START_NS"] = str(time.clock_gettime_ns(time.CLOCK_MONOTONIC))
-        done = subprocess.run([*wrapper, *extra, str(exe)], cwd=folder, env=env, capture_output=True, text=True,
-                              timeout=300)
+        try:
+            done = subprocess.run([*wrapper, *extra, str(exe)], cwd=folder, env=env, capture_output=True,
+                                  text=True, timeout=300)
+        except subprocess.TimeoutExpired:
+            sys.exit(f"{exe.name} did not reach an idle event loop in 300 s (is the probe loaded?)")
         figures = dict(line.split() for line in out.read_text().splitlines()) if out.exists() else {}
         if done.returncode != 0 or "idle_ns" not in figures:
             sys.exit(f"{exe.name} ended with {done.returncode} before its first idle:\n{done.stderr}")
