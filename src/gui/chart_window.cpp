@@ -146,30 +146,37 @@ QWidget* chart_window::trade_page()
 {
     setup_list(trade_cheapest, {QStringLiteral("1 回の取引金額"), QStringLiteral("最も安い証券会社"),
                                 QStringLiteral("その手数料（範囲の最初 〜 最後）")});
-    const auto chart_data = commission_chart(table_);
-    if (chart_data)
-        fill_trade_chart(chart_data.value());
+    const CommissionChart chart_data = commission_chart(table_);
+    QString failure;
+    for (std::size_t b = chart_data.overflows.size(); b-- > 0;)
+        if (!chart_data.overflows[b].empty())
+            failure = QString::fromStdString(trade_overflow_message(
+                table_, TradeOverflow{static_cast<int>(b), chart_data.overflows[b].front().from}));
+    if (failure.isEmpty())
+        fill_trade_chart(chart_data);
     return page_of(trade_chart, QStringLiteral("取引金額ごとの最も安い証券会社（同額なら表の順で先の会社）"),
-                   trade_cheapest,
-                   chart_data ? QString()
-                              : QString::fromStdString(trade_overflow_message(table_, chart_data.error())));
+                   trade_cheapest, failure);
 }
 
 QWidget* chart_window::year_page()
 {
     setup_list(year_cheapest, {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
                                QStringLiteral("その年間の費用（範囲の最初 〜 最後）")});
-    auto chart_data = yearly_chart(table_, plan_);
-    if (chart_data) {
-        year_ = std::move(chart_data).value();
+    YearlyChart chart_data = yearly_chart(table_, plan_);
+    QString failure;
+    for (std::size_t b = chart_data.costs.size(); b-- > 0;)
+        if (std::count(chart_data.costs[b].begin(), chart_data.costs[b].end(), std::nullopt) > 0)
+            failure =
+                QString::fromStdString(cost_overflow_message(table_, CostOverflow{static_cast<int>(b)}));
+    if (failure.isEmpty()) {
+        year_ = std::move(chart_data);
         fill_year_chart(*year_);
     }
     return page_of(
         year_chart,
         QStringLiteral(
             "今の計画の回数を何倍にしたときに、どの証券会社が最も安いか（破線の位置で入れ替わります）"),
-        year_cheapest,
-        chart_data ? QString() : QString::fromStdString(cost_overflow_message(table_, chart_data.error())));
+        year_cheapest, failure);
 }
 
 QLineSeries* chart_window::add_line(QChart& chart, int row, const QList<QPointF>& points)
@@ -232,10 +239,10 @@ void chart_window::add_lines(QChart& chart, const std::vector<QList<QPointF>>& l
 void chart_window::fill_year_chart(const YearlyChart& chart_data)
 {
     std::vector<QList<QPointF>> lines;
-    for (const std::vector<Money>& costs : chart_data.costs) {
+    for (const std::vector<std::optional<Money>>& costs : chart_data.costs) {
         QList<QPointF>& points = lines.emplace_back();
         for (std::size_t i = 0; i < chart_data.factors.size(); ++i)
-            points.append({chart_data.factors[i], costs[i].to_double_yen()});
+            points.append({chart_data.factors[i], costs[i]->to_double_yen()});
     }
     QChart& chart = *year_chart.chart();
     auto* x = add_axis<QLogValueAxis>(chart, Qt::AlignBottom,
@@ -258,12 +265,12 @@ void chart_window::fill_year_chart(const YearlyChart& chart_data)
 void chart_window::list_year_cheapest(const YearlyChart& chart_data)
 {
     for (const YearlyRun& run : chart_data.runs()) {
-        const std::vector<Money>& costs = chart_data.costs[static_cast<std::size_t>(run.row)];
+        const std::vector<std::optional<Money>>& costs = chart_data.costs[static_cast<std::size_t>(run.row)];
         add_list_row(year_cheapest, {factor_text(chart_data.factors[run.first]) + QStringLiteral(" 〜 ") +
                                          factor_text(chart_data.factors[run.last]),
                                      decode_cp932(table_.broker(run.row).name),
-                                     general_form(costs[run.first]) + QStringLiteral(" 円 〜 ") +
-                                         general_form(costs[run.last]) + QStringLiteral(" 円")});
+                                     general_form(*costs[run.first]) + QStringLiteral(" 円 〜 ") +
+                                         general_form(*costs[run.last]) + QStringLiteral(" 円")});
     }
     year_cheapest.resizeColumnsToContents();
 }
@@ -279,7 +286,7 @@ void chart_window::place_change_marks()
     const std::vector<YearlyRun> runs = year_->runs();
     // Only x counts, but a logarithmic y axis maps no cost of 0 or below; a
     // cost of the chart is one it maps.
-    const double y = year_->costs.front().front().to_double_yen();
+    const double y = year_->costs.front().front()->to_double_yen();
     for (std::size_t m = 0; m < marks_.size(); ++m) {
         const double between = std::sqrt(year_->factors[runs[m].last] * year_->factors[runs[m + 1].first]);
         const double x = chart.mapToPosition({between, y}, chart.series().front()).x();
@@ -329,7 +336,7 @@ void chart_window::show_year_tip(int row, QPointF point, bool inside)
         return;
     }
     const std::size_t nearest = year_->nearest_factor(point.x());
-    const Money cost = year_->costs[static_cast<std::size_t>(row)][nearest];
+    const Money cost = *year_->costs[static_cast<std::size_t>(row)][nearest];
     QToolTip::showText(QCursor::pos(),
                        decode_cp932(table_.broker(row).name) + QStringLiteral("\n取引回数 ") +
                            factor_text(year_->factors[nearest]) + QStringLiteral("\n年間の費用 ") +

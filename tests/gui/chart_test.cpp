@@ -266,7 +266,7 @@ private slots:
         table.broker(1).brackets.at(0).rate = 0.00575f;
         fee::TradePlan plan{};
         plan[0] = {*Money::from_yen(300'000), 10};
-        const fee::YearlyChart data = fee::yearly_chart(table, plan).value();
+        const fee::YearlyChart data = fee::yearly_chart(table, plan);
         const std::vector<fee::YearlyRun> runs = data.runs();
         QCOMPARE(runs.size(), 2u);
         fee::ui::chart_window chart(table, plan);
@@ -281,7 +281,8 @@ private slots:
                 marks << line;
         QCOMPARE(marks.size(), 1);
         auto x_of = [&](std::size_t i) {
-            return year->mapToPosition({data.factors[i], data.costs[0][i].to_double_yen()}, year->series()[0])
+            return year
+                ->mapToPosition({data.factors[i], data.costs[0][i]->to_double_yen()}, year->series()[0])
                 .x();
         };
         const double halfway = (x_of(runs[0].last) + x_of(runs[1].first)) / 2;
