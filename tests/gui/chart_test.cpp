@@ -108,6 +108,7 @@ void check_chart(fee::ui::chart_window& chart)
     QVERIFY(cheapest->rowCount() >= 1);
     QCOMPARE(cheapest->item(0, 1)->text(), QStringLiteral("サンプル証券"));
     QVERIFY(chart.maximumWidth() > chart.minimumWidth()); // resizable
+    QVERIFY(chart.screen()->availableGeometry().contains(chart.frameGeometry()));
     // Every broker in the legend, each in a colour of its own.
     auto* legend = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
     QCOMPARE(legend->count(), 21);
