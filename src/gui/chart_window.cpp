@@ -204,6 +204,14 @@ void setup_list(QTableWidget& list, const QStringList& headers)
     list.setWordWrap(false);
 }
 
+// The last column takes the rest: sized to its cells too, it would stay
+// narrow once the list is redrawn.
+void fit_columns(QTableWidget& list)
+{
+    for (int c = 0; c + 1 < list.columnCount(); ++c)
+        list.resizeColumnToContents(c);
+}
+
 void add_list_row(QTableWidget& list, const QStringList& cells)
 {
     const int row = list.rowCount();
@@ -304,6 +312,8 @@ void name_plot(QChartView& view, QListWidget& legend, const QString& view_name, 
 {
     view.setObjectName(what + QStringLiteral("_chart"));
     view.setAccessibleName(view_name);
+    // The plot hands its focus to the view, yet a screen reader lists it too.
+    view.viewport()->setAccessibleName(view_name + QStringLiteral("の描画領域"));
     legend.setObjectName(what + QStringLiteral("_legend"));
     legend.setAccessibleName(view_name + QStringLiteral("の証券会社"));
     legend.setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -475,7 +485,7 @@ void chart_window::list_trade_cheapest(const CommissionChart& chart_data)
     if (listed < chart_data.cheapest.size())
         add_list_row(trade_cheapest, {QStringLiteral("ほか %1 範囲").arg(chart_data.cheapest.size() - listed),
                                       QStringLiteral("すべては fee-compare-cli cheapest で出力できます")});
-    trade_cheapest.resizeColumnsToContents();
+    fit_columns(trade_cheapest);
 }
 
 void chart_window::fill_year_chart(const YearlyChart& chart_data)
@@ -516,7 +526,7 @@ void chart_window::list_year_cheapest(const YearlyChart& chart_data)
                                      general_form(*costs[run.first]) + QStringLiteral(" 円 〜 ") +
                                          general_form(*costs[run.last]) + QStringLiteral(" 円")});
     }
-    year_cheapest.resizeColumnsToContents();
+    fit_columns(year_cheapest);
 }
 
 void chart_window::add_lines(Plot& plot, const Lines& lines, const QStringList& overflow_notes,

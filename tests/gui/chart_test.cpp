@@ -123,7 +123,7 @@ void check_chart(fee::ui::chart_window& chart)
     // A screen reader tells every control apart.
     QSet<QString> names;
     for (QWidget* w : chart.findChildren<QWidget*>()) {
-        if (w->focusPolicy() == Qt::NoFocus || w->focusProxy()) // a view's viewport hands on its focus
+        if (w->focusPolicy() == Qt::NoFocus)
             continue;
         const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
         QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(w->objectName() + u' ' + name));
