@@ -1,7 +1,13 @@
 #include "core/chart_data.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
+#include <iterator>
+
+#include "core/box_message.h"
+#include "core/message_text.h"
+#include "core/number_text.h"
 
 namespace fee {
 
@@ -23,20 +29,62 @@ std::vector<std::int64_t> sample_amounts(AmountRange range)
     return amounts;
 }
 
-std::vector<CommissionPoint> curve(const Broker& broker, const std::vector<CommissionPiece>& pieces,
-                                   std::vector<std::int64_t> amounts)
+// The stretches of `range` outside every one of `out`.
+std::vector<AmountRange> outside(AmountRange range, std::vector<AmountRange> out)
 {
-    for (const CommissionPiece& piece : pieces) {
-        amounts.push_back(piece.from);
-        amounts.push_back(piece.to);
+    std::sort(out.begin(), out.end(),
+              [](const AmountRange& a, const AmountRange& b) { return a.from < b.from; });
+    std::vector<AmountRange> in;
+    std::int64_t next = range.from;
+    for (const AmountRange& o : out) {
+        if (o.from > next)
+            in.push_back({next, o.from - 1});
+        next = std::max(next, o.to + 1);
+    }
+    if (next <= range.to)
+        in.push_back({next, range.to});
+    return in;
+}
+
+std::vector<CommissionPoint> curve(const BrokerTable& table, int row, const std::vector<AmountRange>& fits,
+                                   const std::vector<std::int64_t>& samples)
+{
+    std::vector<std::int64_t> amounts;
+    for (const AmountRange& stretch : fits) {
+        const std::vector<CommissionPiece> pieces = commission_pieces(table, row, stretch).value();
+        for (const CommissionPiece& piece : pieces) {
+            amounts.push_back(piece.from);
+            amounts.push_back(piece.to);
+        }
+        std::copy_if(samples.begin(), samples.end(), std::back_inserter(amounts),
+                     [stretch](std::int64_t a) { return stretch.from <= a && a <= stretch.to; });
     }
     std::sort(amounts.begin(), amounts.end());
     amounts.erase(std::unique(amounts.begin(), amounts.end()), amounts.end());
     std::vector<CommissionPoint> points;
     points.reserve(amounts.size());
-    for (const std::int64_t a : amounts) // every amount of the range was checked for overflow
-        points.push_back({a, *trade_commission(broker, as_money(a))});
+    for (const std::int64_t a : amounts) // every amount of `fits` was checked for overflow
+        points.push_back({a, *trade_commission(table.broker(row), as_money(a))});
     return points;
+}
+
+// The runs over each stretch where every broker fits, and a run of
+// kNoCheapest for each stretch between them.
+std::vector<CheapestRun> ranked(const BrokerTable& table, AmountRange range,
+                                const std::vector<AmountRange>& fits)
+{
+    std::vector<CheapestRun> runs;
+    std::int64_t next = range.from;
+    for (const AmountRange& stretch : fits) {
+        if (stretch.from > next)
+            runs.push_back({next, stretch.from - 1, kNoCheapest, {}, {}});
+        const std::vector<CheapestRun> part = cheapest_runs(table, stretch).value();
+        runs.insert(runs.end(), part.begin(), part.end());
+        next = stretch.to + 1;
+    }
+    if (next <= range.to)
+        runs.push_back({next, range.to, kNoCheapest, {}, {}});
+    return runs;
 }
 
 // Whole trades, halves to even, like the count boxes.
@@ -45,23 +93,52 @@ std::int64_t scaled(std::int32_t count, double factor)
     return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(count) * factor));
 }
 
+const BoxHints kRangeHints{"1 円以上の金額を入れて下さい。",
+                           "「1,000,000」や「¥1,000,000」のように円単位で入れて下さい。", BoxRange::Money};
+
+// One end of the chart's range, whole yen from 1 up.
+Outcome<std::int64_t> range_end(const std::string& box, QStringView text)
+{
+    const auto amount = parse_currency(text);
+    if (!amount)
+        return Error{box_error_message(box, text, amount.error(), kRangeHints)};
+    if (amount->units() % Money::kScale != 0 || amount->units() < Money::kScale)
+        return Error{box + "は 1 円以上の円単位の整数にして下さい: " + in_brackets(text) + "。"};
+    return amount->units() / Money::kScale;
+}
+
 } // namespace
 
-Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& table, AmountRange range)
+CommissionChart commission_chart(const BrokerTable& table, AmountRange range)
 {
-    CommissionChart chart{range, {}, {}};
-    const std::vector<std::int64_t> amounts = sample_amounts(range);
+    assert(1 <= range.from);
+    CommissionChart chart{range, {}, {}, {}};
+    const std::vector<std::int64_t> samples = sample_amounts(range);
+    std::vector<AmountRange> anyone;
     for (int b = 0; b <= table.last_row(); ++b) {
-        const auto pieces = commission_pieces(table, b, range);
-        if (!pieces)
-            return pieces.error();
-        chart.curves.push_back(curve(table.broker(b), pieces.value(), amounts));
+        std::vector<AmountRange> overflows = overflow_stretches(table, b, range);
+        chart.curves.push_back(curve(table, b, outside(range, overflows), samples));
+        anyone.insert(anyone.end(), overflows.begin(), overflows.end());
+        chart.overflows.push_back(std::move(overflows));
     }
-    auto runs = cheapest_runs(table, range);
-    if (!runs)
-        return runs.error();
-    chart.cheapest = std::move(runs).value();
+    chart.cheapest = ranked(table, range, outside(range, std::move(anyone)));
     return chart;
+}
+
+Outcome<AmountRange, RangeRefusal> chart_range(QStringView from, QStringView to)
+{
+    using Box = RangeRefusal::Box;
+    const auto first = range_end("最初の金額", from);
+    if (!first)
+        return RangeRefusal{Box::First, first.error().message};
+    const auto last = range_end("最後の金額", to);
+    if (!last)
+        return RangeRefusal{Box::Last, last.error().message};
+    if (*first > *last)
+        return RangeRefusal{
+            Box::First, "最初の金額 (" + currency_form(as_money(*first)).toStdString() + ") が最後の金額 (" +
+                            currency_form(as_money(*last)).toStdString() + ") より大きくなっています。"};
+    return AmountRange{*first, *last};
 }
 
 std::vector<YearlyRun> YearlyChart::runs() const
@@ -85,7 +162,7 @@ std::size_t YearlyChart::nearest_factor(double factor) const
     return nearest;
 }
 
-Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const TradePlan& plan)
+YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan)
 {
     YearlyChart chart;
     for (int k = -kFactorsPerDecade; k <= kFactorsPerDecade; ++k) {
@@ -105,18 +182,20 @@ Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const 
         std::array<std::optional<Money>, kPlanRows> commissions;
         for (std::size_t r = 0; r < kPlanRows; ++r)
             commissions[r] = trade_commission(broker, plan[r].amount);
-        std::vector<Money> costs;
+        std::vector<std::optional<Money>> costs;
         for (std::size_t i = 0; i < chart.factors.size(); ++i) {
             const auto& counts = chart.counts[i];
             const auto cost = yearly_cost_steps(
                 broker.yearly_fee,
                 [&](std::size_t r) -> const std::optional<Money>& { return commissions[r]; },
                 [&](std::size_t r) { return counts[r]; });
+            int& cheapest = chart.cheapest[i];
+            costs.push_back(cost ? std::optional(*cost) : std::nullopt);
             if (!cost)
-                return CostOverflow{b};
-            costs.push_back(*cost);
-            if (b > 0 && *cost < chart.costs[static_cast<std::size_t>(chart.cheapest[i])][i])
-                chart.cheapest[i] = b;
+                cheapest = kNoCheapest;
+            else if (b > 0 && cheapest != kNoCheapest &&
+                     *cost < *chart.costs[static_cast<std::size_t>(cheapest)][i])
+                cheapest = b;
         }
         chart.costs.push_back(std::move(costs));
     }

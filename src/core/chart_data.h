@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QStringView>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/cheapest.h"
@@ -16,11 +19,21 @@ struct CommissionPoint {
     Money commission;
 };
 
+// Where some broker's figure leaves the money range, nobody is ranked: the
+// row of such a run of amounts or factors.
+inline constexpr int kNoCheapest = -1;
+
 // Every broker's commission for one trade against the amount, and who is
 // cheapest where.
 struct CommissionChart {
     AmountRange range;
-    std::vector<std::vector<CommissionPoint>> curves; // per table row, amounts ascending
+    // Per table row, amounts ascending, only where the commission fits.
+    std::vector<std::vector<CommissionPoint>> curves;
+    // Per table row, where the commission leaves the money range: no point of
+    // the curve lies there, so a line between two points across one is a gap.
+    std::vector<std::vector<AmountRange>> overflows;
+    // Exact over the amounts where every broker fits; runs of kNoCheapest
+    // cover the rest.
     std::vector<CheapestRun> cheapest;
 };
 
@@ -28,9 +41,20 @@ inline constexpr AmountRange kChartAmounts{10'000, 100'000'000};
 
 // Both sides of every step and kink of every broker, so that they show where
 // they really are, and enough amounts between them that straight segments on a
-// logarithmic amount axis follow the curves.
-Outcome<CommissionChart, TradeOverflow> commission_chart(const BrokerTable& table,
-                                                         AmountRange range = kChartAmounts);
+// logarithmic amount axis follow the curves. 1 <= range.from.
+CommissionChart commission_chart(const BrokerTable& table, AmountRange range = kChartAmounts);
+
+// Why the boxes of the chart's range were refused, and which box to fix.
+struct RangeRefusal {
+    enum class Box { First, Last };
+    Box box = Box::First;
+    std::string message; // naming the box
+};
+
+// The range typed as the chart's 最初の金額 and 最後の金額: whole yen as the
+// companion's --from and --to take them, from 1 up (the amount axis is
+// logarithmic), the first not above the last.
+Outcome<AmountRange, RangeRefusal> chart_range(QStringView from, QStringView to);
 
 // Factors first..last (indexes) over which broker `row` stays the cheapest.
 struct YearlyRun {
@@ -49,10 +73,13 @@ struct YearlyChart {
     // the plan's boxes read them, so that every cost is one the result grid
     // would show for that plan.
     std::vector<std::array<std::int64_t, kPlanRows>> counts;
-    std::vector<std::vector<Money>> costs; // per table row, per factor
-    std::vector<int> cheapest;             // per factor, the lowest row on a tie
+    // Per table row, per factor; empty where the cost leaves the money range.
+    std::vector<std::vector<std::optional<Money>>> costs;
+    // Per factor, the lowest row on a tie; kNoCheapest where any cost is empty.
+    std::vector<int> cheapest;
 
-    // The maximal runs of factors that share the cheapest broker, in order.
+    // The maximal runs of factors that share the cheapest broker, or
+    // kNoCheapest, in order.
     std::vector<YearlyRun> runs() const;
     // The index of the factor nearest to `factor` on the logarithmic axis (the
     // lower one on a tie), for the value under the mouse.
@@ -61,6 +88,6 @@ struct YearlyChart {
 
 inline constexpr int kFactorsPerDecade = 40;
 
-Outcome<YearlyChart, CostOverflow> yearly_chart(const BrokerTable& table, const TradePlan& plan);
+YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan);
 
 } // namespace fee

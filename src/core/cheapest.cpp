@@ -52,6 +52,22 @@ std::vector<std::int64_t> bracket_starts(const Broker& broker, AmountRange range
     return starts;
 }
 
+// One piece per bracket, in order, unsplit by the limits.
+std::vector<CommissionPiece> bracket_pieces(const Broker& broker, AmountRange range)
+{
+    const std::vector<std::int64_t> starts = bracket_starts(broker, range);
+    std::vector<CommissionPiece> brackets;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::int64_t to = i + 1 < starts.size() ? starts[i + 1] - 1 : range.to;
+        const int bracket = bracket_index(broker, as_money(starts[i]));
+        if (!brackets.empty() && brackets.back().bracket == bracket)
+            brackets.back().to = to;
+        else
+            brackets.push_back({starts[i], to, bracket, false});
+    }
+    return brackets;
+}
+
 // Within one bracket the product, its rounding and the add-on are monotone in
 // the amount, so the amounts that overflow are a prefix and a suffix of the
 // piece: checking both ends finds them, and a search finds where the suffix starts.
@@ -237,16 +253,7 @@ Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const Bro
 {
     assert(-kMaxWholeYen <= range.from && range.from <= range.to && range.to <= kMaxWholeYen);
     const Broker& broker = table.broker(row);
-    const std::vector<std::int64_t> starts = bracket_starts(broker, range);
-    std::vector<CommissionPiece> brackets;
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        const std::int64_t to = i + 1 < starts.size() ? starts[i + 1] - 1 : range.to;
-        const int bracket = bracket_index(broker, as_money(starts[i]));
-        if (!brackets.empty() && brackets.back().bracket == bracket)
-            brackets.back().to = to;
-        else
-            brackets.push_back({starts[i], to, bracket, false});
-    }
+    const std::vector<CommissionPiece> brackets = bracket_pieces(broker, range);
     for (const CommissionPiece& piece : brackets)
         if (const auto at = first_overflow(broker, piece.from, piece.to))
             return TradeOverflow{row, *at};
@@ -258,6 +265,25 @@ Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const Bro
     for (const CommissionPiece& piece : brackets)
         split_by_clamp(broker, unlimited, piece, pieces);
     return pieces;
+}
+
+std::vector<AmountRange> overflow_stretches(const BrokerTable& table, int row, AmountRange range)
+{
+    assert(0 <= range.from && range.from <= range.to && range.to <= kMaxWholeYen);
+    const Broker& broker = table.broker(row);
+    std::vector<AmountRange> stretches;
+    // From 0 up, the product only grows within a bracket: what overflows there
+    // is its end.
+    for (const CommissionPiece& piece : bracket_pieces(broker, range)) {
+        const auto at = first_overflow(broker, piece.from, piece.to);
+        if (!at)
+            continue;
+        if (!stretches.empty() && stretches.back().to + 1 == *at)
+            stretches.back().to = piece.to;
+        else
+            stretches.push_back({*at, piece.to});
+    }
+    return stretches;
 }
 
 Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable& table, AmountRange range)

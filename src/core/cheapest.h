@@ -23,6 +23,8 @@ inline Money as_money(std::int64_t whole_yen)
 struct AmountRange {
     std::int64_t from = 1;
     std::int64_t to = 100'000'000;
+
+    bool operator==(const AmountRange&) const = default;
 };
 
 // Amounts from..to at which broker `row` charges the least for one trade, with
@@ -61,6 +63,10 @@ struct CommissionPiece {
 // overflows.
 Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const BrokerTable& table, int row,
                                                                        AmountRange range);
+
+// The stretches of the range, in order and apart, where broker `row`'s
+// commission leaves the money range; 0 <= range.from.
+std::vector<AmountRange> overflow_stretches(const BrokerTable& table, int row, AmountRange range);
 
 // For every whole-yen amount of the range, the broker with the lowest
 // trade_commission (a tie goes to the lowest row), as the maximal runs of

@@ -1,15 +1,17 @@
 // The result window's exports and the chart window they lead to: Ctrl+C,
 // Ctrl+S and Ctrl+G as a user presses them on the grid.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGraphicsLineItem>
-#include <QLegendMarker>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QPointer>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -106,6 +108,27 @@ void check_chart(fee::ui::chart_window& chart)
     QVERIFY(cheapest->rowCount() >= 1);
     QCOMPARE(cheapest->item(0, 1)->text(), QStringLiteral("サンプル証券"));
     QVERIFY(chart.maximumWidth() > chart.minimumWidth()); // resizable
+    QVERIFY(chart.screen()->availableGeometry().contains(chart.frameGeometry()));
+    // Every broker in the legend, each in a colour of its own.
+    auto* legend = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
+    QCOMPARE(legend->count(), 21);
+    QCOMPARE(legend->item(20)->text(), QStringLiteral("Broker 20"));
+    legend->scrollToItem(legend->item(20));
+    QVERIFY(legend->viewport()->rect().contains(legend->visualItemRect(legend->item(20))));
+    QSet<QRgb> colours;
+    for (QAbstractSeries* series :
+         child<QChartView>(&chart, QStringLiteral("trade_chart"))->chart()->series())
+        colours << qobject_cast<QLineSeries*>(series)->pen().color().rgb();
+    QCOMPARE(colours.size(), 21);
+    // A screen reader tells every control apart.
+    QSet<QString> names;
+    for (QWidget* w : chart.findChildren<QWidget*>()) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
+        const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(w->objectName() + u' ' + name));
+        names << name;
+    }
 }
 
 } // namespace
@@ -245,14 +268,17 @@ private slots:
         fee::ui::chart_window chart(table, plan);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        QChart* trade = child<QChartView>(&chart, QStringLiteral("trade_chart"))->chart();
-        QLegendMarker* marker = trade->legend()->markers().at(1);
+        QChartView* view = child<QChartView>(&chart, QStringLiteral("trade_chart"));
+        QChart* trade = view->chart();
+        auto* legend = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
         QAbstractSeries* series = trade->series().at(1);
-        emit marker->clicked();
+        legend->setCurrentRow(1);
+        QTest::keyClick(legend, Qt::Key_Space);
         QVERIFY(!series->isVisible());
-        QVERIFY(marker->isVisible());
-        emit marker->clicked();
+        QVERIFY(!view->accessibleDescription().contains(series->name()));
+        QTest::keyClick(legend, Qt::Key_Space);
         QVERIFY(series->isVisible());
+        QVERIFY(view->accessibleDescription().contains(series->name()));
 
         auto* line = qobject_cast<QLineSeries*>(trade->series().at(0));
         QVERIFY(line);
@@ -262,6 +288,57 @@ private slots:
                  QStringLiteral("サンプル証券\n¥1,000,001 の取引\n手数料 11500.0086 円（¥11,500）"));
         emit line->hovered(QPointF(1'000'001.2, 11'500.0), false);
         QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void anOverflowHidesOnlyThatBrokerWhereItOverflowsUntilTheRangeNarrows()
+    {
+        // The second broker leaves the money range above ¥30,000,000; in the
+        // plan, on the second tab, everywhere.
+        BrokerTable table = three_brokers();
+        for (const std::size_t k : {4u, 5u})
+            table.broker(1).brackets.at(k).rate = 1e10f;
+        fee::TradePlan plan = low_occasional();
+        plan[0].amount = *Money::from_yen(40'000'000);
+        fee::ui::chart_window chart(table, plan);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        auto* trade = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
+        auto* year = child<QListWidget>(&chart, QStringLiteral("year_legend"));
+        for (QListWidget* legend : {trade, year}) {
+            QCOMPARE(legend->item(0)->text(), QStringLiteral("サンプル証券"));
+            QVERIFY(legend->item(1)->text().startsWith(QStringLiteral("Comma")));
+            QVERIFY(legend->item(1)->text().size() > 20); // and where it overflows
+            QCOMPARE(legend->item(2)->text(), QStringLiteral("Cheap"));
+        }
+        QVERIFY(trade->item(1)->text().contains(QStringLiteral("¥30,000,001")));
+        auto names = [&](const char* view) {
+            QStringList drawn;
+            for (QAbstractSeries* s : child<QChartView>(&chart, QString::fromLatin1(view))->chart()->series())
+                drawn << s->name();
+            return drawn;
+        };
+        QCOMPARE(names("year_chart"), (QStringList{QStringLiteral("サンプル証券"), QStringLiteral("Cheap")}));
+        QCOMPARE(names("trade_chart").size(), 3);
+        auto* cheapest = child<QTableWidget>(&chart, QStringLiteral("trade_cheapest"));
+        const int last = cheapest->rowCount() - 1;
+        QVERIFY(cheapest->item(last, 0)->text().startsWith(QStringLiteral("¥30,000,001")));
+        QVERIFY(cheapest->item(last, 2)->text().contains(QStringLiteral("Comma")));
+
+        // A bad box is named and changes nothing; a narrower range has no overflow.
+        auto* from = child<QLineEdit>(&chart, QStringLiteral("trade_from"));
+        fee::test::retype(from, QStringLiteral("1.5"));
+        QTest::mouseClick(child<QPushButton>(&chart, QStringLiteral("key_redraw")), Qt::LeftButton);
+        QVERIFY(child<QLabel>(&chart, QStringLiteral("range_message"))
+                    ->text()
+                    .contains(QStringLiteral("最初の金額")));
+        QVERIFY(from->hasFocus());
+        QVERIFY(trade->item(1)->text().contains(QStringLiteral("¥30,000,001")));
+        fee::test::retype(from, QStringLiteral("10000"));
+        fee::test::retype(child<QLineEdit>(&chart, QStringLiteral("trade_to")),
+                          QStringLiteral("¥30,000,000"));
+        QTest::keyClick(child<QLineEdit>(&chart, QStringLiteral("trade_to")), Qt::Key_Return);
+        QCOMPARE(trade->item(1)->text(), QString::fromStdString(table.broker(1).name));
+        QVERIFY(!child<QLabel>(&chart, QStringLiteral("range_message"))->isVisible());
     }
 
     void aChangeMarkStandsHalfwayBetweenTheFactorsAroundIt()
@@ -276,7 +353,7 @@ private slots:
         table.broker(1).brackets.at(0).rate = 0.00575f;
         fee::TradePlan plan{};
         plan[0] = {*Money::from_yen(300'000), 10};
-        const fee::YearlyChart data = fee::yearly_chart(table, plan).value();
+        const fee::YearlyChart data = fee::yearly_chart(table, plan);
         const std::vector<fee::YearlyRun> runs = data.runs();
         QCOMPARE(runs.size(), 2u);
         fee::ui::chart_window chart(table, plan);
@@ -291,7 +368,8 @@ private slots:
                 marks << line;
         QCOMPARE(marks.size(), 1);
         auto x_of = [&](std::size_t i) {
-            return year->mapToPosition({data.factors[i], data.costs[0][i].to_double_yen()}, year->series()[0])
+            return year
+                ->mapToPosition({data.factors[i], data.costs[0][i]->to_double_yen()}, year->series()[0])
                 .x();
         };
         const double halfway = (x_of(runs[0].last) + x_of(runs[1].first)) / 2;
