@@ -9,6 +9,7 @@
 #include "core/data_file.h"
 #include "core/preset_plans.h"
 #include "gui/accounts_window.h"
+#include "gui/chart_window.h"
 #include "gui/cost_switch.h"
 #include "gui/fee_compare.h"
 #include "gui/form_sl.h"
@@ -63,11 +64,12 @@ private slots:
         fee::ui::Form_sl plan_window(program.prompter());
         fee::ui::result grid(table, fee::compute_yearly_costs(table, plan).value(), program.prompter());
         fee::ui::accounts_window accounts(table, plan, fee::cheapest_account_sets(table, plan, 3).value());
+        fee::ui::chart_window chart(table, plan);
         std::unique_ptr<fee::HelpWindow> help(fee::HelpWindow::open(QStringLiteral(FEE_HELP_FILE), nullptr));
         QVERIFY(help);
         QStringList problems;
         for (QWidget* window : std::initializer_list<QWidget*>{&program.window(), &amount, &frequency,
-                                                               &plan_window, &grid, &accounts, help.get()})
+                                                               &plan_window, &grid, &accounts, &chart, help.get()})
             problems << unnamed_or_alike(*window);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
         program.tear_down();
