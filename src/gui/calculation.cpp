@@ -4,7 +4,7 @@
 #include "core/cost_messages.h"
 #include "core/preset_plans.h"
 #include "gui/accounts_window.h"
-#include "gui/chart_window.h"
+#include "gui/chart_module.h"
 #include "gui/cost_switch.h"
 #include "gui/form_sl.h"
 #include "gui/prompter.h"
@@ -78,7 +78,7 @@ void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, Yearl
     ui::result grid(table_, std::move(costs), prompter_);
     QPointer<QWidget> chart, accounts;
     QObject::connect(&grid, &ui::result::chart_requested, &grid, [this, &chart, &grid, &plan] {
-        bring_up(chart, [&] { return new ui::chart_window(table_, plan, &grid); });
+        bring_up(chart, [&] { return make_chart_window(grid, plan); });
     });
     QObject::connect(&grid, &ui::result::accounts_requested, &grid, [this, &accounts, &grid, &plan] {
         bring_up(accounts, [&] { return make_accounts_window(grid, plan); });
@@ -90,6 +90,20 @@ void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, Yearl
     });
     if (grid.exec() == ui::result::kCloseWithPlan)
         plan_window.close();
+}
+
+// From the chart module, loaded the first time; where it cannot be, the
+// reason, and the rest of the program goes on.
+QWidget* Calculation::make_chart_window(QWidget& grid, const TradePlan& plan)
+{
+    QString why;
+    ui::ChartModule* module = ui::load_chart_module(why);
+    if (!module) {
+        prompter_.inform(
+            QStringLiteral("グラフを開けません。グラフの部品 %1。プログラムを入れ直して下さい。").arg(why));
+        return nullptr;
+    }
+    return module->make_chart(table_, plan, &grid);
 }
 
 // Up to three accounts, as many as a user weighs; where no set can carry the

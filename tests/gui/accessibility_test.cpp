@@ -68,8 +68,8 @@ private slots:
         std::unique_ptr<fee::HelpWindow> help(fee::HelpWindow::open(QStringLiteral(FEE_HELP_FILE), nullptr));
         QVERIFY(help);
         QStringList problems;
-        for (QWidget* window : std::initializer_list<QWidget*>{&program.window(), &amount, &frequency,
-                                                               &plan_window, &grid, &accounts, &chart, help.get()})
+        for (QWidget* window : std::initializer_list<QWidget*>{
+                 &program.window(), &amount, &frequency, &plan_window, &grid, &accounts, &chart, help.get()})
             problems << unnamed_or_alike(*window);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
         program.tear_down();

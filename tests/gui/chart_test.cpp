@@ -25,6 +25,7 @@
 #include "core/commission.h"
 #include "core/preset_plans.h"
 #include "gui/calculation.h"
+#include "gui/chart_module.h"
 #include "gui/chart_window.h"
 #include "gui/result_window.h"
 #include "gui/ui_font.h"
@@ -91,7 +92,7 @@ void press(QWidget* target, Qt::Key key)
     QTest::keyClick(target, key, Qt::ControlModifier);
 }
 
-void check_chart(fee::ui::chart_window& chart)
+void check_chart(QWidget& chart)
 {
     QCOMPARE(chart.windowTitle(), QStringLiteral("手数料のグラフ"));
     auto* tabs = child<QTabWidget>(&chart, QStringLiteral("chart_tabs"));
@@ -227,11 +228,12 @@ private slots:
             table.broker(r).minimum = *Money::from_yen(100 * r);
         }
         fee::test::ScriptedPrompter prompter;
-        QPointer<fee::ui::chart_window> opened;
+        // From the module, its own copy of the window's class: found by name.
+        QPointer<QWidget> opened;
         auto on_grid = [&](QWidget* grid) {
             QWidget* cells = child<QTableWidget>(grid, QStringLiteral("comp_fig"));
             press(cells, Qt::Key_G);
-            auto* chart = grid->findChild<fee::ui::chart_window*>();
+            auto* chart = grid->findChild<QWidget*>(QStringLiteral("chart_window"));
             QVERIFY(chart);
             opened = chart;
             QVERIFY(QTest::qWaitForWindowExposed(chart));
@@ -245,7 +247,7 @@ private slots:
             grid->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(grid));
             press(cells, Qt::Key_G);
-            QCOMPARE(grid->findChildren<fee::ui::chart_window*>().size(), 1);
+            QCOMPARE(grid->findChildren<QWidget*>(QStringLiteral("chart_window")).size(), 1);
             QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
         };
         // The low-amount, occasional plan.
@@ -258,6 +260,33 @@ private slots:
         fee::Calculation(table, prompter).run();
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         QTRY_VERIFY(!opened); // closed with the result window
+    }
+
+    // Without its module the chart cannot open: a message says what is
+    // missing where, and the result window goes on.
+    void aMissingModuleIsNamed()
+    {
+        const BrokerTable table = three_brokers();
+        const QByteArray module_dir = qgetenv("FEE_MODULE_DIR");
+        QTemporaryDir empty;
+        qputenv("FEE_MODULE_DIR", QFile::encodeName(empty.path()));
+        fee::test::ScriptedPrompter prompter;
+        prompter.script({fee::test::expect_message({fee::ui::chart_module_file(), empty.path()})});
+        ModalScript script({
+            {QStringLiteral("cost_switch"), [](QWidget* d) { fee::test::press_alt(d, 'L'); }},
+            {QStringLiteral("time_switch"), [](QWidget* d) { fee::test::press_alt(d, 'J'); }},
+            {QStringLiteral("Form_sl"), [](QWidget* d) { fee::test::press_alt(d, 'D'); }},
+            {QStringLiteral("result"),
+             [](QWidget* grid) {
+                 press(child<QTableWidget>(grid, QStringLiteral("comp_fig")), Qt::Key_G);
+                 QVERIFY(!grid->findChild<QWidget*>(QStringLiteral("chart_window")));
+                 QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
+             }},
+        });
+        fee::Calculation(table, prompter).run();
+        qputenv("FEE_MODULE_DIR", module_dir);
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QVERIFY2(prompter.finish(), qPrintable(prompter.failure()));
     }
 
     void legendTogglesABrokerAndHoverShowsTheExactValue()

@@ -3,10 +3,11 @@
 # user does: the companion on the installed sample, then the program as its menu
 # entry starts it, twice, in a fresh home folder. The program has no switch to
 # quit, so each start is ended with a signal once it has done its part.
-# Usage: staged_install_test.sh BUILD_DIR VERSION
+# Usage: staged_install_test.sh BUILD_DIR VERSION MODULE_DIR
 set -euo pipefail
 build=$1
 version=$2
+modules=$3
 
 id=io.github.feecompare.FeeCompare
 stage=$(mktemp -d)
@@ -29,6 +30,7 @@ sample=$usr/share/fee-compare/compare.dat
 expected=$(sort <<END
 bin/fee-compare
 bin/fee-compare-cli
+$modules/libfee_chart.so
 share/fee-compare/compare.dat
 share/fee-compare/ryoban_h.hlp
 share/applications/$id.desktop
