@@ -282,7 +282,10 @@ void TextFitter::shrink(QWidget& control)
         shrink_to_fit(font, room, [&control](const QFont& f) { return width_in(control, f); }).pointSizeF();
     if (qobject_cast<QGroupBox*>(&control)) {
         // Only the title is meant: the controls inside keep the size they had.
-        const QFont inside = control.font();
+        // Its size set, so that the font counts as the child's own whatever
+        // the window's font left resolved.
+        QFont inside = control.font();
+        inside.setPointSizeF(points_of(inside, control));
         for (QWidget* child : control.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (!child->testAttribute(Qt::WA_SetFont)) {
                 remember(*child);

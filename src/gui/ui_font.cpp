@@ -19,24 +19,29 @@ const QStringList& preferred_families()
     return families;
 }
 
+// The first of `families` installed here, else any family with Japanese
+// glyphs; empty when there is none. One family, not a list: for a list Qt asks
+// fontconfig for the fallbacks of each family at once, a fifth of a start.
+QString installed_family(const QStringList& families)
+{
+    static const QStringList installed = QFontDatabase::families();
+    for (const QString& f : families)
+        if (installed.contains(f, Qt::CaseInsensitive))
+            return f;
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    return japanese.isEmpty() ? QString() : japanese.first();
+}
+
+QFont font_of(const QString& family, int points)
+{
+    return QFont(family.isEmpty() ? QStringList() : QStringList{family}, points);
+}
+
 } // namespace
 
 QString apply_ui_font(QApplication& app)
 {
-    const QStringList installed = QFontDatabase::families();
-    QString family;
-    for (const QString& f : preferred_families()) {
-        if (installed.contains(f, Qt::CaseInsensitive)) {
-            family = f;
-            break;
-        }
-    }
-    if (family.isEmpty()) {
-        // Any font that has Japanese glyphs beats a Latin font with fallbacks.
-        const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
-        if (!japanese.isEmpty())
-            family = japanese.first();
-    }
+    const QString family = installed_family(preferred_families());
     QFont font = app.font();
     if (!family.isEmpty())
         font.setFamilies({family});
@@ -47,15 +52,14 @@ QString apply_ui_font(QApplication& app)
 
 QFont proportional_gothic(int points)
 {
-    return QFont(preferred_families(), points);
+    return font_of(installed_family(preferred_families()), points);
 }
 
 QFont number_box_font()
 {
-    QFont font(QStringList{QStringLiteral("IPAGothic"), QStringLiteral("MS Gothic"),
-                           QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans Mono CJK JP")});
-    font.setPointSize(9);
-    return font;
+    return font_of(installed_family({QStringLiteral("IPAGothic"), QStringLiteral("MS Gothic"),
+                                     QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans Mono CJK JP")}),
+                   9);
 }
 
 } // namespace fee::ui
