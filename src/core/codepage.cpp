@@ -2,8 +2,10 @@
 
 #include "core/message_text.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
+#include <QtEndian>
+#include <algorithm>
+#include <iconv.h>
 #include <optional>
 
 namespace fee {
@@ -48,15 +50,54 @@ char16_t best_fit(char16_t c)
     }
 }
 
+// glibc's CP932 decodes every character exactly as ICU's windows-31j (every
+// single and double byte compared), at a tenth of the memory: a start shows
+// names but should not load ICU's data for them. Encoding a typed name keeps
+// Qt's encoder, whose refusals the messages rely on.
+class Cp932Decoder {
+public:
+    Cp932Decoder() : cd_(::iconv_open("UTF-16LE", "CP932")) {}
+    ~Cp932Decoder()
+    {
+        if (cd_ != reinterpret_cast<iconv_t>(-1))
+            ::iconv_close(cd_);
+    }
+    Cp932Decoder(const Cp932Decoder&) = delete;
+    Cp932Decoder& operator=(const Cp932Decoder&) = delete;
+
+    // The one character of `bytes`; 0 when they are not one character.
+    char16_t character(std::string_view bytes)
+    {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            return 0;
+        char in[2] = {};
+        std::copy(bytes.begin(), bytes.end(), in);
+        char* from = in;
+        std::size_t from_left = bytes.size();
+        uchar result[4] = {};
+        char* to = reinterpret_cast<char*>(result);
+        std::size_t to_left = sizeof result;
+        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (::iconv(cd_, &from, &from_left, &to, &to_left) == static_cast<std::size_t>(-1) ||
+            from_left != 0 || to_left != 2)
+            return 0;
+        const char16_t c = qFromLittleEndian<char16_t>(result);
+        return c == 0x1A ? 0 : c;
+    }
+
+private:
+    iconv_t cd_;
+};
+
 } // namespace
 
 QString decode_cp932(std::string_view bytes)
 {
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
-    // Made at the first byte that needs it: the converter loads ICU's data,
-    // which plain numbers and ASCII names never need.
-    std::optional<QStringDecoder> decoder;
+    // Opened at the first byte that needs it: plain numbers and ASCII names
+    // never do.
+    std::optional<Cp932Decoder> decoder;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto b = static_cast<unsigned char>(bytes[i]);
@@ -76,20 +117,11 @@ QString decode_cp932(std::string_view bytes)
         else if (is_lead_byte(b) && i + 1 < bytes.size() &&
                  is_trail_byte(static_cast<unsigned char>(bytes[i + 1])))
             len = 2;
-        if (len == 0) {
-            out += QChar(QChar::ReplacementCharacter);
-            ++i;
-            continue;
-        }
-        if (!decoder)
-            decoder.emplace(kCodec);
-        decoder->resetState();
-        const QString ch = decoder->decode(QByteArrayView(bytes.data() + i, static_cast<qsizetype>(len)));
-        if (decoder->hasError() || ch.isEmpty() || ch.contains(QChar(0x1A)))
-            out += QChar(QChar::ReplacementCharacter);
-        else
-            out += ch;
-        i += len;
+        if (!decoder && len > 0)
+            decoder.emplace();
+        const char16_t c = len > 0 ? decoder->character(bytes.substr(i, len)) : 0;
+        out += c ? QChar(c) : QChar(QChar::ReplacementCharacter);
+        i += std::max<std::size_t>(len, 1);
     }
     return out;
 }

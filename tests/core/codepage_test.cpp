@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QStringDecoder>
+
 #include "core/codepage.h"
 
 using namespace fee;
@@ -61,6 +63,13 @@ TEST(Codepage, EveryDoubleByteCodeThatShowsEncodesBackToAName)
                 continue;
             const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
             const QString shown = decode_cp932(bytes);
+            // Shown as Qt's own converter reads the code page, character for character.
+            QStringDecoder qt("windows-31j");
+            const QString read = qt.decode(QByteArrayView(bytes.data(), 2));
+            EXPECT_EQ(shown, qt.hasError() || read.contains(QChar(0x1A))
+                                 ? QString(QChar::ReplacementCharacter)
+                                 : read)
+                << std::hex << lead << trail;
             if (shown == QString(QChar::ReplacementCharacter))
                 continue;
             const auto again = encode_typed_name(shown);
