@@ -1,6 +1,7 @@
 #include "gui/text_fit.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -125,6 +126,30 @@ bool has_caption(const QWidget& control)
     return false;
 }
 
+// The text a caption or box shows, "&" included: as many characters as it
+// draws, or one more.
+QString caption_of(const QWidget& control)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(&control))
+        return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control))
+        return button->text();
+    if (const auto* box = qobject_cast<const QGroupBox*>(&control))
+        return box->title();
+    if (const auto* box = qobject_cast<const QLineEdit*>(&control))
+        return box->text();
+    return {};
+}
+
+// True when the text cannot overrun however it is shaped: no character is
+// wider than the font's widest. Shaping Japanese text is what a start pays
+// most for here, and with the fonts the layouts were drawn for most captions
+// need no more than this.
+bool surely_fits(const QWidget& control, const QFont& font, int room)
+{
+    return caption_of(control).size() * QFontMetrics(font, &control).maxWidth() <= room;
+}
+
 qreal points_of(const QFont& font, const QWidget& control)
 {
     if (font.pointSizeF() > 0)
@@ -208,6 +233,7 @@ private:
     };
 
     void restore();
+    QString state() const;
     void unshrink(QLineEdit& box);
     void fit_box(QLineEdit& box);
     void watch_boxes();
@@ -220,9 +246,21 @@ private:
     QWidget& window_;
     std::vector<Changed> changed_;
     std::vector<Changed> boxes_; // number boxes made smaller, restored first
+    QString fitted_state_;       // what the last fit saw
     QPointer<QScreen> screen_;
     bool fit_pending_ = false;
 };
+
+// What a fit depends on besides the boxes' texts, which refit themselves.
+QString TextFitter::state() const
+{
+    QString key = window_.font().toString() + QApplication::font().toString() + window_.style()->name() +
+                  QString::number(window_.logicalDpiY());
+    for (const QWidget* control : window_.findChildren<QWidget*>())
+        if (!qobject_cast<const QLineEdit*>(control))
+            key += caption_of(*control) + control->font().toString();
+    return key;
+}
 
 void TextFitter::fit()
 {
@@ -239,6 +277,7 @@ void TextFitter::fit()
         else if (auto* box = qobject_cast<QLineEdit*>(control))
             fit_box(*box);
     }
+    fitted_state_ = state();
 }
 
 void TextFitter::watch_boxes()
@@ -261,13 +300,13 @@ void TextFitter::fit_box(QLineEdit& box)
     const int room = box_room(box);
     const auto width = [&box](const QFont& f) { return width_in(box, f); };
     QFont font = box.font();
-    if (width(font) > room) {
+    if (!surely_fits(box, font, room) && width(font) > room) {
         boxes_.push_back({&box, box.testAttribute(Qt::WA_SetFont), font});
         font.setPointSizeF(points_of(font, box));
         font = shrink_to_fit(font, room, width);
         box.setFont(font);
     }
-    const bool cut = width(font) > room;
+    const bool cut = !surely_fits(box, font, room) && width(font) > room;
     box.setToolTip(cut ? tip + (tip.isEmpty() ? QString() : QStringLiteral("\n")) + box.text() : tip);
 }
 
@@ -275,7 +314,7 @@ void TextFitter::shrink(QWidget& control)
 {
     const int room = text_room(control);
     QFont font = control.font();
-    if (width_in(control, font) <= room)
+    if (surely_fits(control, font, room) || width_in(control, font) <= room)
         return;
     font.setPointSizeF(points_of(font, control));
     const qreal points =
@@ -365,9 +404,11 @@ bool TextFitter::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::Show:
         // By now a caption set after construction and a font from a style
-        // sheet, applied while polishing, are in place.
+        // sheet, applied while polishing, are in place; where neither came,
+        // the fit of the constructor stands.
         watch_screen();
-        fit();
+        if (state() != fitted_state_)
+            fit();
         break;
     default:
         break;
