@@ -8,6 +8,7 @@
 
 #include "analysis_table.h"
 #include "core/preset_plans.h"
+#include "gui/chart_module.h"
 #include "gui/form_sl.h"
 #include "gui/prompter.h"
 #include "gui/result_window.h"
@@ -43,6 +44,28 @@ void ComputeToPaintedGrid21Brokers(benchmark::State& state)
     }
 }
 BENCHMARK(ComputeToPaintedGrid21Brokers)->Unit(benchmark::kMillisecond);
+
+// グラフ the first time in a run: the module loaded (with Qt Charts), the chart
+// window made for 21 brokers, shown and painted. Once, since only the first
+// time loads the module; run the benchmark again for another figure.
+void FirstChartLoadsTheModuleAndPaints(benchmark::State& state)
+{
+    const fee::BrokerTable t = fee::bench::twenty_one_brokers();
+    const fee::TradePlan plan = fee::parse_plan(fee::preset_plan_by_key("high-frequent")->texts()).value();
+    for (auto _ : state) {
+        QString why;
+        fee::ui::ChartModule* module = fee::ui::load_chart_module(why);
+        if (!module) {
+            state.SkipWithError(why.toStdString().c_str());
+            break;
+        }
+        std::unique_ptr<QWidget> chart(module->make_chart(t, plan, nullptr));
+        chart->show();
+        chart->repaint();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(FirstChartLoadsTheModuleAndPaints)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
