@@ -121,15 +121,6 @@ void check_chart(QWidget& chart)
          child<QChartView>(&chart, QStringLiteral("trade_chart"))->chart()->series())
         colours << qobject_cast<QLineSeries*>(series)->pen().color().rgb();
     QCOMPARE(colours.size(), 21);
-    // A screen reader tells every control apart.
-    QSet<QString> names;
-    for (QWidget* w : chart.findChildren<QWidget*>()) {
-        if (w->focusPolicy() == Qt::NoFocus)
-            continue;
-        const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-        QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(w->objectName() + u' ' + name));
-        names << name;
-    }
 }
 
 } // namespace
