@@ -19,6 +19,11 @@ bool handle_enter(QWidget& window, QKeyEvent& event)
     return true;
 }
 
+QString indexed(const char* name, int i)
+{
+    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
+}
+
 void add_menu_shortcut(QWidget& widget)
 {
     auto* keys =

@@ -11,6 +11,9 @@ namespace fee::ui {
 // the key was Enter.
 bool handle_enter(QWidget& window, QKeyEvent& event);
 
+// The objectName of element `i` of a control array: "l_kubun(2)".
+QString indexed(const char* name, int i);
+
 // Shift+F10 on `widget` opens its context menu as the Menu key does.
 void add_menu_shortcut(QWidget& widget);
 

@@ -70,11 +70,6 @@ QPushButton* make_button(QWidget* parent, const char* name, const QString& text)
     return b;
 }
 
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
-}
-
 QString qt(const std::string& utf8)
 {
     return QString::fromStdString(utf8);
@@ -252,20 +247,20 @@ void fee_compare::build_editor()
         const int top = 480 + 360 * i;
         // Named for a screen reader, which would otherwise give the frame's title to every box.
         const QString row = QStringLiteral("%1 行目の").arg(i + 1);
-        l_kubun_[i] = make_box(Frame1_, indexed("l_kubun", i), Qt::AlignRight);
+        l_kubun_[i] = make_box(Frame1_, ui::indexed("l_kubun", i), Qt::AlignRight);
         l_kubun_[i]->setAccessibleName(row + (i < kBoundedBrackets ? QStringLiteral("約定代金の上限")
                                                                    : QStringLiteral("約定代金（それ以上）")));
         place(l_kubun_[i], 120, top, 1095, 270);
-        l_wariai_[i] = make_box(Frame1_, indexed("l_wariai", i), Qt::AlignLeft);
+        l_wariai_[i] = make_box(Frame1_, ui::indexed("l_wariai", i), Qt::AlignLeft);
         l_wariai_[i]->setAccessibleName(row + QStringLiteral("手数料率"));
         l_wariai_[i]->setToolTip(rate_tip);
         place(l_wariai_[i], 1800, top, 735, 270);
-        l_add_[i] = make_box(Frame1_, indexed("l_add", i), Qt::AlignRight);
+        l_add_[i] = make_box(Frame1_, ui::indexed("l_add", i), Qt::AlignRight);
         l_add_[i]->setAccessibleName(row + QStringLiteral("付加"));
         place(l_add_[i], 2640, top, 855, 270);
         if (i < kBoundedBrackets) {
             QLabel* Label4 = make_label(Frame1_, "Label4", QStringLiteral("以下"));
-            Label4->setObjectName(indexed("Label4", i));
+            Label4->setObjectName(ui::indexed("Label4", i));
             place(Label4, 1320, 600 + 360 * i, 375, 255);
         }
     }

@@ -15,11 +15,6 @@ constexpr std::array<const char*, kPlanRows> kDesignAmounts = {"500,000", "1,000
                                                                "20,000,000", "100,000,000"};
 constexpr std::array<const char*, kPlanRows> kDesignCounts = {"20", "10", "3", "0", "0"};
 
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
-}
-
 } // namespace
 
 Form_sl::Form_sl(Prompter& prompter, QWidget* parent) : Dialog(parent), prompter_(prompter)
