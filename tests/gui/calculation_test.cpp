@@ -584,26 +584,20 @@ void CalculationTest::sort_three_brokers_cheapest_first()
     for (int i = 4; i <= 20; ++i)
         empty_rows << QString();
 
-    ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'H'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'I'); }},
-        {"Form_sl", [](QWidget* d) { press(d, 'D'); }},
-        {"result",
-         [&](QWidget* d) {
-             QCOMPARE(grid_of(d)->rowCount(), fee::kEditorLastRow + 1);
-             QCOMPARE(column(d, 0), QStringList({"Ａ証券", "Ｂ証券", "Ｃ証券"}) + empty_rows);
-             QCOMPARE(column(d, 1), QStringList({"¥30,000", "¥10,000", "¥20,000"}) + empty_rows);
+    ModalScript script(fee::test::to_the_result('H', 'I', [&](QWidget* d) {
+        QCOMPARE(grid_of(d)->rowCount(), fee::kEditorLastRow + 1);
+        QCOMPARE(column(d, 0), QStringList({"Ａ証券", "Ｂ証券", "Ｃ証券"}) + empty_rows);
+        QCOMPARE(column(d, 1), QStringList({"¥30,000", "¥10,000", "¥20,000"}) + empty_rows);
 
-             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
-             QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
-             QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
+        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
+        QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
 
-             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
-             QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
-             QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
-             QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
-         }},
-    });
+        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
+        QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
+        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+    }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
 }
@@ -621,26 +615,20 @@ void CalculationTest::the_grid_opens_the_cheapest_accounts()
     for (const int m : sets[1].members)
         pair << fee::decode_cp932(table.broker(m).name);
     fee::Calculation calc(table, prompter_);
-    ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl", [](QWidget* d) { press(d, 'D'); }},
-        {"result",
-         [&](QWidget* d) {
-             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
-             QTest::keyClick(grid_of(d), Qt::Key_K, Qt::ControlModifier);
-             auto* window = d->findChild<QWidget*>(QStringLiteral("accounts_window"));
-             QVERIFY(window && QTest::qWaitForWindowExposed(window));
-             auto* grid = fee::test::child<QTableWidget>(window, QStringLiteral("account_sets"));
-             QCOMPARE(grid->item(0, 1)->text(), column(d, 0).first());
-             QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("2"));
-             QCOMPARE(grid->item(1, 1)->text(), pair.join(QStringLiteral("、")));
-             QCOMPARE(grid->item(1, 2)->text(), fee::currency_form(sets[1].total));
-             QCOMPARE(grid->item(1, 3)->text(), fee::currency_form(*sets[0].total.minus(sets[1].total)));
-             maybe_screenshot(window, "accounts.png");
-             QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
-         }},
-    });
+    ModalScript script(fee::test::to_the_result('L', 'J', [&](QWidget* d) {
+        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QTest::keyClick(grid_of(d), Qt::Key_K, Qt::ControlModifier);
+        auto* window = d->findChild<QWidget*>(QStringLiteral("accounts_window"));
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
+        auto* grid = fee::test::child<QTableWidget>(window, QStringLiteral("account_sets"));
+        QCOMPARE(grid->item(0, 1)->text(), column(d, 0).first());
+        QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("2"));
+        QCOMPARE(grid->item(1, 1)->text(), pair.join(QStringLiteral("、")));
+        QCOMPARE(grid->item(1, 2)->text(), fee::currency_form(sets[1].total));
+        QCOMPARE(grid->item(1, 3)->text(), fee::currency_form(*sets[0].total.minus(sets[1].total)));
+        maybe_screenshot(window, "accounts.png");
+        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+    }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
 }
@@ -655,22 +643,16 @@ void CalculationTest::sort_keeps_ties_and_uses_exact_costs()
     fee::Calculation calc(table, prompter_);
     fee::test::set_standard_schedule(table, 1);
 
-    ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl", [](QWidget* d) { press(d, 'D'); }},
-        {"result",
-         [&](QWidget* d) {
-             QCOMPARE(column(d, 1).mid(0, 3), QStringList({"¥441,500", "¥441,500", "¥441,500"}));
-             press(d, 'S');
-             QTRY_COMPARE_WITH_TIMEOUT(cell_text(d, 1, 0), QStringLiteral("二番"), 2000);
-             QCOMPARE(column(d, 0).mid(0, 3), QStringList({"二番", "一番", "三番"}));
-             QCOMPARE(column(d, 1).mid(0, 3), QStringList({"¥441,500", "¥441,500", "¥441,500"}));
-             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
-             QCOMPARE(column(d, 0).mid(0, 3), QStringList({"二番", "一番", "三番"}));
-             QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
-         }},
-    });
+    ModalScript script(fee::test::to_the_result('L', 'J', [&](QWidget* d) {
+        QCOMPARE(column(d, 1).mid(0, 3), QStringList({"¥441,500", "¥441,500", "¥441,500"}));
+        press(d, 'S');
+        QTRY_COMPARE_WITH_TIMEOUT(cell_text(d, 1, 0), QStringLiteral("二番"), 2000);
+        QCOMPARE(column(d, 0).mid(0, 3), QStringList({"二番", "一番", "三番"}));
+        QCOMPARE(column(d, 1).mid(0, 3), QStringList({"¥441,500", "¥441,500", "¥441,500"}));
+        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QCOMPARE(column(d, 0).mid(0, 3), QStringList({"二番", "一番", "三番"}));
+        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+    }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
 }
@@ -838,26 +820,19 @@ void CalculationTest::twenty_one_brokers_are_shown_and_ranked()
     fee::Calculation calc(table, prompter_);
     QCOMPARE(int(table.last_row()), 20);
 
-    ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'H'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'I'); }},
-        {"Form_sl", [](QWidget* d) { press(d, 'D'); }},
-        {"result",
-         [&](QWidget* d) {
-             QCOMPARE(grid_of(d)->rowCount(), 21);
-             QCOMPARE(cell_text(d, 21, 0), QStringLiteral("会社20"));
-             QCOMPARE(cell_text(d, 21, 1), QStringLiteral("¥1,000"));
-             QCOMPARE(cell(d, 21, 1)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
-             check_nothing_hidden(d);
-             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
-             for (int row = 1; row <= 21; ++row) {
-                 QCOMPARE(cell_text(d, row, 0),
-                          QStringLiteral("会社%1").arg(21 - row, 2, 10, QLatin1Char('0')));
-                 QCOMPARE(cell_text(d, row, 1), (fee::currency_form(yen(row * 1000))));
-             }
-             QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
-         }},
-    });
+    ModalScript script(fee::test::to_the_result('H', 'I', [&](QWidget* d) {
+        QCOMPARE(grid_of(d)->rowCount(), 21);
+        QCOMPARE(cell_text(d, 21, 0), QStringLiteral("会社20"));
+        QCOMPARE(cell_text(d, 21, 1), QStringLiteral("¥1,000"));
+        QCOMPARE(cell(d, 21, 1)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+        check_nothing_hidden(d);
+        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        for (int row = 1; row <= 21; ++row) {
+            QCOMPARE(cell_text(d, row, 0), QStringLiteral("会社%1").arg(21 - row, 2, 10, QLatin1Char('0')));
+            QCOMPARE(cell_text(d, row, 1), (fee::currency_form(yen(row * 1000))));
+        }
+        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+    }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
 }

@@ -242,12 +242,7 @@ private slots:
             QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
         };
         // The low-amount, occasional plan.
-        ModalScript script({
-            {QStringLiteral("cost_switch"), [](QWidget* d) { fee::test::press_alt(d, 'L'); }},
-            {QStringLiteral("time_switch"), [](QWidget* d) { fee::test::press_alt(d, 'J'); }},
-            {QStringLiteral("Form_sl"), [](QWidget* d) { fee::test::press_alt(d, 'D'); }},
-            {QStringLiteral("result"), on_grid},
-        });
+        ModalScript script(fee::test::to_the_result('L', 'J', on_grid));
         fee::Calculation(table, prompter).run();
         QVERIFY2(script.finish(), qPrintable(script.failure()));
         QTRY_VERIFY(!opened); // closed with the result window
@@ -263,17 +258,11 @@ private slots:
         qputenv("FEE_MODULE_DIR", QFile::encodeName(empty.path()));
         fee::test::ScriptedPrompter prompter;
         prompter.script({fee::test::expect_message({fee::ui::chart_module_file(), empty.path()})});
-        ModalScript script({
-            {QStringLiteral("cost_switch"), [](QWidget* d) { fee::test::press_alt(d, 'L'); }},
-            {QStringLiteral("time_switch"), [](QWidget* d) { fee::test::press_alt(d, 'J'); }},
-            {QStringLiteral("Form_sl"), [](QWidget* d) { fee::test::press_alt(d, 'D'); }},
-            {QStringLiteral("result"),
-             [](QWidget* grid) {
-                 press(child<QTableWidget>(grid, QStringLiteral("comp_fig")), Qt::Key_G);
-                 QVERIFY(!grid->findChild<QWidget*>(QStringLiteral("chart_window")));
-                 QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
-             }},
-        });
+        ModalScript script(fee::test::to_the_result('L', 'J', [](QWidget* grid) {
+            press(child<QTableWidget>(grid, QStringLiteral("comp_fig")), Qt::Key_G);
+            QVERIFY(!grid->findChild<QWidget*>(QStringLiteral("chart_window")));
+            QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
+        }));
         fee::Calculation(table, prompter).run();
         qputenv("FEE_MODULE_DIR", module_dir);
         QVERIFY2(script.finish(), qPrintable(script.failure()));

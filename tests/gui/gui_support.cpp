@@ -330,6 +330,17 @@ QStringList layout_problems(QWidget& window)
     return problems;
 }
 
+std::vector<ModalStep> to_the_result(char amount, char frequency, std::function<void(QWidget*)> at_result)
+{
+    const auto alt = [](char letter) {
+        return [letter](QWidget* d) { QVERIFY2(press_alt(d, letter), "the window never became active"); };
+    };
+    return {{QStringLiteral("cost_switch"), alt(amount)},
+            {QStringLiteral("time_switch"), alt(frequency)},
+            {QStringLiteral("Form_sl"), alt('D')},
+            {QStringLiteral("result"), std::move(at_result)}};
+}
+
 ModalStep press_in_message(const QStringList& parts, const QString& answer)
 {
     return {QStringLiteral("QMessageBox"), [parts, answer](QWidget* w) {

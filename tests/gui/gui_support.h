@@ -170,6 +170,11 @@ bool ipa_fonts_installed();
 // initTestCase().
 void install_message_filter();
 
+// The steps of a calculation from its first question to the result grid:
+// Alt+`amount` and Alt+`frequency` answer the questions, Alt+D computes, then
+// `at_result` acts on the grid.
+std::vector<ModalStep> to_the_result(char amount, char frequency, std::function<void(QWidget*)> at_result);
+
 // A step for a real message box (the DialogPrompter's) whose text holds every
 // one of `parts`: its button `answer`, or its only button, is pressed.
 ModalStep press_in_message(const QStringList& parts, const QString& answer = {});
