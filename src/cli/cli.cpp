@@ -123,16 +123,26 @@ PlanTexts plan_texts(const Options& o)
     return texts;
 }
 
-int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
+// The plan of --row or --preset; none, and the box it could not read on
+// `err`, when a row is not a number.
+std::optional<TradePlan> plan_of(const Options& o, std::ostream& err)
 {
     const auto plan = parse_plan(plan_texts(o));
     if (!plan) {
         err << "--row: " << plan.error().message() << "\n";
-        return 1;
+        return std::nullopt;
     }
-    const auto costs = compute_yearly_costs(table, plan.value());
+    return plan.value();
+}
+
+int compare(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
+{
+    const auto plan = plan_of(o, err);
+    if (!plan)
+        return 1;
+    const auto costs = compute_yearly_costs(table, *plan);
     if (!costs) {
-        err << cost_overflow_message(table, costs.error(), plan.value()) << "\n";
+        err << cost_overflow_message(table, costs.error(), *plan) << "\n";
         return 1;
     }
     std::vector<int> order(costs.value().size());
@@ -246,7 +256,6 @@ Status<> edit_list(const Options& o, BrokerTable& table)
     return rename_broker(table, row, name.value());
 }
 
-// check, compare and cheapest: they only read the file.
 // The CSV's fields first, in their documented order, then what only JSON
 // adds; the table puts the yen first, as compare's does.
 constexpr Column kAccountsColumns[] = {
@@ -281,27 +290,22 @@ Row accounts_row(const BrokerTable& table, const AccountSet& set, std::optional<
 
 int accounts(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
 {
-    const auto plan = parse_plan(plan_texts(o));
-    if (!plan) {
-        err << "--row: " << plan.error().message() << "\n";
+    const auto plan = plan_of(o, err);
+    if (!plan)
         return 1;
-    }
-    const auto sets = cheapest_account_sets(table, plan.value(), o.max_accounts.value_or(3));
+    const auto sets = cheapest_account_sets(table, *plan, o.max_accounts.value_or(3));
     if (!sets) {
         err << accounts_failure_message(sets.error()) << "\n";
         return 1;
     }
-    const AccountSet& first = sets.value().front();
     std::vector<Row> rows;
-    for (const AccountSet& set : sets.value()) {
-        // Against the best single broker, where there is one that fits.
-        const bool single = first.size == 1;
-        rows.push_back(accounts_row(table, set, single ? first.total.minus(set.total) : std::nullopt));
-    }
+    for (const AccountSet& set : sets.value())
+        rows.push_back(accounts_row(table, set, saving_over_one_account(sets.value(), set)));
     out << write_rows(o.format, kAccountsColumns, rows);
     return 0;
 }
 
+// check, compare, cheapest and accounts: they only read the file.
 int report(const Options& o, std::ostream& out, std::ostream& err)
 {
     BrokerTable table;

@@ -260,6 +260,13 @@ cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_a
     return sets;
 }
 
+std::optional<Money> saving_over_one_account(const std::vector<AccountSet>& sets, const AccountSet& set)
+{
+    if (sets.empty() || sets.front().size != 1)
+        return std::nullopt;
+    return sets.front().total.minus(set.total);
+}
+
 std::string accounts_failure_message(const AccountsFailure& failure)
 {
     using Kind = AccountsFailure::Kind;

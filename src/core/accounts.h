@@ -49,6 +49,10 @@ struct AccountsFailure {
 Outcome<std::vector<AccountSet>, AccountsFailure>
 cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_accounts);
 
+// What `set` saves against the best single broker, the first of `sets` where
+// one broker alone carries the plan; none where none does.
+std::optional<Money> saving_over_one_account(const std::vector<AccountSet>& sets, const AccountSet& set);
+
 // "取引の予定の 3 行目の手数料が、どの証券会社でも…", saying what to look at.
 std::string accounts_failure_message(const AccountsFailure& failure);
 

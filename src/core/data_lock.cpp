@@ -2,9 +2,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLockFile>
-#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,32 +24,6 @@ QString recorded_save(const QString& lock_path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QFile::decodeName(file.read(64 * 1024));
-}
-
-// A data file behind a symbolic link is saved beside the file it names.
-QFileInfo saved_file(const QString& data_path)
-{
-    const QFileInfo info(data_path);
-    const QString resolved = info.canonicalFilePath();
-    return QFileInfo(resolved.isEmpty() ? info.absoluteFilePath() : resolved);
-}
-
-// Only the new file of a save: beside the data file, with its name, a dot and
-// six letters or digits. Anything else a record might name is left alone.
-bool is_new_file_of(const QString& candidate, const QString& data_path)
-{
-    const QFileInfo data = saved_file(data_path);
-    const QFileInfo file(candidate);
-    if (file.absolutePath() != data.absolutePath())
-        return false;
-    const QString name = file.fileName();
-    const QString prefix = data.fileName() + u'.';
-    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
-        return false;
-    return std::all_of(name.begin() + prefix.size(), name.end(), [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
-    });
 }
 
 Error already_open(const QString& data_path)
@@ -119,7 +91,8 @@ Status<> DataLock::lock_at(const QString& lock_path, bool& refused)
     lock_ = std::move(lock);
     lock_path_ = lock_path;
     // A record left means its writer died saving: whoever held the lock before.
-    if (const QString left = recorded_save(lock_path); !left.isEmpty() && is_new_file_of(left, data_path_))
+    if (const QString left = recorded_save(lock_path);
+        !left.isEmpty() && is_new_file_of_save(left, data_path_))
         QFile::remove(left);
     clear_record();
     // Qt's own helper lock, left by a process killed while it took over a

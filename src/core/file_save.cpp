@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -20,13 +21,15 @@ Error failed_write(int code)
     return Error{"書き込みに失敗しました（" + errno_reason(code) + "）"};
 }
 
-// The name of the new file beside `target`: its own name, a dot and six
-// letters or digits.
+// The new file of a save is named after the file it replaces: its own name, a
+// dot and this many of kAlphabet's letters or digits.
+constexpr int kTemporaryLetters = 6;
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
 QString temporary_name(const QFileInfo& target)
 {
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QString name = target.fileName() + u'.';
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < kTemporaryLetters; ++i)
         name += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(int(sizeof kAlphabet - 1))]);
     return target.dir().filePath(name);
 }
@@ -57,6 +60,30 @@ void write_back(QFile& file, std::string_view old_bytes)
 
 } // namespace
 
+QFileInfo save_target(const QString& path)
+{
+    const QFileInfo link(path);
+    const QString resolved = link.canonicalFilePath();
+    return QFileInfo(!resolved.isEmpty() ? resolved
+                     : link.isSymLink()  ? link.symLinkTarget()
+                                         : link.absoluteFilePath());
+}
+
+bool is_new_file_of_save(const QString& candidate, const QString& path)
+{
+    const QFileInfo target = save_target(path);
+    const QFileInfo file(candidate);
+    if (file.absolutePath() != target.absolutePath())
+        return false;
+    const QString name = file.fileName();
+    const QString prefix = target.fileName() + u'.';
+    if (name.size() != prefix.size() + kTemporaryLetters || !name.startsWith(prefix))
+        return false;
+    const QLatin1StringView letters(kAlphabet, sizeof kAlphabet - 1);
+    return std::all_of(name.begin() + prefix.size(), name.end(),
+                       [letters](QChar c) { return letters.contains(c); });
+}
+
 void ignore_file_size_signal()
 {
     [[maybe_unused]] static const bool ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
@@ -80,12 +107,7 @@ Outcome<Done, ReplaceError> replace_file(const QString& path,
                                          const std::function<void(const QString&)>& announce)
 {
     ignore_file_size_signal();
-    // Through a symbolic link to the file it names: the link stays a link.
-    const QFileInfo link(path);
-    const QString resolved = link.canonicalFilePath();
-    const QFileInfo target(!resolved.isEmpty() ? resolved
-                           : link.isSymLink()  ? link.symLinkTarget()
-                                               : link.absoluteFilePath());
+    const QFileInfo target = save_target(path);
     struct stat old_file {};
     const bool exists = ::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &old_file) == 0;
     const mode_t mode = exists ? (old_file.st_mode & 07777) : 0666;

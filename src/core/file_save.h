@@ -10,6 +10,7 @@
 #include "core/outcome.h"
 
 class QFile;
+class QFileInfo;
 class QIODevice;
 
 namespace fee {
@@ -18,6 +19,15 @@ namespace fee {
 // middle of a write; ignored, a write beyond it fails with EFBIG like one on a
 // full disk, and the user gets the usual choices.
 void ignore_file_size_signal();
+
+// The file a save of `path` replaces: through a symbolic link, the file it
+// names, so that the link stays a link.
+QFileInfo save_target(const QString& path);
+
+// Whether `candidate` is a name replace_file() gives the new file of a save of
+// `path`: beside its target, the target's name, a dot and six letters or
+// digits. Anything else is not the program's to remove.
+bool is_new_file_of_save(const QString& candidate, const QString& path);
 
 // Writes `bytes` to an open device; a short or failed write is an error that
 // gives the system's reason.
@@ -30,7 +40,7 @@ struct ReplaceError {
     bool folder_refused = false;
 };
 
-// Replaces the file at `path` (the file a symbolic link points to) by a new one
+// Replaces the file at `path` (its save_target()) by a new one
 // written in full beside it and renamed over it once it is on disk: the file
 // holds either the old or the new content, never a mixture. `write` fills the
 // new file. `announce` is told the new file's name before it exists, so that a

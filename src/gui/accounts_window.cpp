@@ -88,14 +88,12 @@ void accounts_window::fill(const BrokerTable& table, const TradePlan& plan,
     account_sets_.setColumnCount(static_cast<int>(headings.size()));
     account_sets_.setHorizontalHeaderLabels(headings);
     account_sets_.setRowCount(static_cast<int>(sets.size()));
-    // The saving is against the best single broker, where one fits.
-    const bool single = !sets.empty() && sets.front().size == 1;
     for (std::size_t i = 0; i < sets.size(); ++i) {
         const AccountSet& set = sets[i];
         QStringList names;
         for (const int m : set.members)
             names << name_of(table, m);
-        const auto saving = single ? sets.front().total.minus(set.total) : std::nullopt;
+        const auto saving = saving_over_one_account(sets, set);
         QStringList cells = {QString::number(set.size), names.join(QStringLiteral("、")),
                              currency_form(set.total), saving ? currency_form(*saving) : QStringLiteral("—")};
         for (const std::size_t r : counted)

@@ -14,4 +14,12 @@ inline void set_box_text(QLineEdit& box, const QString& text)
     box.setCursorPosition(0);
 }
 
+// A box the user must correct: the focus, with its text selected so that
+// typing replaces it.
+inline void select_for_retyping(QLineEdit& box)
+{
+    box.setFocus();
+    box.selectAll();
+}
+
 } // namespace fee::ui

@@ -6,6 +6,7 @@
 #include "gui/accounts_window.h"
 #include "gui/chart_module.h"
 #include "gui/cost_switch.h"
+#include "gui/dialog.h"
 #include "gui/form_sl.h"
 #include "gui/prompter.h"
 #include "gui/result_window.h"
@@ -64,9 +65,7 @@ void bring_up(QPointer<QWidget>& window, const std::function<QWidget*()>& make)
             return;
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ui::bring_to_front(*window);
 }
 
 } // namespace

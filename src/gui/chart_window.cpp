@@ -22,6 +22,7 @@
 #include "core/broker_table.h"
 #include "core/codepage.h"
 #include "core/number_text.h"
+#include "gui/box_text.h"
 #include "gui/ui_font.h"
 
 namespace fee::ui {
@@ -185,6 +186,13 @@ template <typename Overflows> QString names_where(const BrokerTable& table, Over
         if (overflows(static_cast<std::size_t>(b)))
             names << QStringLiteral("「%1」").arg(decode_cp932(table.broker(b).name));
     return names.join(QStringLiteral("、"));
+}
+
+// A stretch, its cheapest broker and that broker's figures at both ends.
+QStringList ranked_cells(const QString& stretch, const BrokerTable& table, int row, Money first, Money last)
+{
+    return {stretch, decode_cp932(table.broker(row).name),
+            general_form(first) + QStringLiteral(" 円 〜 ") + general_form(last) + QStringLiteral(" 円")};
 }
 
 QStringList unranked_cells(const QString& stretch, const QString& names, const QString& figure)
@@ -429,8 +437,7 @@ void chart_window::redraw_trade()
         range_message.show();
         // Where the focus goes, a screen reader reads why.
         box.setAccessibleDescription(range_message.text());
-        box.setFocus();
-        box.selectAll();
+        select_for_retyping(box);
         return;
     }
     range_message.hide();
@@ -478,9 +485,8 @@ void chart_window::list_trade_cheapest(const CommissionChart& chart_data)
             add_list_row(trade_cheapest, unranked_cells(amounts, names, QStringLiteral("手数料")));
             continue;
         }
-        add_list_row(trade_cheapest, {amounts, decode_cp932(table_.broker(run.row).name),
-                                      general_form(run.commission_from) + QStringLiteral(" 円 〜 ") +
-                                          general_form(run.commission_to) + QStringLiteral(" 円")});
+        add_list_row(trade_cheapest,
+                     ranked_cells(amounts, table_, run.row, run.commission_from, run.commission_to));
     }
     if (listed < chart_data.cheapest.size())
         add_list_row(trade_cheapest, {QStringLiteral("ほか %1 範囲").arg(chart_data.cheapest.size() - listed),
@@ -522,9 +528,8 @@ void chart_window::list_year_cheapest(const YearlyChart& chart_data)
             continue;
         }
         const auto& costs = chart_data.costs[static_cast<std::size_t>(run.row)];
-        add_list_row(year_cheapest, {factors, decode_cp932(table_.broker(run.row).name),
-                                     general_form(*costs[run.first]) + QStringLiteral(" 円 〜 ") +
-                                         general_form(*costs[run.last]) + QStringLiteral(" 円")});
+        add_list_row(year_cheapest,
+                     ranked_cells(factors, table_, run.row, *costs[run.first], *costs[run.last]));
     }
     fit_columns(year_cheapest);
 }

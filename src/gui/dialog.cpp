@@ -24,6 +24,13 @@ QString indexed(const char* name, int i)
     return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
 }
 
+void bring_to_front(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 void add_menu_shortcut(QWidget& widget)
 {
     auto* keys =

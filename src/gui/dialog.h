@@ -14,6 +14,9 @@ bool handle_enter(QWidget& window, QKeyEvent& event);
 // The objectName of element `i` of a control array: "l_kubun(2)".
 QString indexed(const char* name, int i);
 
+// A window of its own shown above the others, with the input.
+void bring_to_front(QWidget& window);
+
 // Shift+F10 on `widget` opens its context menu as the Menu key does.
 void add_menu_shortcut(QWidget& widget);
 

@@ -322,20 +322,25 @@ void fee_compare::show_broker()
     set_editor_texts(editor_texts_from(table_.broker(now_com_)));
 }
 
+std::optional<BoxError> fee_compare::try_store_editor()
+{
+    const auto stored = store_editor_texts(table_.broker(now_com_), editor_texts());
+    if (stored)
+        return std::nullopt;
+    BoxError named = stored.error();
+    named.broker = broker_label(now_com_, table_.broker(now_com_).name);
+    return named;
+}
+
 bool fee_compare::store_editor()
 {
-    const auto status = store_editor_texts(table_.broker(now_com_), editor_texts());
-    if (!status) {
-        BoxError named = status.error();
-        named.broker = broker_label(now_com_, table_.broker(now_com_).name);
-        prompter_.inform(qt(named.message()));
-        if (QLineEdit* box = box_of(status.error())) {
-            box->setFocus();
-            box->selectAll();
-        }
-        return false;
-    }
-    return true;
+    const auto refused = try_store_editor();
+    if (!refused)
+        return true;
+    prompter_.inform(qt(refused->message()));
+    if (QLineEdit* box = box_of(*refused))
+        ui::select_for_retyping(*box);
+    return false;
 }
 
 void fee_compare::fill_list()
@@ -411,7 +416,7 @@ void fee_compare::k_delete_Click()
 {
     // Edits that convert are stored as before any action; the rest are not
     // asked about, since they go with the broker.
-    (void)store_editor_texts(table_.broker(now_com_), editor_texts());
+    (void)try_store_editor();
     const std::string who = broker_label(now_com_, table_.broker(now_com_).name);
     if (table_.last_row() > 0 &&
         prompter_.ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
@@ -492,10 +497,8 @@ DataDocument::Closed fee_compare::close_sequence(CloseQuestions& answers, Unatte
     if (!unattended) {
         if (!store_editor())
             return DataDocument::Closed::Cancelled;
-    } else if (const auto stored = store_editor_texts(table_.broker(now_com_), editor_texts()); !stored) {
-        BoxError named = stored.error();
-        named.broker = broker_label(now_com_, table_.broker(now_com_).name);
-        unattended->note(named.message() + "\nこの行の変更は保存されません。");
+    } else if (const auto refused = try_store_editor()) {
+        unattended->note(refused->message() + "\nこの行の変更は保存されません。");
     }
     return document_.close(answers);
 }
@@ -567,9 +570,7 @@ void fee_compare::explain_Click()
             return;
         }
     }
-    help_->show();
-    help_->raise();
-    help_->activateWindow();
+    ui::bring_to_front(*help_);
 }
 
 void fee_compare::k_version_Click()

@@ -102,7 +102,9 @@ private:
     DataDocument::Closed close_sequence(CloseQuestions& answers, UnattendedAnswers* unattended);
     void show_broker();
     // The editor into table row now_com, only when every box converts; else
-    // the user is told which box and it gets the focus.
+    // the refusal, naming the broker, and the row stays as it was.
+    std::optional<BoxError> try_store_editor();
+    // The same, and on a refusal the user is told which box, which gets the focus.
     bool store_editor();
     void fill_list();
 

@@ -109,9 +109,7 @@ void Form_sl::key_cal2_Click()
     }
     const PlanBoxError& bad = plan.error();
     prompter_.inform(QString::fromStdString(bad.message()));
-    QLineEdit& box = (bad.is_count ? l_sl_num_ : l_sm_money_)[static_cast<std::size_t>(bad.row)];
-    box.setFocus();
-    box.selectAll();
+    select_for_retyping((bad.is_count ? l_sl_num_ : l_sm_money_)[static_cast<std::size_t>(bad.row)]);
 }
 
 } // namespace fee::ui
