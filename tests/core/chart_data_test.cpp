@@ -205,21 +205,6 @@ TEST(YearlyChart, MarksWhereAYearlyFeeStartsToPayOff)
               (YearlyRun{static_cast<std::size_t>(first), costs.size() - 1, kNoCheapest}));
 }
 
-TEST(YearlyChart, RunsAreTheStretchesOfOneCheapestBroker)
-{
-    struct Case {
-        std::vector<int> cheapest;
-        std::vector<YearlyRun> runs;
-    };
-    for (const Case& c :
-         {Case{{}, {}}, Case{{3}, {{0, 0, 3}}}, Case{{1, 0, 1}, {{0, 0, 1}, {1, 1, 0}, {2, 2, 1}}},
-          Case{{2, 2, 0, 0, 0, 2}, {{0, 1, 2}, {2, 4, 0}, {5, 5, 2}}}}) {
-        YearlyChart chart;
-        chart.cheapest = c.cheapest;
-        EXPECT_EQ(chart.runs(), c.runs) << c.cheapest.size();
-    }
-}
-
 TEST(YearlyChart, NearestFactorIsNearestOnTheLogarithmicAxis)
 {
     YearlyChart chart;

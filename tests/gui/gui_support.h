@@ -33,7 +33,6 @@
 
 class QAbstractButton;
 class QAction;
-class QLabel;
 class QMenu;
 class QPushButton;
 class QComboBox;
@@ -138,7 +137,6 @@ QPushButton* button(QWidget* window, const QString& name);
 QComboBox* combo(QWidget* window);
 QAction* action(QWidget* window, const QString& name);
 QMenu* menu(QWidget* window, const QString& name);
-QLabel* label(QWidget* window, const QString& name);
 
 // What a user would notice of a fixed layout: a control that reaches outside
 // its parent, two controls that take input overlapping, a caption that does
@@ -176,8 +174,8 @@ void install_message_filter();
 std::vector<ModalStep> to_the_result(char amount, char frequency, std::function<void(QWidget*)> at_result);
 
 // A step for a real message box (the DialogPrompter's) whose text holds every
-// one of `parts`: its button `answer`, or its only button, is pressed.
-ModalStep press_in_message(const QStringList& parts, const QString& answer = {});
+// one of `parts`: its first button is pressed.
+ModalStep press_in_message(const QStringList& parts);
 
 // What the user does at one of the program's prompts (see ScriptedPrompter).
 struct PromptStep {
