@@ -68,6 +68,7 @@ constexpr const char* kUsageEnd =
 
 出力 (csv): 見出し行 row,name,cost,yen の後に 1 社 1 行。row は表の番号 (0 から)、
 name は証券会社名 (UTF-8)、cost は正確な年間費用 (例 441499.9883)、yen は円表示 (例 ¥441,500)。
+= + - @ かタブか CR で始まる名前は、表計算ソフトが式として実行しないよう先頭に ' を付けます。
 json は同じ項目を持つオブジェクトの配列です。
 cheapest の csv: 見出し行 from,to,row,name,commission_from,commission_to の後に 1 範囲 1 行。
 from と to は範囲の最初と最後の金額、row と name はその範囲で最も安い証券会社、
@@ -107,7 +108,7 @@ constexpr Column kCompareColumns[] = {
     {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 0, .width = 4},
     {.key = "name", .heading = "証券会社", .place = 3},
     {.key = "cost", .kind = CellKind::Number, .heading = "正確な額", .place = 2, .width = 22},
-    {.key = "yen", .heading = "年間費用", .place = 1, .width = 14},
+    {.key = "yen", .kind = CellKind::Figure, .heading = "年間費用", .place = 1, .width = 14},
 };
 
 PlanTexts plan_texts(const Options& o)
@@ -185,8 +186,8 @@ constexpr Column kCheapestColumns[] = {
     {.key = "name", .heading = "最も安い証券会社", .place = 5},
     {.key = "commission_from", .kind = CellKind::Number, .heading = "手数料 (最初)", .place = 3, .width = 16},
     {.key = "commission_to", .kind = CellKind::Number, .heading = "手数料 (最後)", .place = 4, .width = 16},
-    {.heading = "から", .place = 0, .width = 16},
-    {.heading = "まで", .place = 1, .width = 16, .gap = " 〜"},
+    {.kind = CellKind::Figure, .heading = "から", .place = 0, .width = 16},
+    {.kind = CellKind::Figure, .heading = "まで", .place = 1, .width = 16, .gap = " 〜"},
 };
 
 int cheapest(const Options& o, const BrokerTable& table, std::ostream& out, std::ostream& err)
@@ -228,6 +229,9 @@ int rewrite(const QString& path, std::ostream& err, const std::function<Status<>
     Status<> status = document.open();
     if (status && !document.load_warning().empty())
         err << document.load_warning() << "\n";
+    // Without a lock another copy could write at the same time: nothing is written.
+    if (status && !document.unguarded().empty())
+        status = Error{document.unguarded() + "何も書き込みませんでした。"};
     if (status)
         status = edit(document.table());
     if (!status) {
@@ -261,12 +265,17 @@ Status<> edit_list(const Options& o, BrokerTable& table)
 constexpr Column kAccountsColumns[] = {
     {.key = "accounts", .kind = CellKind::Number, .heading = "口座", .place = 0, .width = 4},
     {.key = "total", .kind = CellKind::Number, .heading = "正確な額", .place = 2, .width = 22},
-    {.key = "rows", .heading = "番号", .place = 4, .width = 10},
+    {.key = "rows", .kind = CellKind::Figure, .heading = "番号", .place = 4, .width = 10},
     {.key = "names", .heading = "証券会社", .place = 5},
-    {.key = "yen", .in_csv = false, .heading = "年間の合計", .place = 1, .width = 14},
+    {.key = "yen",
+     .kind = CellKind::Figure,
+     .in_csv = false,
+     .heading = "年間の合計",
+     .place = 1,
+     .width = 14},
     {.key = "saving", .kind = CellKind::Json, .in_csv = false},
     {.key = "takers", .kind = CellKind::Json, .in_csv = false},
-    {.heading = "1 社との差", .place = 3, .width = 14},
+    {.kind = CellKind::Figure, .heading = "1 社との差", .place = 3, .width = 14},
 };
 
 Row accounts_row(const BrokerTable& table, const AccountSet& set, std::optional<Money> saving)

@@ -69,7 +69,12 @@ QString csv(std::span<const Column> columns, const std::vector<Row>& rows,
     QString out =
         line(cols, comma, [&](std::size_t i) { return csv_field(text_of(columns[i].key)); }) + u'\n';
     for (const Row& row : rows)
-        out += line(cols, comma, [&](std::size_t i) { return csv_field(row.at(i)); }) + u'\n';
+        out += line(cols, comma,
+                    [&](std::size_t i) {
+                        return csv_field(columns[i].kind == CellKind::Text ? spreadsheet_text(row.at(i))
+                                                                           : row.at(i));
+                    }) +
+               u'\n';
     return out;
 }
 
@@ -81,7 +86,9 @@ QString json(std::span<const Column> columns, const std::vector<Row>& rows,
         const auto field = [&](std::size_t i) {
             const QString& cell = rows[r].at(i);
             return json_string(text_of(columns[i].key)) + QStringLiteral(": ") +
-                   (columns[i].kind == CellKind::Text ? json_string(cell) : cell);
+                   (columns[i].kind == CellKind::Text || columns[i].kind == CellKind::Figure
+                        ? json_string(cell)
+                        : cell);
         };
         out += QStringLiteral("  {") +
                line(

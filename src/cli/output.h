@@ -16,9 +16,12 @@ enum class Format { Table, Csv, Json };
 // "table", "csv" or "json"; nothing for any other name.
 std::optional<Format> format_named(std::string_view name);
 
-// How JSON writes a column's cells: a number as it stands, text as a string,
-// and JSON of the command's own making (an array, null) as it stands too.
-enum class CellKind { Text, Number, Json };
+// How JSON writes a column's cells: a number as it stands, text and a figure
+// as a string, and JSON of the command's own making (an array, null) as it
+// stands too. Text comes from the file or the user, so CSV guards it against
+// a spreadsheet running it as a formula (see spreadsheet_text); a figure is of
+// the program's own formatting ("-¥1,000", "1;2") and stays as it is.
+enum class CellKind { Text, Figure, Number, Json };
 
 // One column of a command's output, described once for all three formats.
 // CSV and JSON take the columns that have a key, in the order given; the

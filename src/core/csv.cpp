@@ -14,10 +14,11 @@ QString csv_field(const QString& text, QChar separator)
     return text;
 }
 
-QString spreadsheet_text(const QString& name)
+QString spreadsheet_text(const QString& text)
 {
-    static const QString kFormulaStarts = QStringLiteral("=+-@");
-    return !name.isEmpty() && kFormulaStarts.contains(name.front()) ? u'\'' + name : name;
+    // A leading tab or CR is dropped by some spreadsheets, uncovering what follows.
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && kFormulaStarts.contains(text.front()) ? u'\'' + text : text;
 }
 
 } // namespace fee

@@ -7,6 +7,7 @@
 
 #include "core/broker_table.h"
 #include "core/codepage.h"
+#include "core/csv.h"
 #include "core/ranking_export.h"
 #include "fail_device.h"
 #include "qt_print.h"
@@ -61,17 +62,18 @@ TEST_F(RankingExport, CsvIsUtf8WithByteOrderMarkAndCrLf)
     EXPECT_EQ(ranking_csv(table_, costs_, {}), QByteArray("\xEF\xBB\xBF") + "会社名,試算結果,正確な額\r\n");
 }
 
-// A name a spreadsheet would run as a formula shows as text; a negative exact
-// cost stays a number.
+// A name a spreadsheet would run as a formula, or whose leading tab or CR it
+// would drop, shows as text; a negative exact cost stays a number.
 TEST_F(RankingExport, NamesThatLookLikeFormulasStayText)
 {
-    for (const char* name : {"=1+1", "+81", "-x", "@SUM(A1)"}) {
+    for (const char* name : {"=1+1", "+81", "-x", "@SUM(A1)", "\tx", "\rx"}) {
         table_.broker(2).name = name;
-        EXPECT_TRUE(
-            ranking_tsv(table_, costs_, {2}).endsWith(QStringLiteral("\n'%1\t-¥1,235\t-1234.5\n").arg(name)))
+        const QString guarded = u'\'' + QString::fromUtf8(name);
+        EXPECT_TRUE(ranking_tsv(table_, costs_, {2})
+                        .endsWith(QStringLiteral("\n%1\t-¥1,235\t-1234.5\n").arg(csv_field(guarded, u'\t'))))
             << name;
         EXPECT_TRUE(ranking_csv(table_, costs_, {2})
-                        .endsWith(("\r\n'" + std::string(name) + ",\"-¥1,235\",-1234.5\r\n").c_str()))
+                        .endsWith(("\r\n" + csv_field(guarded) + ",\"-¥1,235\",-1234.5\r\n").toUtf8()))
             << name;
     }
 }
