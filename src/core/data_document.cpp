@@ -1,18 +1,26 @@
 #include "core/data_document.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sys/stat.h>
 
 #include "core/data_file.h"
+#include "core/data_location.h"
+#include "core/file_save.h"
 
 namespace fee {
 namespace {
 
-// SHA-256 of the whole file; empty when it cannot be read.
+// SHA-256 of the whole file (a link at its name not followed); empty when it
+// cannot be read.
 QByteArray fingerprint(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto fd = open_side_file(path, SideAccess::ReadAny);
+    QFile file;
+    if (!fd || !file.open(fd->get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!hash.addData(&file))
@@ -20,10 +28,36 @@ QByteArray fingerprint(const QString& path)
     return hash.result();
 }
 
+bool same_file(const QString& a, const QString& b)
+{
+    struct stat first {
+    }, second{};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+QString canonical_folder(const QString& path)
+{
+    const QString folder = QFileInfo(path).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(path) : folder;
+}
+
+// The names `target` stands for: itself with its folder's links resolved,
+// and where it is a link, what it leads to.
+QStringList real_names(const QString& target)
+{
+    const QFileInfo info(target);
+    QStringList names{canonical_folder(info.absolutePath()) + u'/' + info.fileName()};
+    if (const QString resolved = info.canonicalFilePath(); !resolved.isEmpty())
+        names << resolved;
+    return names;
+}
+
 } // namespace
 
 DataDocument::DataDocument(QString path, QString rescue_folder)
-    : path_(std::move(path)), rescue_folder_(std::move(rescue_folder)), lock_(path_)
+    : path_(std::move(path)), rescue_folder_(std::move(rescue_folder))
 {
 }
 
@@ -31,14 +65,21 @@ DataDocument::~DataDocument() = default;
 
 Status<> DataDocument::open()
 {
-    if (auto locked = lock_.acquire(); !locked)
+    const QFileInfo given(path_);
+    real_path_ = given.canonicalFilePath();
+    if (real_path_.isEmpty()) // missing: reading says so
+        real_path_ = given.absoluteFilePath();
+    if (auto locked = lock_.acquire(real_path_, path_); !locked)
         return locked;
     BrokerTable read;
-    if (auto status = read_data_file(path_, read, &load_warning_); !status) {
+    QFile file;
+    (void)file.open(lock_.data_file(), QIODevice::ReadOnly | QIODevice::Unbuffered,
+                    QFileDevice::DontCloseHandle);
+    if (auto status = read_data_file(file, path_, read, &load_warning_); !status) {
         lock_.release();
         return status;
     }
-    fingerprint_ = fingerprint(path_);
+    fingerprint_ = fingerprint(real_path_);
     table_ = read;
     saved_ = read;
     loaded_ = true;
@@ -56,27 +97,67 @@ LostChanges DataDocument::lost_changes() const
 
 bool DataDocument::changed_on_disk() const
 {
-    return fingerprint(path_) != fingerprint_;
+    return fingerprint(real_path_) != fingerprint_;
+}
+
+std::string DataDocument::export_refusal(const QString& target) const
+{
+    if (!loaded_)
+        return {};
+    const auto refuse = [&target](const std::string& what) {
+        return target.toStdString() + " は" + what +
+               "なので、書き出し先にできません。別の名前を選んで下さい。";
+    };
+    if (same_file(target, real_path_))
+        return refuse("開いているデータファイル " + path_.toStdString() + " そのもの");
+    const QString folder = QFileInfo(real_path_).absolutePath();
+    const QStringList locks = {lock_file_path(real_path_), lock_.lock_file()};
+    static const QRegularExpression rescue_copy(
+        QStringLiteral("^compare-\\d{8}-\\d{6}-(before|unsaved)(-\\d+)?\\.dat$"));
+    for (const QString& name : real_names(target)) {
+        const QFileInfo info(name);
+        for (const QString& lock : locks) {
+            if (!lock.isEmpty() && name == lock)
+                return refuse("このプログラムのロックのファイル");
+            if (!lock.isEmpty() && name == save_record_path(lock))
+                return refuse("このプログラムの保存の記録");
+        }
+        if (is_new_file_of_save(name, real_path_))
+            return refuse("このプログラムが保存に使う名前");
+        if (info.absolutePath() == folder && info.fileName() == QString::fromLatin1(kHelpFileName))
+            return refuse("ヘルプのファイル");
+        const QString where = info.absolutePath();
+        if ((where == canonical_folder(rescue_folder_) || where == canonical_folder(QDir::tempPath())) &&
+            rescue_copy.match(info.fileName()).hasMatch())
+            return refuse("保存に失敗したときの写し");
+    }
+    return {};
 }
 
 Status<> DataDocument::save()
 {
     if (!loaded_)
         return Error{path_.toStdString() + " は読み込まれていないので、保存しません。"};
+    if (!lock_.held())
+        return Error{lock_.unguarded() + "変更は保存できません。"};
     SaveOptions options;
-    options.announce = [this](const QString& new_file) { lock_.record_save(new_file); };
+    options.hooks.hold = [this](int fd) { return lock_.hold_new_file(fd); };
+    options.hooks.record = [this](const QString& name, const FileIdentity& file) {
+        return lock_.record_new_file(name, file);
+    };
     options.rescue_folder = rescue_folder_;
-    const QByteArray at_start = fingerprint(path_);
-    const auto saved = save_data_file(path_, table_, options);
-    lock_.clear_record();
+    options.shown_name = path_;
+    const QByteArray at_start = fingerprint(real_path_);
+    const auto saved = save_data_file(real_path_, table_, options);
+    lock_.finish_save();
     if (!saved) {
         // A save that could not put the old bytes back changed the file
         // itself: that is no other program's doing.
-        if (const QByteArray now = fingerprint(path_); now != at_start)
+        if (const QByteArray now = fingerprint(real_path_); now != at_start)
             fingerprint_ = now;
         return saved;
     }
-    fingerprint_ = fingerprint(path_);
+    fingerprint_ = fingerprint(real_path_);
     saved_ = table_;
     list_edited_ = false;
     return done();
@@ -87,6 +168,14 @@ DataDocument::Closed DataDocument::close(CloseQuestions& answers)
     if (!loaded_)
         return Closed::NothingLoaded;
     using Answer = CloseQuestions::Answer;
+    if (!lock_.held()) {
+        const LostChanges lost = lost_changes();
+        if (lost.empty())
+            return Closed::LeftAsItWas;
+        if (answers.cannot_save(lock_.unguarded()) != Answer::Discard)
+            return Closed::Cancelled;
+        return answers.confirm_discard(lost) ? Closed::LeftAsItWas : Closed::Cancelled;
+    }
     if (changed_on_disk()) {
         const Answer answer = answers.changed_on_disk(path_);
         if (answer != Answer::Save)
@@ -112,6 +201,12 @@ void DataDocument::release()
 CloseQuestions::Answer UnattendedAnswers::changed_on_disk(const QString& path)
 {
     note(path.toStdString() + " はほかのプログラムに書き換えられているため、上書きしませんでした。");
+    return Answer::Discard;
+}
+
+CloseQuestions::Answer UnattendedAnswers::cannot_save(const std::string& why)
+{
+    note(why + "変更は保存しませんでした。");
     return Answer::Discard;
 }
 

@@ -34,6 +34,9 @@ public:
     virtual Answer save_failed(const std::string& message) = 0;
     // True to close although `lost` will be lost.
     virtual bool confirm_discard(const LostChanges& lost) = 0;
+    // The file cannot be written at all (`why`): close without saving
+    // (Discard, then confirm_discard) or go back (Cancel).
+    virtual Answer cannot_save(const std::string& why) = 0;
 };
 
 // compare.dat from open to close, for the windows and the companion alike:
@@ -52,16 +55,23 @@ public:
     DataDocument(const DataDocument&) = delete;
     DataDocument& operator=(const DataDocument&) = delete;
 
-    // Takes the lock, then reads the file. On failure nothing was changed
-    // and the document stays empty.
+    // Resolves links, takes the lock on the real file, then reads it. On
+    // failure nothing was changed and the document stays empty.
     Status<> open();
     bool loaded() const { return loaded_; }
+    // Why the loaded file cannot be saved (no lock can be taken); else empty.
+    const std::string& unguarded() const { return lock_.unguarded(); }
     // Said once the file has loaded: names that read like UTF-8; or empty.
     const std::string& load_warning() const { return load_warning_; }
 
     BrokerTable& table() { return table_; }
     const BrokerTable& table() const { return table_; }
     const QString& path() const { return path_; }
+
+    // Why `target` must not be written by an export: it is the data file
+    // (through any name), or a file the program keeps beside it; empty when
+    // it may be.
+    std::string export_refusal(const QString& target) const;
 
     // The list itself was changed (renamed, removed, moved).
     void note_list_edited() { list_edited_ = true; }
@@ -82,6 +92,7 @@ public:
 
 private:
     QString path_;
+    QString real_path_; // links resolved at open: what is locked and written
     QString rescue_folder_;
     DataLock lock_;
     BrokerTable table_;
@@ -100,6 +111,7 @@ public:
     Answer changed_on_disk(const QString& path) override;
     Answer save_failed(const std::string& message) override;
     bool confirm_discard(const LostChanges&) override { return true; }
+    Answer cannot_save(const std::string& why) override;
 
     void note(const std::string& line) { report_ += line + "\n"; }
     // Every line noted, or empty when nothing was given up.

@@ -6,8 +6,16 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iconv.h>
 #include <optional>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 #include "core/codepage.h"
 #include "core/file_save.h"
@@ -80,11 +88,48 @@ bool reads_as_japanese_utf8(std::string_view bytes)
     return japanese && encode_typed_name(text).ok();
 }
 
+// Whether the iconv command of the UTF-8 warning would convert the whole of
+// `device`: every byte of it, lines after the last one the count needs
+// included, is UTF-8 that CP932 can hold. Asks glibc's converter, the one the
+// command runs, reading from the start in chunks. Where the answer is not
+// certain (no converter, a read that fails) it is no, so that the warning never
+// offers a command that would leave a cut file.
+bool converts_to_cp932(QIODevice& device)
+{
+    const iconv_t cd = ::iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::array<char, 16 * 1024> in;
+    std::array<char, 16 * 1024> out;
+    std::size_t kept = 0; // the start of a character cut by the chunk's end
+    bool ok = device.seek(0);
+    while (ok) {
+        const qint64 n = device.read(in.data() + kept, static_cast<qint64>(in.size() - kept));
+        if (n <= 0) {
+            ok = n == 0 && kept == 0;
+            break;
+        }
+        char* from = in.data();
+        std::size_t from_left = kept + static_cast<std::size_t>(n);
+        char* to = out.data();
+        std::size_t to_left = out.size();
+        // No character grows from UTF-8 to CP932, so only a bad or foreign
+        // character (EILSEQ) or one the chunk cuts (EINVAL) stops it.
+        if (::iconv(cd, &from, &from_left, &to, &to_left) == static_cast<std::size_t>(-1) && errno != EINVAL)
+            ok = false;
+        std::memmove(in.data(), from, from_left);
+        kept = from_left;
+    }
+    ::iconv_close(cd);
+    return ok;
+}
+
 class Reader {
 public:
-    Reader(QIODevice& device, std::string name) : lines_(device), name_(std::move(name)) {}
+    Reader(QIODevice& device, std::string name) : lines_(device), device_(device), name_(std::move(name)) {}
 
-    std::optional<Error> name(std::string& out)
+    // `row` is the broker's row, which the warning about UTF-8 names gives.
+    std::optional<Error> name(std::string& out, int row)
     {
         LineReader::Line l;
         if (auto e = line(l, kMaxNameBytes))
@@ -95,10 +140,12 @@ public:
         }
         // Bytes that read as Japanese in UTF-8 load all the same, as the CP932
         // they are: the file may be right, and its bytes are kept either way.
-        if (reads_as_japanese_utf8(l.bytes) && utf8_names_++ == 0) {
-            first_utf8_line_ = number_;
-            first_utf8_name_ = QString::fromUtf8(l.bytes.data(), static_cast<qsizetype>(l.bytes.size()));
-            first_cp932_name_ = decode_cp932(l.bytes);
+        if (reads_as_japanese_utf8(l.bytes)) {
+            if (utf8_names_.empty()) {
+                first_utf8_name_ = QString::fromUtf8(l.bytes.data(), static_cast<qsizetype>(l.bytes.size()));
+                first_cp932_name_ = decode_cp932(l.bytes);
+            }
+            utf8_names_.push_back({number_, row});
         }
         out = std::move(l.bytes);
         return std::nullopt;
@@ -155,26 +202,48 @@ private:
     std::string at() const { return name_ + " の " + std::to_string(number_); }
 
 public:
-    // The warning about names that read like UTF-8, or empty.
-    std::string utf8_warning() const
+    // The warning about names that read like UTF-8, or empty. The iconv command
+    // comes only where it converts the whole file; a file with other names in
+    // CP932 would be cut at the first of them, so there the names to retype
+    // are listed instead.
+    std::string utf8_warning()
     {
-        if (utf8_names_ == 0)
+        if (utf8_names_.empty())
             return {};
-        return name_ + " の " + std::to_string(first_utf8_line_) + " 行目の証券会社名" +
-               in_brackets(first_cp932_name_) + "は、UTF-8 で書かれた" + in_brackets(first_utf8_name_) +
-               "のようにも読めます（そう読める名前は " + std::to_string(utf8_names_) +
-               " 社）。Shift_JIS (CP932) "
-               "のファイルとして開きました。名前は保存してもバイトのまま変わりません。"
-               "UTF-8 で保存したファイルなら、Shift_JIS (CP932) で保存し直して下さい" +
-               conversion_hint(name_, "iconv -f UTF-8 -t CP932 %1") + "。";
+        const int first_line = utf8_names_.front().first;
+        std::string text = name_ + " の証券会社名 " + std::to_string(utf8_names_.size()) +
+                           " 社は、UTF-8 で書かれた日本語のようにも読めます: " + listed_names() + "。" +
+                           std::to_string(first_line) + " 行目の" + in_brackets(first_cp932_name_) + "は" +
+                           in_brackets(first_utf8_name_) +
+                           "とも読めます。Shift_JIS (CP932) "
+                           "のファイルとして開きました。名前は保存してもバイトのまま変わりません。";
+        if (converts_to_cp932(device_))
+            return text + "UTF-8 で保存したファイルなら、Shift_JIS (CP932) で保存し直して下さい" +
+                   conversion_hint(name_, "iconv -f UTF-8 -t CP932 %1") + "。";
+        return text + "ファイル全体は UTF-8 から CP932 に変換できない（Shift_JIS の名前などがある）ため、" +
+               "それらの名前をこのプログラムで入れ直すか、端末で fee-compare-cli rename 番号 名前 " +
+               "で付け直して下さい。";
     }
 
 private:
+    // "2 行目（番号 0）、23 行目（番号 1）": the first few, then how many more.
+    std::string listed_names() const
+    {
+        constexpr std::size_t kListed = 5;
+        std::string out;
+        for (std::size_t i = 0; i < std::min(kListed, utf8_names_.size()); ++i)
+            out += (i > 0 ? "、" : "") + std::to_string(utf8_names_[i].first) + " 行目（番号 " +
+                   std::to_string(utf8_names_[i].second) + "）";
+        if (utf8_names_.size() > kListed)
+            out += " ほか " + std::to_string(utf8_names_.size() - kListed) + " 行";
+        return out;
+    }
+
     LineReader lines_;
+    QIODevice& device_;
     std::string name_;
     int number_ = 0;
-    int utf8_names_ = 0;
-    int first_utf8_line_ = 0;
+    std::vector<std::pair<int, int>> utf8_names_; // line and row of each
     QString first_utf8_name_;
     QString first_cp932_name_;
 };
@@ -191,7 +260,7 @@ std::optional<Error> read_into(Reader& in, BrokerTable& t, const std::string& na
     t.set_last_row(last);
     for (int r = 0; r <= last; ++r) {
         Broker& b = t.broker(r);
-        if (auto e = in.name(b.name))
+        if (auto e = in.name(b.name, r))
             return e;
         const std::string who = broker_label(r, b.name);
         for (const auto& [m, field] : {std::pair(&b.yearly_fee, "の維持費"), std::pair(&b.maximum, "の上限"),
@@ -242,17 +311,22 @@ std::pair<QString, QString> rescue_copies(const QString& folder, std::string_vie
 
 // The message of a failed save, true to what the file holds now: it is read
 // back before the message says that nothing changed.
-Error save_failure(const QString& path, const std::string& reason, const std::optional<QByteArray>& before,
-                   std::string_view unsaved, const QString& rescue_folder)
+Error save_failure(const QString& path, const QString& shown, const std::string& reason,
+                   const std::optional<QByteArray>& before, std::string_view unsaved,
+                   const QString& rescue_folder)
 {
-    const std::string failed = path.toStdString() + " に保存できませんでした: " + reason + "。\n";
-    const std::string check = "ディスクの空きと、フォルダーとファイルの書き込みの権限を確かめて下さい。";
+    // A reason that is a whole sentence says what to do itself.
+    const bool whole = reason.ends_with("。");
+    const std::string failed =
+        shown.toStdString() + " に保存できませんでした: " + reason + (whole ? "\n" : "。\n");
+    const std::string check =
+        whole ? "" : "ディスクの空きと、フォルダーとファイルの書き込みの権限を確かめて下さい。";
     if (!before)
         return Error{failed + check};
     if (read_whole_file(path) == before)
         return Error{failed + kOldContentKept + check};
     const auto [old_copy, new_copy] = rescue_copies(rescue_folder, as_view(*before), unsaved);
-    std::string rescued = path.toStdString() + " を元の内容に戻せませんでした。";
+    std::string rescued = shown.toStdString() + " を元の内容に戻せませんでした。";
     if (!old_copy.isEmpty())
         rescued += "元の内容の写しを " + old_copy.toStdString() + " に書き出しました。";
     if (!new_copy.isEmpty())
@@ -264,20 +338,42 @@ Error save_failure(const QString& path, const std::string& reason, const std::op
 
 } // namespace
 
-Status<> read_data_file(const QString& path, BrokerTable& table, std::string* warning)
+Outcome<UniqueFd> open_data_file(const QString& path, LinkAtName links)
 {
     const std::string name = path.toStdString();
-    QFile file(path);
-    if (!QFileInfo(path).isFile() && QFileInfo::exists(path))
+    // Never blocking: a FIFO or a device at the name is refused, not waited on.
+    const int flags =
+        O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (links == LinkAtName::Refuse ? O_NOFOLLOW : 0);
+    UniqueFd fd(::open(QFile::encodeName(path).constData(), flags));
+    struct stat st {};
+    if (!fd && errno == ENOENT)
+        return Error{name + " がありません。証券会社のデータを入れたファイルが必要です。"};
+    if (!fd && errno == ELOOP && ::lstat(QFile::encodeName(path).constData(), &st) == 0)
+        return Error{what_stands_at(path, st) + "。開くときに置き換えられました。もう一度試して下さい。"};
+    if (!fd)
+        return Error{name + " を読み込み用に開けません（" + errno_reason(errno) +
+                     "）。ファイルの読み取りの権限を確かめて下さい。"};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return Error{name + " はファイルではありません（フォルダーなどです）。証券会社のデータのファイルを"
                             "その名前で置いて下さい。"};
-    if (!file.exists())
-        return Error{name + " がありません。証券会社のデータを入れたファイルが必要です。"};
-    // Unbuffered: the line reader keeps its own chunk.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return Error{name + " を読み込み用に開けません（" + system_reason(file.errorString()) +
-                     "）。ファイルの読み取りの権限を確かめて下さい。"};
+    (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 
+Status<> read_data_file(const QString& path, BrokerTable& table, std::string* warning)
+{
+    const auto fd = open_data_file(path, LinkAtName::Follow);
+    if (!fd)
+        return fd.error();
+    // Unbuffered: the line reader keeps its own chunk.
+    QFile file;
+    (void)file.open(fd->get(), QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    return read_data_file(file, path, table, warning);
+}
+
+Status<> read_data_file(QIODevice& file, const QString& path, BrokerTable& table, std::string* warning)
+{
+    const std::string name = path.toStdString();
     // Load into a copy: a file that fails halfway leaves the table as it was.
     BrokerTable loaded = table;
     Reader in(file, name);
@@ -330,28 +426,33 @@ Status<> write_data_file(QIODevice& device, const BrokerTable& table)
 
 Status<> save_data_file(const QString& path, const BrokerTable& table, const SaveOptions& options)
 {
+    const QString& shown = options.shown_name.isEmpty() ? path : options.shown_name;
     const auto content = serialize_data_file(table);
     if (!content)
         return content.error();
     const std::optional<QByteArray> before = read_whole_file(path);
     const auto replaced = replace_file(
-        path, [&table](QIODevice& file) { return write_data_file(file, table); }, options.announce);
+        path, [&table](QIODevice& file) { return write_data_file(file, table); }, options.hooks);
     if (replaced)
         return done();
     std::string reason = replaced.error().reason;
-    // Where the folder takes no new file but the file itself may be written
-    // (a read-only folder, some network shares), write it in place: the only
-    // way the user's edits reach the file at all.
-    if (replaced.error().folder_refused && before) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+    // Where no new file can take the old one's place (a folder that takes no
+    // new file, another user's file, hard links) but the file itself may be
+    // written, write it in place: the only way the user's edits reach it.
+    if (replaced.error().in_place && before) {
+        const auto fd = open_for_rewrite(path);
+        QFile file;
+        if (!fd)
+            reason = fd.error().message;
+        else if (!file.open(fd->get(), QIODevice::ReadWrite | QIODevice::Unbuffered,
+                            QFileDevice::DontCloseHandle))
             reason = "書き込み用に開けません（" + system_reason(file.errorString()) + "）";
         else if (const auto rewritten = rewrite_in_place(file, as_view(*before), content.value()); rewritten)
             return done();
         else
             reason = rewritten.error().message;
     }
-    return save_failure(path, reason, before, content.value(), options.rescue_folder);
+    return save_failure(path, shown, reason, before, content.value(), options.rescue_folder);
 }
 
 } // namespace fee

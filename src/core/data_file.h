@@ -8,7 +8,9 @@
 class QIODevice;
 
 #include "core/broker_table.h"
+#include "core/file_save.h"
 #include "core/outcome.h"
+#include "core/side_file.h"
 
 namespace fee {
 
@@ -39,6 +41,18 @@ inline constexpr std::size_t kMaxNumberLineBytes = 256;
 // names read like Japanese written in UTF-8, `warning` (when given) receives a
 // message that says so, with the command that converts such a file.
 Status<> read_data_file(const QString& path, BrokerTable& table, std::string* warning = nullptr);
+// The same from an open, seekable device; messages name the file `path`.
+Status<> read_data_file(QIODevice& file, const QString& path, BrokerTable& table,
+                        std::string* warning = nullptr);
+
+// Whether a link at the data file's own name is followed: a name the user
+// gave may be a link of theirs; the real path found from it may not.
+enum class LinkAtName { Follow, Refuse };
+
+// The data file opened for reading without blocking: a FIFO, a device or a
+// folder at its name is refused, never waited on. The message names the file
+// and why.
+Outcome<UniqueFd> open_data_file(const QString& path, LinkAtName links);
 
 // The exact bytes of the file: CP932, CR LF after every line.
 // Refuses a name with a line break, which would shift every later line.
@@ -51,8 +65,10 @@ Status<> write_data_file(QIODevice& device, const BrokerTable& table);
 inline constexpr const char* kOldContentKept = "以前の内容はそのまま残っています。";
 
 struct SaveOptions {
-    // Told the name of the new file before it is made (see replace_file).
-    std::function<void(const QString&)> announce;
+    // How whoever holds the file holds and records the save's new file.
+    NewFileHooks hooks;
+    // The name messages give the file, when not its real path.
+    QString shown_name;
     // Where copies go when the file cannot be put back as it was; the
     // system's temporary folder when empty or unusable.
     QString rescue_folder;

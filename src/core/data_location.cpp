@@ -77,7 +77,9 @@ QString find_help_file(const DataLocation& where)
 {
     for (const QString& folder : help_folders(where)) {
         const QString candidate = QDir(folder).absoluteFilePath(QString::fromLatin1(kHelpFileName));
-        if (QFileInfo(candidate).isFile())
+        // Beside compare.dat anyone sharing the folder may have put it: a
+        // link there is not followed.
+        if (const QFileInfo info(candidate); info.isFile() && !info.isSymLink())
             return candidate;
     }
     return {};

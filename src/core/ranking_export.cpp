@@ -1,5 +1,6 @@
 #include "core/ranking_export.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 #include <QStringList>
 
@@ -49,7 +50,9 @@ Status<> write_ranking(QIODevice& device, const QByteArray& bytes)
 
 Status<> save_ranking(const QString& path, const QByteArray& bytes)
 {
-    const auto saved = replace_file(path, [&bytes](QIODevice& file) { return write_ranking(file, bytes); });
+    // A link the user chose stays a link: the file it names is replaced.
+    const auto saved = replace_file(save_target(path).absoluteFilePath(),
+                                    [&bytes](QIODevice& file) { return write_ranking(file, bytes); });
     if (!saved)
         return Error{path.toStdString() + " に保存できませんでした: " + saved.error().reason +
                      "。保存先のフォルダーと空きを確かめて下さい。"};

@@ -69,11 +69,15 @@ int run_fee_compare(QApplication& app, DataFolder folder)
                      Qt::DirectConnection);
     window.Form_Load();
     window.show();
-    if (!document.load_warning().empty()) {
-        // Inside the event loop, so that a signal meanwhile ends that loop.
-        QTimer::singleShot(0, &window, [&window, &document] {
-            window.show_notice(QString::fromStdString(document.load_warning()));
-        });
+    // Inside the event loop, so that a signal meanwhile ends that loop.
+    for (const std::string& notice :
+         {document.load_warning(),
+          document.unguarded().empty()
+              ? std::string()
+              : document.unguarded() + "表示と試算はできますが、変更は保存できません。"}) {
+        if (!notice.empty())
+            QTimer::singleShot(
+                0, &window, [&window, text = QString::fromStdString(notice)] { window.show_notice(text); });
     }
     return app.exec();
 }

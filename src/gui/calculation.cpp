@@ -75,6 +75,7 @@ void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, Yearl
     // Modal above the plan, which stays open beneath it. A fresh grid for
     // every computation, and what it asks for closes with it.
     ui::result grid(table_, std::move(costs), prompter_);
+    grid.set_export_refusal(export_refusal_);
     QPointer<QWidget> chart, accounts;
     QObject::connect(&grid, &ui::result::chart_requested, &grid, [this, &chart, &grid, &plan] {
         bring_up(chart, [&] { return make_chart_window(grid, plan); });

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/commission.h"
+#include "gui/prompter.h"
 
 class QDialog;
 class QWidget;
@@ -11,9 +12,6 @@ class QWidget;
 namespace fee {
 
 class BrokerTable;
-namespace ui {
-class Prompter;
-} // namespace ui
 
 // One calculation, started by 試算(&C): the amount question, the frequency
 // question, the trade plan filled with the preset for both answers, and for
@@ -24,8 +22,13 @@ class Prompter;
 // read.
 class Calculation {
 public:
-    // Every message goes through `prompter`.
-    Calculation(const BrokerTable& table, ui::Prompter& prompter) : table_(table), prompter_(prompter) {}
+    // Every message goes through `prompter`; a file `export_refusal` refuses
+    // is never an export's target.
+    Calculation(const BrokerTable& table, ui::Prompter& prompter,
+                ui::Prompter::SaveRefusal export_refusal = {})
+        : table_(table), prompter_(prompter), export_refusal_(std::move(export_refusal))
+    {
+    }
 
     // Returns when the last window has closed: a question closed unanswered,
     // the trade plan closed, or 閉じる(&X) in the result window.
@@ -39,6 +42,7 @@ private:
 
     const BrokerTable& table_;
     ui::Prompter& prompter_;
+    ui::Prompter::SaveRefusal export_refusal_;
 };
 
 } // namespace fee

@@ -99,6 +99,14 @@ public:
             {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}));
     }
 
+    Answer cannot_save(const std::string& why) override
+    {
+        return window_.prompter_.ask(qt(why) + QStringLiteral("変更は保存できません。"),
+                                     {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0
+                   ? Answer::Discard
+                   : Answer::Cancel;
+    }
+
     bool confirm_discard(const LostChanges& lost) override
     {
         QStringList lines;
@@ -484,7 +492,9 @@ void fee_compare::key_cal_Click()
 {
     if (!store_editor())
         return;
-    Calculation(table_, prompter_).run();
+    Calculation(table_, prompter_, [this](const QString& target) {
+        return QString::fromStdString(document_.export_refusal(target));
+    }).run();
 }
 
 void fee_compare::key_suspend_Click()

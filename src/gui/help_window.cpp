@@ -1,17 +1,40 @@
 #include "gui/help_window.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "core/side_file.h"
+
 namespace fee {
+namespace {
+
+// Far more than any help page; a file beyond it is not one.
+constexpr qint64 kLongestPage = 16 * 1024 * 1024;
+
+// Pages are read as every file beside compare.dat is: a link, a FIFO or a
+// device at the name is never opened.
+class SafeBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        const QUrl url = name.isRelative() ? source().resolved(name) : name;
+        if (!url.isLocalFile())
+            return QTextBrowser::loadResource(type, name);
+        const auto bytes = read_side_file(url.toLocalFile(), kLongestPage);
+        return bytes ? QVariant(*bytes) : QVariant();
+    }
+};
+
+} // namespace
 
 HelpWindow* HelpWindow::open(const QString& path, QWidget* parent)
 {
-    if (path.isEmpty() || !QFile(path).open(QIODevice::ReadOnly))
+    if (path.isEmpty() || !read_side_file(path, kLongestPage))
         return nullptr;
     auto* window = new HelpWindow(parent);
     // HTML whatever its name says: *.hlp is Windows Help to a MIME database.
@@ -20,7 +43,7 @@ HelpWindow* HelpWindow::open(const QString& path, QWidget* parent)
     return window;
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new SafeBrowser(this))
 {
     setObjectName(QStringLiteral("help_window"));
     setAttribute(Qt::WA_DeleteOnClose);

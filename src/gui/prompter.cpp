@@ -20,6 +20,34 @@ QWidget* owner()
     return QApplication::activeWindow();
 }
 
+// The file dialog stays open over a refused name, so that another is chosen
+// where the user already is.
+class CheckedSaveDialog : public QFileDialog {
+public:
+    CheckedSaveDialog(Prompter& prompter, const Prompter::SaveRefusal& refusal)
+        : QFileDialog(owner()), prompter_(prompter), refusal_(refusal)
+    {
+        setAcceptMode(QFileDialog::AcceptSave);
+        // The desktop's own dialog would close before a name could be refused.
+        setOption(QFileDialog::DontUseNativeDialog);
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (refusal_ && !chosen.isEmpty())
+            if (const QString why = refusal_(chosen.first()); !why.isEmpty()) {
+                prompter_.inform(why);
+                return;
+            }
+        QFileDialog::accept();
+    }
+
+private:
+    Prompter& prompter_;
+    const Prompter::SaveRefusal& refusal_;
+};
+
 } // namespace
 
 QString program_name()
@@ -70,12 +98,15 @@ std::optional<QString> DialogPrompter::ask_text(const QString& title, const QStr
 }
 
 std::optional<QString> DialogPrompter::ask_save_path(const QString& title, const QString& suggested,
-                                                     const QString& filter)
+                                                     const QString& filter, const SaveRefusal& refusal)
 {
-    const QString path = QFileDialog::getSaveFileName(owner(), title, suggested, filter);
-    if (path.isEmpty())
+    CheckedSaveDialog dialog(*this, refusal);
+    dialog.setWindowTitle(title);
+    dialog.setNameFilter(filter);
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().first();
 }
 
 } // namespace fee::ui

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -28,9 +29,13 @@ public:
     // characters; empty when cancelled or left empty.
     virtual std::optional<QString> ask_text(const QString& title, const QString& prompt, const QString& text,
                                             int max_length) = 0;
-    // A file to save to, starting from `suggested`; empty when cancelled.
+    // Why a file chosen to be written must not be; empty when it may be.
+    using SaveRefusal = std::function<QString(const QString& path)>;
+    // A file to save to, starting from `suggested`; empty when cancelled. A
+    // file `refusal` refuses is not taken: the user is told why and chooses
+    // again.
     virtual std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
-                                                 const QString& filter) = 0;
+                                                 const QString& filter, const SaveRefusal& refusal) = 0;
 };
 
 // The prompter of the running program: dialog boxes over the window the user
@@ -42,7 +47,7 @@ public:
     std::optional<QString> ask_text(const QString& title, const QString& prompt, const QString& text,
                                     int max_length) override;
     std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
-                                         const QString& filter) override;
+                                         const QString& filter, const SaveRefusal& refusal) override;
 };
 
 // The program's name, the title of its messages and of its main window.

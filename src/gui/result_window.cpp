@@ -252,13 +252,18 @@ void result::k_save_csv_Click()
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    const auto chosen = prompter_.ask_save_path(QStringLiteral("CSVで保存"),
-                                                QDir(folder).filePath(QStringLiteral("試算結果.csv")),
-                                                QStringLiteral("CSV (*.csv)"));
+    // A name typed without an extension would open in no spreadsheet.
+    const auto with_suffix = [](const QString& chosen) {
+        return QFileInfo(chosen).suffix().isEmpty() ? chosen + QStringLiteral(".csv") : chosen;
+    };
+    const auto chosen = prompter_.ask_save_path(
+        QStringLiteral("CSVで保存"), QDir(folder).filePath(QStringLiteral("試算結果.csv")),
+        QStringLiteral("CSV (*.csv)"), [this, &with_suffix](const QString& path) {
+            return export_refusal_ ? export_refusal_(with_suffix(path)) : QString();
+        });
     if (!chosen)
         return;
-    // A name typed without an extension would open in no spreadsheet.
-    const QString path = QFileInfo(*chosen).suffix().isEmpty() ? *chosen + QStringLiteral(".csv") : *chosen;
+    const QString path = with_suffix(*chosen);
     if (const auto saved = save_ranking(path, ranking_csv(table_, costs_, shown_)); !saved) {
         prompter_.inform(QString::fromStdString(saved.error().message));
         return;

@@ -7,14 +7,13 @@
 
 #include "core/commission.h"
 #include "gui/dialog.h"
+#include "gui/prompter.h"
 
 namespace fee {
 class BrokerTable;
 }
 
 namespace fee::ui {
-
-class Prompter;
 
 // The result grid: one row per broker with its name and the yearly cost it is
 // given, in table order. 並べ替え(&S) orders it cheapest first; 閉じる(&X) ends
@@ -33,6 +32,9 @@ public:
 
     // Every message and question of the window goes through `prompter`.
     result(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent = nullptr);
+
+    // Files the CSV export must not write (the data file and its own files).
+    void set_export_refusal(Prompter::SaveRefusal refusal) { export_refusal_ = std::move(refusal); }
 
 signals:
     void chart_requested();
@@ -64,6 +66,7 @@ private:
     const BrokerTable& table_;
     const YearlyCosts costs_;
     Prompter& prompter_;
+    Prompter::SaveRefusal export_refusal_;
     std::vector<int> shown_; // table rows in the grid's current order
     QTableWidget comp_fig_{this};
     QPushButton key_sort_{this};

@@ -91,6 +91,22 @@ TEST_F(Cli, SortFollowsExactCostsNotTheShownYen)
                      "0,サンプル証券,441499.9883,\"¥441,500\"\n");
 }
 
+// CSV guards the names from the file, not the figures the program formats.
+TEST_F(Cli, CsvGuardsNamesButNotFigures)
+{
+    BrokerTable t;
+    ASSERT_TRUE(read_data_file(data(), t).ok());
+    t.broker(0).name = "=HYPERLINK(\"http://x\",\"y\")";
+    t.broker(2).yearly_fee = *Money::from_yen(-500'000);
+    ASSERT_TRUE(save_data_file(data(), t).ok());
+    const std::string name = "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")";
+    const std::string compare = run({"compare", "--format", "csv"}).out;
+    EXPECT_NE(compare.find("\n0," + name + "\",2000,\"¥2,000\"\n"), std::string::npos) << compare;
+    EXPECT_NE(compare.find("\n2,Cheap,-500000,\"-¥500,000\"\n"), std::string::npos) << compare;
+    const std::string accounts = run({"accounts", "--format", "csv"}).out;
+    EXPECT_NE(accounts.find(",0;1;2," + name + ";Comma"), std::string::npos) << accounts;
+}
+
 TEST_F(Cli, RowsAreParsedLikeThePlanWindowAndMissingRowsAreZero)
 {
     const CliRun r = run({"compare", "--row", "¥3,000,000", "2.5", "--format", "json"});
@@ -181,8 +197,8 @@ TEST_F(Cli, NormalizeRewritesInGeneralForm)
     f.open(QIODevice::WriteOnly);
     f.write(messy.data(), static_cast<qint64>(messy.size()));
     f.close();
-    DataLock window(data());
-    ASSERT_TRUE(window.acquire().ok());
+    DataLock window;
+    ASSERT_TRUE(window.acquire(data(), data()).ok());
     const CliRun refused = run({"normalize"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "");
@@ -506,8 +522,8 @@ TEST_F(CliListEdits, UsageErrorsExitTwoAndLeaveTheFileAsItWas)
 
 TEST_F(CliListEdits, WhileTheProgramHasTheFileNothingIsChanged)
 {
-    DataLock window(data());
-    ASSERT_TRUE(window.acquire().ok());
+    DataLock window;
+    ASSERT_TRUE(window.acquire(data(), data()).ok());
     for (auto args :
          std::vector<std::vector<std::string>>{{"rename", "0", "X"}, {"remove", "0"}, {"move", "0", "1"}}) {
         const CliRun r = run(args);

@@ -497,6 +497,38 @@ TEST_F(DataFile, NamesThatLookLikeUtf8LoadWithAWarning)
     EXPECT_EQ(plain, "");
 }
 
+// The iconv command comes only where it converts the whole file, lines after
+// the last one needed included; otherwise the lines to retype are named.
+TEST_F(DataFile, TheUtf8WarningFitsTheFile)
+{
+    const std::string u = "楽天証券", s = sjis(QStringLiteral("マネックス証券"));
+    const std::string tail = QString(40'000, u'あ').toStdString(); // read in chunks that cut a character
+    const struct {
+        std::vector<std::string> names; // row r's name is on line 2 + 4r
+        std::string after;
+        bool converts;
+        std::vector<int> lines; // named, or not named where negative
+    } cases[] = {
+        {{u, u}, "", true, {2, 6}},
+        {{u, s, u}, "", false, {2, -6, 10}},
+        {{u}, s, false, {2}},
+        {{u}, tail, true, {2}},
+    };
+    for (const auto& c : cases) {
+        BrokerTable t;
+        t.set_last_row(static_cast<int>(c.names.size()) - 1);
+        for (std::size_t r = 0; r < c.names.size(); ++r)
+            t.broker(static_cast<int>(r)).name = c.names[r];
+        put(serialize_data_file(t).value() + c.after);
+        std::string warning;
+        ASSERT_TRUE(read_data_file(path(), t, &warning).ok());
+        EXPECT_EQ(warning.find("iconv") != std::string::npos, c.converts) << warning;
+        for (const int line : c.lines)
+            EXPECT_EQ(warning.find(std::to_string(std::abs(line)) + " 行目") != std::string::npos, line > 0)
+                << line << warning;
+    }
+}
+
 // CP932 names that happen to be valid UTF-8 still load: the program writes them.
 TEST_F(DataFile, Cp932NamesThatAreAlsoValidUtf8Load)
 {

@@ -436,12 +436,16 @@ std::optional<QString> ScriptedPrompter::ask_text(const QString&, const QString&
 }
 
 std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, const QString& suggested,
-                                                       const QString&)
+                                                       const QString&, const SaveRefusal& refusal)
 {
-    const PromptStep* step = next(PromptStep::Kind::SavePath, title);
-    if (step && step->seen)
-        *step->seen = suggested;
-    return step ? step->reply : std::nullopt;
+    for (;;) {
+        const PromptStep* step = next(PromptStep::Kind::SavePath, title);
+        if (step && step->seen)
+            *step->seen = suggested;
+        if (!step || !step->reply || !refusal || refusal(*step->reply).isEmpty())
+            return step ? step->reply : std::nullopt;
+        inform(refusal(*step->reply));
+    }
 }
 
 void write_data_file_bytes(const QByteArray& bytes)

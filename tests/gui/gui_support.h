@@ -214,8 +214,9 @@ public:
     int ask(const QString& text, const QStringList& answers) override;
     std::optional<QString> ask_text(const QString& title, const QString& prompt, const QString& text,
                                     int max_length) override;
+    // A refused reply is told as a message, then the next reply is taken.
     std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
-                                         const QString& filter) override;
+                                         const QString& filter, const SaveRefusal& refusal) override;
 
 private:
     const PromptStep* next(PromptStep::Kind kind, const QString& text);

@@ -3,6 +3,8 @@
 // no longer than asked.
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "gui/prompter.h"
@@ -58,6 +60,35 @@ private slots:
                                                     QStringLiteral("ab"), 4),
                  std::optional<QString>(QStringLiteral("abcd")));
         QVERIFY2(script.finish(), qPrintable(script.failure()));
+    }
+
+    // A name the caller refuses is said so, and the same dialog stays open for another.
+    void a_refused_file_keeps_the_dialog_open()
+    {
+        QTemporaryDir dir;
+        const QString refused = dir.filePath("refused.csv"), taken = dir.filePath("taken.csv");
+        QPointer<QWidget> first;
+        const auto choose = [](QWidget* dialog, const QString& path) {
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(path);
+            QTest::keyClick(name, Qt::Key_Return);
+        };
+        ModalScript script({{QStringLiteral("QFileDialog"),
+                             [&](QWidget* d) {
+                                 first = d;
+                                 choose(d, refused);
+                             }},
+                            {QStringLiteral("QMessageBox"), [](QWidget* box) { box->close(); }},
+                            {QStringLiteral("QFileDialog"), [&](QWidget* d) {
+                                 QCOMPARE(d, first.data());
+                                 choose(d, taken);
+                             }}});
+        const auto chosen = fee::ui::DialogPrompter().ask_save_path(
+            QStringLiteral("t"), dir.filePath("x.csv"), QStringLiteral("*.csv"),
+            [&](const QString& path) { return path == refused ? QStringLiteral("no") : QString(); });
+        QVERIFY2(script.finish(), qPrintable(script.failure()));
+        QCOMPARE(chosen, std::optional<QString>(taken));
     }
 };
 

@@ -1,18 +1,27 @@
 // Every writer of compare.dat against every fault, each case in a child
 // process that takes the fault on itself (a size limit, a full disk, another
-// user): afterwards the file holds its old bytes or the intended new ones,
-// the files beside it that the program did not make are all still there, and
-// a message that says the old content is intact is true.
+// user, a system without locks): afterwards the file holds its old bytes or
+// the intended new ones, the files beside it that the program did not make are
+// all still there, and a message that says the old content is intact is true.
+// Then the same writers against what a neighbour may plant at the program's
+// names: nothing is followed, obeyed or waited on.
 #include <gtest/gtest.h>
 
 #include <QDataStream>
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstddef>
+#include <functional>
 #include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sched.h>
 #include <sstream>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +50,10 @@ enum class Fault {
     FailMiddle,
     NoNewFilesFailMiddle,
     DiskFull,
-    Count // how many there are
+    NoLockAnywhere,
+    ForeignOwner,           // as root: a file of nobody's, mode 640
+    ForeignOwnerHardLinked, // the same with a second name
+    Count                   // how many there are
 };
 
 const QStringList kUserFiles = {"compare.dat.199912", "compare.dat.VSkwBf", "compare.dat.backup"};
@@ -53,6 +65,28 @@ QStringList sorted(QStringList names)
     return names;
 }
 constexpr uid_t kNobody = 65534;
+constexpr mode_t kForeignMode = 0640;
+const QString kSecondName = QStringLiteral("compare.dat.hardlink");
+
+bool foreign(Fault f)
+{
+    return f == Fault::ForeignOwner || f == Fault::ForeignOwnerHardLinked;
+}
+
+// Every flock fails, as on a file system without locks.
+bool refuse_flock()
+{
+    const auto op = [](unsigned code) { return static_cast<__u16>(code); };
+    sock_filter filter[] = {
+        {op(BPF_LD | BPF_W | BPF_ABS), 0, 0, offsetof(seccomp_data, nr)},
+        {op(BPF_JMP | BPF_JEQ | BPF_K), 0, 1, SYS_flock},
+        {op(BPF_RET | BPF_K), 0, 0, SECCOMP_RET_ERRNO | ENOLCK},
+        {op(BPF_RET | BPF_K), 0, 0, SECCOMP_RET_ALLOW},
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
 
 // The user at the close box: wants the edit saved over anything, and gives
 // up when the save fails.
@@ -65,6 +99,11 @@ public:
         return Answer::Discard;
     }
     bool confirm_discard(const LostChanges&) override { return true; }
+    Answer cannot_save(const std::string& why) override
+    {
+        shown += why;
+        return Answer::Discard;
+    }
     std::string shown;
 };
 
@@ -142,6 +181,8 @@ struct Result {
     QString said;
     QByteArray bytes;
     QStringList listing;
+    uint owner = 0, mode = 0;
+    QByteArray second_name; // a hard link's bytes
 };
 
 class WritersAndFaults : public ::testing::Test {
@@ -151,6 +192,10 @@ protected:
         ASSERT_TRUE(dir_.isValid() && report_dir_.isValid());
         // Children that run as another user report here too.
         QFile::setPermissions(report_dir_.path(), QFileDevice::Permissions(0x7777));
+        // Where a lock goes when none can be made beside the file: this test's own.
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(report_dir_.filePath("cache")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(report_dir_.filePath("data")));
         old_ = serialize_data_file(numbered_table(3, "old")).value() + "a line after the last\r\n";
     }
 
@@ -185,11 +230,21 @@ protected:
             else
                 QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x5555));
         }
+        if (foreign(f)) {
+            (void)::chown(QFile::encodeName(path()).constData(), kNobody, kNobody);
+            (void)::chmod(QFile::encodeName(path()).constData(), kForeignMode);
+        }
+        if (f == Fault::ForeignOwnerHardLinked)
+            (void)::link(QFile::encodeName(path()).constData(),
+                         QFile::encodeName(dir_.filePath(kSecondName)));
     }
 
     // The child: the fault on itself, the writer, then what it left, through a file.
     [[noreturn]] void child(Writer w, Fault f, const QString& report)
     {
+        ::alarm(30); // a writer that hangs fails its case
+        if ((foreign(f) && ::geteuid() != 0) || (f == Fault::NoLockAnywhere && !refuse_flock()))
+            ::_exit(77);
         const bool in_place =
             f == Fault::NoNewFiles || f == Fault::NoNewFilesFailMiddle || f == Fault::LockedNoNewFiles;
         if (f == Fault::DiskFull && !fill_disk(dir_.path(), old_))
@@ -214,16 +269,24 @@ protected:
         if (!out.open(QIODevice::WriteOnly))
             ::_exit(78);
         QDataStream s(&out);
+        struct stat st {};
+        (void)::stat(QFile::encodeName(path()).constData(), &st);
         s << status << QString::fromStdString(said) << QByteArray::fromStdString(read_bytes(path()))
-          << QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+          << QDir(dir_.path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)
+          << uint(st.st_uid) << uint(st.st_mode & 07777)
+          << QByteArray::fromStdString(read_bytes(dir_.filePath(kSecondName)));
         out.close();
         ::_exit(0);
     }
 
-    // Runs one case; empty when this machine cannot make the fault.
-    std::optional<Result> run(Writer w, Fault f)
+    // Runs one case, with what `plant` leaves beside the file; empty when this
+    // machine cannot make the fault.
+    std::optional<Result> run(Writer w, Fault f, const std::function<void()>& plant = {})
     {
         prepare(f);
+        if (plant)
+            plant();
         std::optional<DataDocument> holder;
         if (f == Fault::Locked) {
             holder.emplace(path());
@@ -243,7 +306,7 @@ protected:
         QFile in(report);
         if (in.open(QIODevice::ReadOnly)) {
             QDataStream s(&in);
-            s >> r.status >> r.said >> r.bytes >> r.listing;
+            s >> r.status >> r.said >> r.bytes >> r.listing >> r.owner >> r.mode >> r.second_name;
         }
         if (f == Fault::Unreadable) { // unreadable to the child, maybe to this process too
             QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -277,7 +340,7 @@ TEST_F(WritersAndFaults, TheFileIsOldOrIntendedAndEveryClaimIsTrue)
             const bool nothing_loaded = f == Fault::NoFile || f == Fault::Unreadable ||
                                         f == Fault::Malformed || f == Fault::Locked ||
                                         f == Fault::LockedNoNewFiles;
-            const bool saves = f == Fault::None || f == Fault::NoNewFiles ||
+            const bool saves = f == Fault::None || f == Fault::NoNewFiles || foreign(f) ||
                                (f == Fault::ForeignWrite && w == Writer::Close);
             EXPECT_EQ(r->status == 0, saves) << r->said.toStdString();
             if (saves)
@@ -290,14 +353,107 @@ TEST_F(WritersAndFaults, TheFileIsOldOrIntendedAndEveryClaimIsTrue)
                 EXPECT_NE(now, intended_bytes);
             else
                 EXPECT_EQ(now, old_);
-            if (!nothing_loaded && !saves && f != Fault::ForeignWrite)
+            if (!nothing_loaded && !saves && f != Fault::ForeignWrite && f != Fault::NoLockAnywhere)
                 EXPECT_TRUE(r->said.contains(QString::fromUtf8(kOldContentKept))) << r->said.toStdString();
+            if (f == Fault::NoLockAnywhere)
+                EXPECT_FALSE(r->said.isEmpty());
+            // What belongs to the file stays: its owner, its mode, its other name.
+            if (foreign(f))
+                EXPECT_EQ(std::pair(r->owner, r->mode), std::pair(uint(kNobody), uint(kForeignMode)));
+            if (f == Fault::ForeignOwnerHardLinked)
+                EXPECT_EQ(r->second_name, r->bytes);
             if (r->said.contains(QString::fromUtf8(kOldContentKept)))
                 EXPECT_EQ(now, old_);
             QStringList expected = f == Fault::NoFile ? kUserFiles : untouched;
             if (f == Fault::Locked)
                 expected << "compare.dat.lock"; // the other holder's
+            if (f == Fault::ForeignOwnerHardLinked)
+                expected << kSecondName;
             EXPECT_EQ(sorted(r->listing), sorted(expected));
+        }
+    }
+}
+
+// What a neighbour may leave at a name the program uses.
+enum class Plant { LinkOutside, LinkToData, Fifo, Folder, ForeignFile, RecordOfAnotherKind };
+
+TEST_F(WritersAndFaults, NothingPlantedBesideTheFileIsFollowedObeyedOrWaitedOn)
+{
+    QTemporaryDir outside;
+    const QString victim = outside.filePath("victim");
+    const QString lock = "compare.dat.lock", record = "compare.dat.lock.save", shaped = "compare.dat.Ab3xYz";
+    // Records an older copy would have believed: a name of the right shape, or any name.
+    const QStringList crafted = {path(), dir_.filePath("compare.dat.backup"), dir_.filePath("../victim"),
+                                 outside.filePath(shaped), dir_.filePath("compare.dat.VSkwBf")};
+    struct Case {
+        QString name;
+        Plant plant;
+        QString recorded = {};
+    };
+    std::vector<Case> cases;
+    for (const QString& name : {lock, record, shaped})
+        for (const Plant p :
+             {Plant::LinkOutside, Plant::LinkToData, Plant::Fifo, Plant::Folder, Plant::ForeignFile})
+            cases.push_back({name, p});
+    for (const QString& named : crafted)
+        cases.push_back({record, Plant::RecordOfAnotherKind, named});
+
+    for (const Writer w : {Writer::Close, Writer::Unattended, Writer::Normalize, Writer::Rename,
+                           Writer::Remove, Writer::Move}) {
+        const std::string intended_bytes = intended(w);
+        for (const Case& c : cases) {
+            if (c.plant == Plant::ForeignFile && ::geteuid() != 0)
+                continue;
+            SCOPED_TRACE("writer " + std::to_string(int(w)) + ", " + c.name.toStdString() + ", plant " +
+                         std::to_string(int(c.plant)) + " " + c.recorded.toStdString());
+            write_bytes(victim, "not yours");
+            write_bytes(outside.filePath(shaped), "not yours either");
+            const QByteArray at = QFile::encodeName(dir_.filePath(c.name));
+            QStringList before;
+            const auto r = run(w, Fault::None, [&] {
+                switch (c.plant) {
+                case Plant::LinkOutside:
+                    (void)::symlink(QFile::encodeName(victim).constData(), at.constData());
+                    break;
+                case Plant::LinkToData:
+                    (void)::symlink("compare.dat", at.constData());
+                    break;
+                case Plant::Fifo:
+                    (void)::mkfifo(at.constData(), 0666);
+                    break;
+                case Plant::Folder:
+                    (void)::mkdir(at.constData(), 0777);
+                    break;
+                case Plant::ForeignFile:
+                    write_bytes(dir_.filePath(c.name), "not yours");
+                    (void)::chown(at.constData(), kNobody, kNobody);
+                    break;
+                case Plant::RecordOfAnotherKind:
+                    write_bytes(dir_.filePath(c.name), QFile::encodeName(c.recorded).toStdString());
+                    break;
+                }
+                before = QDir(dir_.path())
+                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                        QDir::Name);
+            });
+            ASSERT_TRUE(r);
+            // A record of the user's own is read and removed; anything else stays
+            // as it was, and so do the files outside.
+            if (c.plant == Plant::RecordOfAnotherKind)
+                before.removeAll(record);
+            EXPECT_EQ(r->listing, before);
+            EXPECT_EQ(read_bytes(victim), "not yours");
+            EXPECT_EQ(read_bytes(outside.filePath(shaped)), "not yours either");
+            // Only a lock file of someone else's is taken, read only; nothing in
+            // the way of the lock or the record lets the file be written.
+            const bool refused = (c.name == lock && c.plant != Plant::ForeignFile) ||
+                                 (c.name == record && c.plant != Plant::RecordOfAnotherKind);
+            EXPECT_EQ(r->status, refused ? 1 : 0) << r->said.toStdString();
+            EXPECT_EQ(r->bytes.toStdString(), refused ? old_ : intended_bytes);
+            if (refused)
+                EXPECT_TRUE(r->said.contains(c.name)) << r->said.toStdString();
+            if (r->said.contains(QString::fromUtf8(kOldContentKept)))
+                EXPECT_EQ(r->bytes.toStdString(), old_);
         }
     }
 }
