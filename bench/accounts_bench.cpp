@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
-#include "core/accounts.h"
-#include "core/editor_transfer.h"
-#include "core/preset_plans.h"
+#include "core/analysis/accounts.h"
+#include "core/editing/editor_transfer.h"
+#include "core/fees/preset_plans.h"
 
 namespace {
 

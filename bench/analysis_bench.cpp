@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "analysis_table.h"
-#include "core/chart_data.h"
-#include "core/cheapest.h"
-#include "core/preset_plans.h"
+#include "core/analysis/chart_data.h"
+#include "core/analysis/cheapest.h"
+#include "core/fees/preset_plans.h"
 
 namespace {
 

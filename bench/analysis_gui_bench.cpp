@@ -7,12 +7,12 @@
 #include <memory>
 
 #include "analysis_table.h"
-#include "core/preset_plans.h"
-#include "gui/chart_module.h"
-#include "gui/form_sl.h"
-#include "gui/prompter.h"
-#include "gui/result_window.h"
-#include "gui/ui_font.h"
+#include "core/fees/preset_plans.h"
+#include "gui/app/prompter.h"
+#include "gui/chart/chart_module.h"
+#include "gui/layout/ui_font.h"
+#include "gui/windows/result_window.h"
+#include "gui/windows/trade_plan_window.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/broker_table.h"
-#include "core/data_file.h"
+#include "core/datafile/data_file.h"
+#include "core/fees/broker_table.h"
 
 namespace fee::bench {
 

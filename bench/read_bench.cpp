@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/broker_table.h"
-#include "core/data_file.h"
+#include "core/datafile/data_file.h"
+#include "core/fees/broker_table.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/broker_table.h"
+#include "core/fees/broker_table.h"
 
 namespace fee {
 namespace {

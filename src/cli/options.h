@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/output.h"
-#include "core/data_file.h"
-#include "core/preset_plans.h"
+#include "core/datafile/data_file.h"
+#include "core/fees/preset_plans.h"
 
 namespace fee {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "core/csv.h"
+#include "core/text/csv.h"
 
 namespace fee {
 namespace {

@@ -5,9 +5,9 @@
 #include <QTranslator>
 
 #include "core/version.h"
-#include "gui/application.h"
-#include "gui/input_guard.h"
-#include "gui/ui_font.h"
+#include "gui/app/application.h"
+#include "gui/app/input_guard.h"
+#include "gui/layout/ui_font.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "core/cheapest.h"
-#include "core/codepage.h"
-#include "core/data_file.h"
-#include "core/data_lock.h"
+#include "core/analysis/cheapest.h"
+#include "core/datafile/data_file.h"
+#include "core/document/data_lock.h"
+#include "core/text/codepage.h"
 #include "test_tables.h"
 
 using namespace fee;

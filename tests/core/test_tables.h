@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/broker_table.h"
+#include "core/fees/broker_table.h"
 
 namespace fee::test {
 

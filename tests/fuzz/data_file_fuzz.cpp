@@ -11,8 +11,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/data_file.h"
-#include "core/number_text.h"
+#include "core/datafile/data_file.h"
+#include "core/money/number_text.h"
 #include "fuzz_check.h"
 #include "hardening_support.h"
 

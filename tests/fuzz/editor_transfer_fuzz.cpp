@@ -10,7 +10,7 @@
 
 #include <QString>
 
-#include "core/editor_transfer.h"
+#include "core/editing/editor_transfer.h"
 #include "fuzz_check.h"
 
 namespace {

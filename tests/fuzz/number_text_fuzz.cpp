@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/number_text.h"
+#include "core/money/number_text.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -27,13 +27,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "core/broker_table.h"
-#include "core/data_document.h"
-#include "core/data_file.h"
-#include "core/data_location.h"
-#include "gui/application.h"
-#include "gui/fee_compare.h"
-#include "gui/text_fit.h"
+#include "core/datafile/data_file.h"
+#include "core/document/data_document.h"
+#include "core/document/data_location.h"
+#include "core/fees/broker_table.h"
+#include "gui/app/application.h"
+#include "gui/layout/text_fit.h"
+#include "gui/windows/main_window.h"
 
 namespace fee::test {
 namespace {

@@ -29,7 +29,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/prompter.h"
+#include "gui/app/prompter.h"
 
 class QAbstractButton;
 class QAction;

@@ -21,8 +21,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/data_file.h"
-#include "core/number_text.h"
+#include "core/datafile/data_file.h"
+#include "core/money/number_text.h"
 #include "hardening_support.h"
 
 extern char** environ;

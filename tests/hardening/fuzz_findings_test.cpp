@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "core/data_file.h"
-#include "core/number_text.h"
+#include "core/datafile/data_file.h"
+#include "core/money/number_text.h"
 #include "qt_print.h"
 
 using namespace fee;

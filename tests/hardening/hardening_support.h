@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/broker_table.h"
-#include "core/number_text.h"
+#include "core/fees/broker_table.h"
+#include "core/money/number_text.h"
 
 namespace fee::hardening {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "core/codepage.h"
-#include "core/data_file.h"
+#include "core/datafile/data_file.h"
+#include "core/text/codepage.h"
 #include "hardening_support.h"
 #include "test_tables.h"
 

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/codepage.h"
-#include "core/data_file.h"
-#include "core/number_text.h"
+#include "core/datafile/data_file.h"
+#include "core/money/number_text.h"
+#include "core/text/codepage.h"
 #include "hardening_support.h"
 
 using namespace fee;

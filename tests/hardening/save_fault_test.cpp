@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/data_file.h"
+#include "core/datafile/data_file.h"
 #include "fail_device.h"
 #include "hardening_support.h"
 

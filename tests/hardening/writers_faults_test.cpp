@@ -26,9 +26,9 @@
 #include <unistd.h>
 
 #include "cli/cli.h"
-#include "core/broker_list.h"
-#include "core/data_document.h"
-#include "core/data_file.h"
+#include "core/datafile/data_file.h"
+#include "core/document/data_document.h"
+#include "core/editing/broker_list.h"
 #include "hardening_support.h"
 
 using namespace fee;

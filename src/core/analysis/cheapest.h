@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/fees/broker_table.h"
+#include "core/outcome.h"
+
+namespace fee {
+
+// The largest whole-yen amount a Money holds, either sign.
+inline constexpr std::int64_t kMaxWholeYen = INT64_MAX / Money::kScale;
+
+// A whole-yen amount of a range as money: within +-kMaxWholeYen it cannot
+// leave the range, so nothing is checked.
+inline Money as_money(std::int64_t whole_yen)
+{
+    return Money::from_units(whole_yen * Money::kScale);
+}
+
+// Whole-yen trade amounts, both ends included; -kMaxWholeYen <= from <= to <= kMaxWholeYen.
+struct AmountRange {
+    std::int64_t from = 1;
+    std::int64_t to = 100'000'000;
+
+    bool operator==(const AmountRange&) const = default;
+};
+
+// Amounts from..to at which broker `row` charges the least for one trade, with
+// its exact commission at both ends.
+struct CheapestRun {
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    int row = 0;
+    Money commission_from;
+    Money commission_to;
+
+    bool operator==(const CheapestRun&) const = default;
+};
+
+// A trade of `amount` yen whose commission at broker `broker` leaves the money range.
+struct TradeOverflow {
+    int broker = 0;
+    std::int64_t amount = 0; // the smallest such amount of the range
+};
+
+// "「名前」の ¥1,000 の取引の手数料が大きすぎて…", naming the broker as the user sees it.
+std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow& overflow);
+
+// A stretch of amounts over which one broker's commission follows one rule: a
+// single bracket, and either one amount throughout (raised to the minimum, cut
+// to the maximum, or a rate of 0) or the bracket's rate and add-on unclamped.
+struct CommissionPiece {
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    int bracket = 0;
+    bool flat = false;
+};
+
+// The pieces of broker `row` covering the range in order. Every step and kink of
+// the commission lies between two pieces. Fails if any amount of the range
+// overflows.
+Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const BrokerTable& table, int row,
+                                                                       AmountRange range);
+
+// The stretches of the range, in order and apart, where broker `row`'s
+// commission leaves the money range; 0 <= range.from.
+std::vector<AmountRange> overflow_stretches(const BrokerTable& table, int row, AmountRange range);
+
+// For every whole-yen amount of the range, the broker with the lowest
+// trade_commission (a tie goes to the lowest row), as the maximal runs of
+// amounts that share it, in order. Exact for every amount, rounding included,
+// without trying every amount. Fails, naming the lowest such row, if any
+// broker's commission overflows anywhere in the range.
+Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable& table, AmountRange range);
+
+} // namespace fee

@@ -1,0 +1,219 @@
+#include "core/document/data_document.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sys/stat.h>
+
+#include "core/datafile/data_file.h"
+#include "core/document/data_location.h"
+#include "core/document/file_save.h"
+
+namespace fee {
+namespace {
+
+// SHA-256 of the whole file (a link at its name not followed); empty when it
+// cannot be read.
+QByteArray fingerprint(const QString& path)
+{
+    const auto fd = open_side_file(path, SideAccess::ReadAny);
+    QFile file;
+    if (!fd || !file.open(fd->get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return {};
+    return hash.result();
+}
+
+bool same_file(const QString& a, const QString& b)
+{
+    struct stat first {
+    }, second{};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+QString canonical_folder(const QString& path)
+{
+    const QString folder = QFileInfo(path).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(path) : folder;
+}
+
+// The names `target` stands for: itself with its folder's links resolved,
+// and where it is a link, what it leads to.
+QStringList real_names(const QString& target)
+{
+    const QFileInfo info(target);
+    QStringList names{canonical_folder(info.absolutePath()) + u'/' + info.fileName()};
+    if (const QString resolved = info.canonicalFilePath(); !resolved.isEmpty())
+        names << resolved;
+    return names;
+}
+
+} // namespace
+
+DataDocument::DataDocument(QString path, QString rescue_folder)
+    : path_(std::move(path)), rescue_folder_(std::move(rescue_folder))
+{
+}
+
+DataDocument::~DataDocument() = default;
+
+Status<> DataDocument::open()
+{
+    const QFileInfo given(path_);
+    real_path_ = given.canonicalFilePath();
+    if (real_path_.isEmpty()) // missing: reading says so
+        real_path_ = given.absoluteFilePath();
+    if (auto locked = lock_.acquire(real_path_, path_); !locked)
+        return locked;
+    BrokerTable read;
+    QFile file;
+    (void)file.open(lock_.data_file(), QIODevice::ReadOnly | QIODevice::Unbuffered,
+                    QFileDevice::DontCloseHandle);
+    if (auto status = read_data_file(file, path_, read, &load_warning_); !status) {
+        lock_.release();
+        return status;
+    }
+    fingerprint_ = fingerprint(real_path_);
+    table_ = read;
+    saved_ = read;
+    loaded_ = true;
+    return done();
+}
+
+LostChanges DataDocument::lost_changes() const
+{
+    LostChanges lost{list_edited_, {}, saved_.last_row()};
+    for (int r = 0; r <= table_.last_row(); ++r)
+        if (r > saved_.last_row() || table_.broker(r) != saved_.broker(r))
+            lost.brokers.push_back(r);
+    return lost;
+}
+
+bool DataDocument::changed_on_disk() const
+{
+    return fingerprint(real_path_) != fingerprint_;
+}
+
+std::string DataDocument::export_refusal(const QString& target) const
+{
+    if (!loaded_)
+        return {};
+    const auto refuse = [&target](const std::string& what) {
+        return target.toStdString() + " は" + what +
+               "なので、書き出し先にできません。別の名前を選んで下さい。";
+    };
+    if (same_file(target, real_path_))
+        return refuse("開いているデータファイル " + path_.toStdString() + " そのもの");
+    const QString folder = QFileInfo(real_path_).absolutePath();
+    const QStringList locks = {lock_file_path(real_path_), lock_.lock_file()};
+    static const QRegularExpression rescue_copy(
+        QStringLiteral("^compare-\\d{8}-\\d{6}-(before|unsaved)(-\\d+)?\\.dat$"));
+    for (const QString& name : real_names(target)) {
+        const QFileInfo info(name);
+        for (const QString& lock : locks) {
+            if (!lock.isEmpty() && name == lock)
+                return refuse("このプログラムのロックのファイル");
+            if (!lock.isEmpty() && name == save_record_path(lock))
+                return refuse("このプログラムの保存の記録");
+        }
+        if (is_new_file_of_save(name, real_path_))
+            return refuse("このプログラムが保存に使う名前");
+        if (info.absolutePath() == folder && info.fileName() == QString::fromLatin1(kHelpFileName))
+            return refuse("ヘルプのファイル");
+        const QString where = info.absolutePath();
+        if ((where == canonical_folder(rescue_folder_) || where == canonical_folder(QDir::tempPath())) &&
+            rescue_copy.match(info.fileName()).hasMatch())
+            return refuse("保存に失敗したときの写し");
+    }
+    return {};
+}
+
+Status<> DataDocument::save()
+{
+    if (!loaded_)
+        return Error{path_.toStdString() + " は読み込まれていないので、保存しません。"};
+    if (!lock_.held())
+        return Error{lock_.unguarded() + "変更は保存できません。"};
+    SaveOptions options;
+    options.hooks.hold = [this](int fd) { return lock_.hold_new_file(fd); };
+    options.hooks.record = [this](const QString& name, const FileIdentity& file) {
+        return lock_.record_new_file(name, file);
+    };
+    options.rescue_folder = rescue_folder_;
+    options.shown_name = path_;
+    const QByteArray at_start = fingerprint(real_path_);
+    const auto saved = save_data_file(real_path_, table_, options);
+    lock_.finish_save();
+    if (!saved) {
+        // A save that could not put the old bytes back changed the file
+        // itself: that is no other program's doing.
+        if (const QByteArray now = fingerprint(real_path_); now != at_start)
+            fingerprint_ = now;
+        return saved;
+    }
+    fingerprint_ = fingerprint(real_path_);
+    saved_ = table_;
+    list_edited_ = false;
+    return done();
+}
+
+DataDocument::Closed DataDocument::close(CloseQuestions& answers)
+{
+    if (!loaded_)
+        return Closed::NothingLoaded;
+    using Answer = CloseQuestions::Answer;
+    if (!lock_.held()) {
+        const LostChanges lost = lost_changes();
+        if (lost.empty())
+            return Closed::LeftAsItWas;
+        if (answers.cannot_save(lock_.unguarded()) != Answer::Discard)
+            return Closed::Cancelled;
+        return answers.confirm_discard(lost) ? Closed::LeftAsItWas : Closed::Cancelled;
+    }
+    if (changed_on_disk()) {
+        const Answer answer = answers.changed_on_disk(path_);
+        if (answer != Answer::Save)
+            return answer == Answer::Discard ? Closed::LeftAsItWas : Closed::Cancelled;
+    }
+    for (;;) {
+        const auto saved = save();
+        if (saved)
+            return Closed::Saved;
+        const Answer answer = answers.save_failed(saved.error().message);
+        if (answer == Answer::Cancel)
+            return Closed::Cancelled;
+        if (answer == Answer::Discard)
+            return answers.confirm_discard(lost_changes()) ? Closed::LeftAsItWas : Closed::Cancelled;
+    }
+}
+
+void DataDocument::release()
+{
+    lock_.release();
+}
+
+CloseQuestions::Answer UnattendedAnswers::changed_on_disk(const QString& path)
+{
+    note(path.toStdString() + " はほかのプログラムに書き換えられているため、上書きしませんでした。");
+    return Answer::Discard;
+}
+
+CloseQuestions::Answer UnattendedAnswers::cannot_save(const std::string& why)
+{
+    note(why + "変更は保存しませんでした。");
+    return Answer::Discard;
+}
+
+CloseQuestions::Answer UnattendedAnswers::save_failed(const std::string& message)
+{
+    note(message);
+    return Answer::Discard;
+}
+
+} // namespace fee

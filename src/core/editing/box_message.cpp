@@ -1,0 +1,55 @@
+#include "core/editing/box_message.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "core/text/message_text.h"
+
+namespace fee {
+namespace {
+
+constexpr std::int64_t kOku = 100'000'000;
+constexpr std::int64_t kCho = 10'000 * kOku;
+
+// A count in whole 億回, toward zero: "21 億回" for the largest count.
+std::string hundred_millions_of_times(std::int64_t count)
+{
+    return std::to_string(count / kOku) + " 億回";
+}
+
+std::string beyond_range(const BoxHints& hints, bool below)
+{
+    using Count = std::numeric_limits<std::int32_t>;
+    switch (hints.range) {
+    case BoxRange::Money:
+        return below ? trillions_of_yen(Money::min()) + "より大きい金額にして下さい。"
+                     : trillions_of_yen(Money::max()) + "より小さい金額にして下さい。";
+    case BoxRange::Count:
+        return below ? "回数は " + hundred_millions_of_times(Count::min()) + "より大きくして下さい。"
+                     : "回数は " + hundred_millions_of_times(Count::max()) + "までにして下さい。";
+    case BoxRange::None:
+        break;
+    }
+    return hints.fix;
+}
+
+} // namespace
+
+std::string trillions_of_yen(Money amount)
+{
+    return std::to_string(amount.units() / Money::kScale / kCho) + " 兆円";
+}
+
+std::string box_error_message(const std::string& box, QStringView text, ParseError error,
+                              const BoxHints& hints)
+{
+    if (text.isEmpty())
+        return box + "が空です。" + hints.empty;
+    const std::string quoted = in_brackets(text);
+    if (error.kind == ParseError::Kind::OutOfRange)
+        return box + (error.below ? "が小さすぎます: " : "が大きすぎます: ") + quoted + "。" +
+               beyond_range(hints, error.below);
+    return box + "が数値ではありません: " + quoted + "。" + hints.fix;
+}
+
+} // namespace fee

@@ -1,0 +1,81 @@
+#include "core/fees/commission.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace fee {
+
+namespace {
+
+// The broker's row is looked up (and its index checked) by the caller, once per
+// broker; the bracket indexes below come from fixed loops and stay within 0..5.
+// Internal, like the formula below, so that the yearly cost's loop inlines them.
+inline std::size_t bracket_of(const Broker& broker, Money amount)
+{
+    std::size_t result = 0;
+    for (std::size_t k = 0; k < kBoundedBrackets; ++k)
+        if (amount > broker.brackets[k].upper_bound)
+            result = k + 1;
+    return result;
+}
+
+inline std::optional<Money> commission_of(const Broker& broker, Money amount)
+{
+    const Bracket& bracket = broker.brackets[bracket_of(broker, amount)];
+    const double product = amount.to_double_yen() * static_cast<double>(bracket.rate);
+    auto c = Money::from_double_yen_half_even(product);
+    if (!c)
+        return std::nullopt;
+    c = c->plus(bracket.add_on);
+    if (!c)
+        return std::nullopt;
+    if (*c < broker.minimum)
+        c = broker.minimum;
+    if (broker.maximum != Money{} && *c > broker.maximum)
+        c = broker.maximum;
+    return c;
+}
+
+} // namespace
+
+int bracket_index(const Broker& broker, Money amount)
+{
+    return static_cast<int>(bracket_of(broker, amount));
+}
+
+std::optional<Money> trade_commission(const Broker& broker, Money amount)
+{
+    return commission_of(broker, amount);
+}
+
+Outcome<Money, CostStepOverflow> yearly_cost(const Broker& broker, const TradePlan& plan)
+{
+    return yearly_cost_steps(
+        broker.yearly_fee, [&](std::size_t r) { return commission_of(broker, plan[r].amount); },
+        [&](std::size_t r) { return plan[r].count; });
+}
+
+Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan)
+{
+    YearlyCosts costs;
+    costs.reserve(static_cast<std::size_t>(table.broker_count()));
+    for (int b = 0; b <= table.last_row(); ++b) {
+        const auto cost = yearly_cost(table.broker(b), plan);
+        if (!cost)
+            return CostOverflow{b};
+        costs.push_back(*cost);
+    }
+    return costs;
+}
+
+std::vector<int> cost_order(const YearlyCosts& costs)
+{
+    std::vector<int> order(costs.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&costs](int a, int b) {
+        return costs[static_cast<std::size_t>(a)] < costs[static_cast<std::size_t>(b)];
+    });
+    return order;
+}
+
+} // namespace fee

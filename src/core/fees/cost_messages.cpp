@@ -1,0 +1,56 @@
+#include "core/fees/cost_messages.h"
+
+#include "core/editing/box_message.h"
+#include "core/text/codepage.h"
+
+namespace fee {
+namespace {
+
+std::string headline(const BrokerTable& table, const CostOverflow& overflow)
+{
+    return broker_label(overflow.broker, table.broker(overflow.broker).name) +
+           "の年間費用が大きすぎて計算できません（" + trillions_of_yen(Money::max()) + "を超えます）。";
+}
+
+// The step of the yearly cost that leaves the money range, in the user's words.
+std::string cause(const Broker& broker, const TradePlan& plan)
+{
+    const std::string fee = "維持費を足すと大きすぎます。この証券会社の維持費を見直して下さい。";
+    const auto cost = yearly_cost(broker, plan);
+    if (cost)
+        return fee;
+    const CostStepOverflow& at = cost.error();
+    const std::string row = "取引の予定の " + std::to_string(at.row + 1) + " 行目";
+    switch (at.step) {
+    case CostStep::TradeCommission:
+        return row + "の 1 回の手数料が大きすぎます。この証券会社の手数料率と付加、"
+                     "または約定代金を見直して下さい。";
+    case CostStep::TimesCount: {
+        const bool minimum =
+            broker.minimum != Money{} && trade_commission(broker, plan[at.row].amount) == broker.minimum;
+        return row + "の回数をかけると大きすぎます。" +
+               (minimum ? std::string("この証券会社の下限が大きすぎないか、または回数を見直して下さい。")
+                        : std::string("回数か、この証券会社の手数料率・付加を見直して下さい。"));
+    }
+    case CostStep::RowSum:
+        return row + "までの手数料の合計が大きすぎます。取引の予定の約定代金か回数を小さくして下さい。";
+    case CostStep::YearlyFee:
+        break;
+    }
+    return fee;
+}
+
+} // namespace
+
+std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow)
+{
+    return headline(table, overflow) + "この証券会社の手数料の表と維持費、または取引の予定を見直して下さい。";
+}
+
+std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow,
+                                  const TradePlan& plan)
+{
+    return headline(table, overflow) + cause(table.broker(overflow.broker), plan);
+}
+
+} // namespace fee

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QtPlugin>
+
+#include "core/fees/trade_plan.h"
+
+class QWidget;
+
+namespace fee {
+class BrokerTable;
+}
+
+namespace fee::ui {
+
+// The chart window lives in a module of its own, loaded the first time a
+// chart is asked for: the program then starts without Qt Charts and OpenGL.
+class ChartModule {
+public:
+    virtual ~ChartModule() = default;
+    // A new chart window for the table and plan, a child window of `parent`.
+    virtual QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) = 0;
+};
+
+// The module's file name, and the folders it is looked for in, in order: the
+// one $FEE_MODULE_DIR names, the program's own, the installation's.
+QString chart_module_file();
+QStringList chart_module_folders();
+
+// The module, loaded at the first call; null with the reason in `why` when it
+// is missing or cannot be loaded.
+ChartModule* load_chart_module(QString& why);
+
+} // namespace fee::ui
+
+#define FEE_CHART_MODULE_IID "io.github.feecompare.FeeCompare.ChartModule/1"
+Q_DECLARE_INTERFACE(fee::ui::ChartModule, FEE_CHART_MODULE_IID)

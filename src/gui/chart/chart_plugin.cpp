@@ -1,0 +1,23 @@
+// The chart module: the one entry point the program finds by its interface.
+#include <QObject>
+
+#include "gui/chart/chart_module.h"
+#include "gui/chart/chart_window.h"
+
+namespace fee::ui {
+
+class ChartPlugin : public QObject, public ChartModule {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID FEE_CHART_MODULE_IID)
+    Q_INTERFACES(fee::ui::ChartModule)
+
+public:
+    QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) override
+    {
+        return new chart_window(table, plan, parent);
+    }
+};
+
+} // namespace fee::ui
+
+#include "chart_plugin.moc"

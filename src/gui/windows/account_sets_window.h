@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAction>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QWidget>
+#include <vector>
+
+#include "core/analysis/accounts.h"
+
+namespace fee {
+class BrokerTable;
+}
+
+namespace fee::ui {
+
+// 口座の組み合わせ: for 1, 2 and 3 accounts, the set of brokers with the lowest
+// yearly total for the plan, its total, what it saves against the best single
+// broker, and which member takes each row of the plan. Shows what it is given
+// and changes nothing; コピー (Ctrl+C) puts it on the clipboard tab-separated.
+class accounts_window : public QWidget {
+    Q_OBJECT
+public:
+    accounts_window(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets,
+                    QWidget* parent = nullptr);
+
+private:
+    void fill(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets);
+    void k_copy_Click();
+
+    QTableWidget account_sets_{this};
+    QPushButton key_close_{this};
+    QAction k_copy_{this};
+};
+
+} // namespace fee::ui

@@ -1,0 +1,56 @@
+#include "gui/windows/dialog.h"
+
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QShortcut>
+
+namespace fee::ui {
+
+bool handle_enter(QWidget& window, QKeyEvent& event)
+{
+    if ((event.key() != Qt::Key_Return && event.key() != Qt::Key_Enter) ||
+        (event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    event.accept();
+    if (auto* button = qobject_cast<QAbstractButton*>(window.focusWidget()); button && button->isEnabled())
+        button->click();
+    return true;
+}
+
+QString indexed(const char* name, int i)
+{
+    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
+}
+
+void bring_to_front(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void add_menu_shortcut(QWidget& widget)
+{
+    auto* keys =
+        new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), &widget, nullptr, nullptr, Qt::WidgetShortcut);
+    QObject::connect(keys, &QShortcut::activated, &widget, [&widget] {
+        const QPoint at = widget.rect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, widget.mapToGlobal(at));
+        QCoreApplication::sendEvent(&widget, &menu);
+    });
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    if (handle_enter(*this, *event))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace fee::ui
