@@ -12,8 +12,8 @@ namespace {
 fee::BrokerTable varied_table()
 {
     fee::BrokerTable t;
-    t.set_last_row(fee::kTableRows - 1);
-    for (int r = 0; r < fee::kTableRows; ++r) {
+    t.set_last_broker(fee::kMaxBrokers - 1);
+    for (int r = 0; r < fee::kMaxBrokers; ++r) {
         fee::Broker& b = t.broker(r);
         (void)fee::store_editor_texts(b, fee::standard_schedule_texts());
         const float small = 0.5f + 0.06f * static_cast<float>((r * 7) % 11);
@@ -38,6 +38,6 @@ void AccountSetsHighFrequent(benchmark::State& state)
         benchmark::DoNotOptimize(sets);
     }
 }
-BENCHMARK(AccountSetsHighFrequent)->Arg(3)->Arg(fee::kTableRows)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AccountSetsHighFrequent)->Arg(3)->Arg(fee::kMaxBrokers)->Unit(benchmark::kMicrosecond);
 
 } // namespace

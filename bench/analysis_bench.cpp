@@ -32,7 +32,7 @@ BENCHMARK(CheapestRuns21Brokers)->Unit(benchmark::kMicrosecond);
 void CheapestRunsRatesOneStepApart(benchmark::State& state)
 {
     fee::BrokerTable t;
-    t.set_last_row(2);
+    t.set_last_broker(2);
     float rate = 0.00123457f;
     for (int r = 0; r <= 2; ++r) {
         for (fee::Bracket& k : t.broker(r).brackets)

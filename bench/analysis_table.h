@@ -17,7 +17,7 @@ inline BrokerTable twenty_one_brokers()
     if (!read_data_file(QStringLiteral(FEE_SAMPLE_DATA), sample).ok())
         std::abort();
     BrokerTable t;
-    t.set_last_row(20);
+    t.set_last_broker(20);
     const int n = sample.broker_count();
     for (int r = 0; r <= 20; ++r) {
         Broker& b = t.broker(r);

@@ -9,7 +9,7 @@ namespace {
 fee::BrokerTable standard_table(int brokers)
 {
     fee::BrokerTable t;
-    t.set_last_row(brokers - 1);
+    t.set_last_broker(brokers - 1);
     for (int r = 0; r < brokers; ++r) {
         (void)fee::store_editor_texts(t.broker(r), fee::standard_schedule_texts());
         t.broker(r).minimum = *fee::Money::from_yen(r * 100); // vary the rows a little

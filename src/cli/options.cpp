@@ -94,7 +94,7 @@ Result store_max(Options& o, const std::string& text)
     const auto k = whole_number(text);
     if (!k || *k < 1)
         return Usage{"--max は 1 以上の口座の数です: 「" + text + "」"};
-    o.max_accounts = static_cast<int>(std::min<std::int64_t>(*k, kTableRows));
+    o.max_accounts = static_cast<int>(std::min<std::int64_t>(*k, kMaxBrokers));
     return {};
 }
 

@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         BrokerTable t;
-        t.set_last_row(2);
+        t.set_last_broker(2);
         for (int r = 0; r <= 2; ++r)
             test::set_standard_schedule(t, r);
         t.broker(0).name = encode_typed_name(QStringLiteral("サンプル証券")).value();
@@ -258,7 +258,7 @@ protected:
     void SetUp() override
     {
         BrokerTable t;
-        t.set_last_row(1);
+        t.set_last_broker(1);
         test::set_standard_schedule(t, 0);
         t.broker(0).name = "Standard";
         t.broker(1).name = "Flat, 0.3%";
@@ -400,7 +400,7 @@ protected:
     std::string reordered(const BrokerTable& original, std::vector<int> rows) const
     {
         BrokerTable t;
-        t.set_last_row(static_cast<int>(rows.size()) - 1);
+        t.set_last_broker(static_cast<int>(rows.size()) - 1);
         for (std::size_t i = 0; i < rows.size(); ++i)
             t.broker(static_cast<int>(i)) = original.broker(rows[i]);
         return serialize_data_file(t).value();
@@ -538,7 +538,7 @@ TEST(CliExecutable, RenameTakesAUtf8NameFromTheCommandLine)
 {
     QTemporaryDir dir;
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     t.broker(0).name = "A";
     t.broker(1).name = "B";
     ASSERT_TRUE(save_data_file(dir.filePath("compare.dat"), t).ok());

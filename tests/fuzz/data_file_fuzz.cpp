@@ -63,7 +63,7 @@ int count_lines(const std::string& bytes)
 BrokerTable sentinel_table()
 {
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     t.broker(0).name = "sentinel";
     t.broker(1).yearly_fee = fee::Money::from_units(123);
     t.broker(1).brackets.at(5).rate = 0.25f;
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The count line bounds the table; the loaded part of the file is 1 + 21n lines.
-    FUZZ_CHECK(table.last_row() <= 20, "count beyond the table");
+    FUZZ_CHECK(table.last_broker() <= 20, "count beyond the table");
     FUZZ_CHECK(count_lines(input) >= fee::data_file_lines(table.broker_count()), "loaded from too few lines");
 
     const auto first = fee::serialize_data_file(table);
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto reread = fee::read_data_file(qpath, again);
     FUZZ_CHECK(reread.ok(), "a saved file does not load: " + (reread ? "" : reread.error().message));
     // Everything but a rate with more than seven significant digits is kept exactly.
-    for (int r = 0; r <= table.last_row(); ++r)
+    for (int r = 0; r <= table.last_broker(); ++r)
         for (int j = 0; j <= fee::kTopBracket; ++j) {
             const float f = table.broker(r).brackets.at(j).rate;
             FUZZ_CHECK(fee::general_form(again.broker(r).brackets.at(j).rate) == fee::general_form(f),

@@ -54,9 +54,9 @@ std::optional<fee::ParseError::Kind> box_failure(EditorBox box, const QString& t
 
 bool same_table(const BrokerTable& a, const BrokerTable& b)
 {
-    if (a.last_row() != b.last_row())
+    if (a.last_broker() != b.last_broker())
         return false;
-    for (int r = 0; r < fee::kTableRows; ++r)
+    for (int r = 0; r < fee::kMaxBrokers; ++r)
         if (a.broker(r) != b.broker(r))
             return false;
     return true;
@@ -65,7 +65,7 @@ bool same_table(const BrokerTable& a, const BrokerTable& b)
 BrokerTable start_table()
 {
     BrokerTable t;
-    t.set_last_row(5);
+    t.set_last_broker(5);
     for (int r = 0; r <= 5; ++r) {
         t.broker(r).name = "row" + std::to_string(r);
         const auto stored = fee::store_editor_texts(t.broker(r), fee::standard_schedule_texts());

@@ -162,7 +162,7 @@ TEST(CrashDuringSave, KilledAtRandomMomentsTheFileIsWholeOldOrWholeNew)
     write_bytes(path, old_bytes);
     BrokerTable loaded;
     ASSERT_TRUE(read_data_file(path, loaded).ok());
-    ASSERT_EQ(loaded.last_row(), 20);
+    ASSERT_EQ(loaded.last_broker(), 20);
     const std::string new_bytes = serialize_data_file(loaded).value();
     ASSERT_NE(old_bytes, new_bytes);
     ASSERT_GT(new_bytes.size(), 800'000u);

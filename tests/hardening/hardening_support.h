@@ -40,9 +40,9 @@ inline QStringList other_entries(const QString& dir, const QString& keep = QStri
 // Every element the data file holds.
 inline bool same_saved_elements(const BrokerTable& a, const BrokerTable& b)
 {
-    if (a.last_row() != b.last_row())
+    if (a.last_broker() != b.last_broker())
         return false;
-    for (int r = 0; r <= a.last_row(); ++r)
+    for (int r = 0; r <= a.last_broker(); ++r)
         if (a.broker(r) != b.broker(r))
             return false;
     return true;
@@ -52,7 +52,7 @@ inline bool same_saved_elements(const BrokerTable& a, const BrokerTable& b)
 inline BrokerTable numbered_table(int brokers, const std::string& name_prefix)
 {
     BrokerTable t;
-    t.set_last_row(static_cast<std::uint8_t>(brokers - 1));
+    t.set_last_broker(static_cast<std::uint8_t>(brokers - 1));
     for (int r = 0; r < brokers; ++r) {
         t.broker(r).name = name_prefix + std::to_string(r);
         t.broker(r).yearly_fee = *Money::from_yen(2'000 + r);

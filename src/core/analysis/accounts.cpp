@@ -38,7 +38,7 @@ Prepared prepare(const BrokerTable& table, const TradePlan& plan)
     for (std::size_t r = 0; r < kRows; ++r)
         if (plan[r].count != 0)
             p.counted |= 1u << r;
-    for (int b = 0; b <= table.last_row(); ++b) {
+    for (int b = 0; b <= table.last_broker(); ++b) {
         const Broker& broker = table.broker(b);
         Offer offer;
         offer.fee = broker.yearly_fee.units();

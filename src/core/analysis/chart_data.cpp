@@ -64,7 +64,7 @@ std::vector<CommissionPoint> curve(const BrokerTable& table, int row, const std:
     std::vector<CommissionPoint> points;
     points.reserve(amounts.size());
     for (const std::int64_t a : amounts) // every amount of `fits` was checked for overflow
-        points.push_back({a, *trade_commission(table.broker(row), as_money(a))});
+        points.push_back({a, *trade_commission(table.broker(row), Money::from_whole_yen(a))});
     return points;
 }
 
@@ -115,7 +115,7 @@ CommissionChart commission_chart(const BrokerTable& table, AmountRange range)
     CommissionChart chart{range, {}, {}, {}};
     const std::vector<std::int64_t> samples = sample_amounts(range);
     std::vector<AmountRange> anyone;
-    for (int b = 0; b <= table.last_row(); ++b) {
+    for (int b = 0; b <= table.last_broker(); ++b) {
         std::vector<AmountRange> overflows = overflow_stretches(table, b, range);
         chart.curves.push_back(curve(table, b, outside(range, overflows), samples));
         anyone.insert(anyone.end(), overflows.begin(), overflows.end());
@@ -136,8 +136,9 @@ Outcome<AmountRange, RangeRefusal> chart_range(QStringView from, QStringView to)
         return RangeRefusal{Box::Last, last.error().message};
     if (*first > *last)
         return RangeRefusal{
-            Box::First, "最初の金額 (" + currency_form(as_money(*first)).toStdString() + ") が最後の金額 (" +
-                            currency_form(as_money(*last)).toStdString() + ") より大きくなっています。"};
+            Box::First, "最初の金額 (" + currency_form(Money::from_whole_yen(*first)).toStdString() +
+                            ") が最後の金額 (" + currency_form(Money::from_whole_yen(*last)).toStdString() +
+                            ") より大きくなっています。"};
     return AmountRange{*first, *last};
 }
 
@@ -174,7 +175,7 @@ YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan)
         chart.counts.push_back(counts);
     }
     chart.cheapest.assign(chart.factors.size(), 0);
-    for (int b = 0; b <= table.last_row(); ++b) {
+    for (int b = 0; b <= table.last_broker(); ++b) {
         const Broker& broker = table.broker(b);
         // One trade's commission does not change with the counts: taken once a
         // row, and handed out by reference, which keeps the loop as fast as

@@ -59,7 +59,7 @@ std::vector<CommissionPiece> bracket_pieces(const Broker& broker, AmountRange ra
     std::vector<CommissionPiece> brackets;
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::int64_t to = i + 1 < starts.size() ? starts[i + 1] - 1 : range.to;
-        const int bracket = bracket_index(broker, as_money(starts[i]));
+        const int bracket = bracket_index(broker, Money::from_whole_yen(starts[i]));
         if (!brackets.empty() && brackets.back().bracket == bracket)
             brackets.back().to = to;
         else
@@ -73,7 +73,9 @@ std::vector<CommissionPiece> bracket_pieces(const Broker& broker, AmountRange ra
 // piece: checking both ends finds them, and a search finds where the suffix starts.
 std::optional<std::int64_t> first_overflow(const Broker& broker, std::int64_t lo, std::int64_t hi)
 {
-    auto fails = [&broker](std::int64_t a) { return !trade_commission(broker, as_money(a)).has_value(); };
+    auto fails = [&broker](std::int64_t a) {
+        return !trade_commission(broker, Money::from_whole_yen(a)).has_value();
+    };
     if (fails(lo))
         return lo;
     if (!fails(hi))
@@ -87,7 +89,7 @@ enum class Clamp { Minimum, None, Maximum };
 // and so monotone in the amount within a bracket.
 Clamp clamp_at(const Broker& broker, const Broker& unlimited, std::int64_t amount)
 {
-    const Money before = *trade_commission(unlimited, as_money(amount));
+    const Money before = *trade_commission(unlimited, Money::from_whole_yen(amount));
     if (before < broker.minimum)
         return Clamp::Minimum;
     if (broker.maximum != Money{} && before > broker.maximum)
@@ -127,7 +129,8 @@ Line line_of(const Broker& broker, int row, const CommissionPiece& piece)
     const Bracket& bracket = broker.brackets[static_cast<std::size_t>(piece.bracket)];
     Line line{&broker, row, piece.flat, bracket.rate, 0.0, 0.0};
     if (piece.flat) {
-        line.offset = static_cast<double>(trade_commission(broker, as_money(piece.from))->units());
+        line.offset =
+            static_cast<double>(trade_commission(broker, Money::from_whole_yen(piece.from))->units());
     } else {
         line.slope = static_cast<double>(bracket.rate) * static_cast<double>(Money::kScale);
         line.offset = static_cast<double>(bracket.add_on.units());
@@ -217,7 +220,7 @@ private:
     // Every amount of the range was checked for overflow before.
     static Money commission(const Line& line, std::int64_t amount)
     {
-        return *trade_commission(*line.broker, as_money(amount));
+        return *trade_commission(*line.broker, Money::from_whole_yen(amount));
     }
 
     void add(std::int64_t from, std::int64_t to, const Line& line, Money at_from)
@@ -244,7 +247,7 @@ std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow
     return QStringLiteral("%1 番目の証券会社「%2」は %3 の取引の手数料が大きすぎて計算できません"
                           "（金額の桁あふれ）。金額の範囲を狭くして下さい。")
         .arg(overflow.broker + 1)
-        .arg(name, currency_form(as_money(overflow.amount)))
+        .arg(name, currency_form(Money::from_whole_yen(overflow.amount)))
         .toStdString();
 }
 
@@ -290,7 +293,7 @@ Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable
 {
     std::vector<std::vector<CommissionPiece>> pieces;
     std::vector<std::int64_t> starts;
-    for (int b = 0; b <= table.last_row(); ++b) {
+    for (int b = 0; b <= table.last_broker(); ++b) {
         auto p = commission_pieces(table, b, range);
         if (!p)
             return p.error();

@@ -9,16 +9,6 @@
 
 namespace fee {
 
-// The largest whole-yen amount a Money holds, either sign.
-inline constexpr std::int64_t kMaxWholeYen = INT64_MAX / Money::kScale;
-
-// A whole-yen amount of a range as money: within +-kMaxWholeYen it cannot
-// leave the range, so nothing is checked.
-inline Money as_money(std::int64_t whole_yen)
-{
-    return Money::from_units(whole_yen * Money::kScale);
-}
-
 // Whole-yen trade amounts, both ends included; -kMaxWholeYen <= from <= to <= kMaxWholeYen.
 struct AmountRange {
     std::int64_t from = 1;

@@ -253,11 +253,11 @@ std::optional<Error> read_into(Reader& in, BrokerTable& t, const std::string& na
     std::uint8_t last = 0;
     if (auto e = in.number(last, parse_byte, "証券会社の数"))
         return e;
-    if (last >= kTableRows) {
+    if (last >= kMaxBrokers) {
         return Error{name + " の 1 行目の証券会社の数が多すぎます: 「" + std::to_string(last) +
                      "」（最後の番号は 0〜20、つまり 21 社までです）。" + kFixTheLine};
     }
-    t.set_last_row(last);
+    t.set_last_broker(last);
     for (int r = 0; r <= last; ++r) {
         Broker& b = t.broker(r);
         if (auto e = in.name(b.name, r))
@@ -392,8 +392,8 @@ Outcome<std::string> serialize_data_file(const BrokerTable& t)
         out += s.toStdString(); // general forms are ASCII
         out += "\r\n";
     };
-    put(general_form(std::int64_t{t.last_row()}));
-    for (int r = 0; r <= t.last_row(); ++r) {
+    put(general_form(std::int64_t{t.last_broker()}));
+    for (int r = 0; r <= t.last_broker(); ++r) {
         const Broker& b = t.broker(r);
         if (b.name.find_first_of("\r\n") != std::string::npos)
             return Error{broker_label(r, b.name) + "の名前に改行が含まれているため保存できません。" +
@@ -404,7 +404,7 @@ Outcome<std::string> serialize_data_file(const BrokerTable& t)
         put(general_form(b.maximum));
         put(general_form(b.minimum));
     }
-    for (int r = 0; r <= t.last_row(); ++r) {
+    for (int r = 0; r <= t.last_broker(); ++r) {
         for (std::size_t j = 0; j < kBrackets; ++j) {
             const Bracket& bracket = t.broker(r).brackets[j];
             if (j < kBoundedBrackets)

@@ -88,9 +88,9 @@ Status<> DataDocument::open()
 
 LostChanges DataDocument::lost_changes() const
 {
-    LostChanges lost{list_edited_, {}, saved_.last_row()};
-    for (int r = 0; r <= table_.last_row(); ++r)
-        if (r > saved_.last_row() || table_.broker(r) != saved_.broker(r))
+    LostChanges lost{list_edited_, {}, saved_.last_broker()};
+    for (int r = 0; r <= table_.last_broker(); ++r)
+        if (r > saved_.last_broker() || table_.broker(r) != saved_.broker(r))
             lost.brokers.push_back(r);
     return lost;
 }

@@ -13,9 +13,9 @@ namespace fee {
 
 // What quitting without saving would lose.
 struct LostChanges {
-    bool list_edited = false; // names changed, brokers removed or moved
-    std::vector<int> brokers; // rows whose saved elements differ, added ones included
-    int saved_last_row = 0;   // rows after it were added
+    bool list_edited = false;  // names changed, brokers removed or moved
+    std::vector<int> brokers;  // rows whose saved elements differ, added ones included
+    int saved_last_broker = 0; // rows after it were added
     bool empty() const { return !list_edited && brokers.empty(); }
 };
 

@@ -14,10 +14,10 @@ namespace {
 // `row` as a row in use, or the refusal that says which rows there are.
 Outcome<int> row_in_use(const BrokerTable& table, std::int64_t row, const char* which)
 {
-    if (row >= 0 && row <= table.last_row())
+    if (row >= 0 && row <= table.last_broker())
         return static_cast<int>(row);
     return Error{std::string(which) + " " + std::to_string(row) + " の証券会社はありません。番号は 0 から " +
-                 std::to_string(table.last_row()) + " までです（一覧の順に 0 から数えます）。"};
+                 std::to_string(table.last_broker()) + " までです（一覧の順に 0 から数えます）。"};
 }
 
 std::optional<Error> check_name_bytes(const std::string& name)
@@ -64,7 +64,7 @@ Status<> remove_broker(BrokerTable& table, std::int64_t row)
     const auto r = row_in_use(table, row, "番号");
     if (!r)
         return r.error();
-    const int last = table.last_row();
+    const int last = table.last_broker();
     if (last == 0) {
         return Error{in_brackets(decode_cp932(table.broker(0).name)) +
                      "は一覧のただ 1 社なので削除できません。先にほかの証券会社を追加して下さい。"};
@@ -72,7 +72,7 @@ Status<> remove_broker(BrokerTable& table, std::int64_t row)
     for (int i = r.value(); i < last; ++i)
         table.broker(i) = std::move(table.broker(i + 1));
     table.broker(last) = Broker{};
-    table.set_last_row(last - 1);
+    table.set_last_broker(last - 1);
     return done();
 }
 

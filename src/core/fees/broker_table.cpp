@@ -4,11 +4,11 @@
 
 namespace fee {
 
-void BrokerTable::set_last_row(int last)
+void BrokerTable::set_last_broker(int last)
 {
-    if (last < 0 || last >= kTableRows)
-        throw std::out_of_range("last row beyond the table");
-    last_row_ = static_cast<std::uint8_t>(last);
+    if (last < 0 || last >= kMaxBrokers)
+        throw std::out_of_range("last broker beyond the table");
+    last_broker_ = static_cast<std::uint8_t>(last);
 }
 
 } // namespace fee

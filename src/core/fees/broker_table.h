@@ -8,12 +8,12 @@
 
 namespace fee {
 
-inline constexpr int kTableRows = 21; // rows 0..20
-inline constexpr int kBrackets = 6;   // five bounded brackets and the open top one
+inline constexpr int kMaxBrokers = 21; // indexes 0..20
+inline constexpr int kBrackets = 6;    // five bounded brackets and the open top one
 inline constexpr int kBoundedBrackets = 5;
 inline constexpr int kTopBracket = 5;
 // The editor adds brokers up to row 19; only a data file fills row 20.
-inline constexpr int kEditorLastRow = 19;
+inline constexpr int kEditorLastBroker = 19;
 
 // One bracket of a commission schedule.
 struct Bracket {
@@ -46,14 +46,15 @@ public:
     Broker& broker(int row) { return rows_.at(static_cast<std::size_t>(row)); }
     const Broker& broker(int row) const { return rows_.at(static_cast<std::size_t>(row)); }
 
-    // The table is never empty: rows 0..last_row() are in use.
-    int last_row() const { return last_row_; }
-    void set_last_row(int last);
-    int broker_count() const { return last_row_ + 1; }
+    // The table is never empty: brokers 0..last_broker() are in use. The
+    // file holds this index, not the count.
+    int last_broker() const { return last_broker_; }
+    void set_last_broker(int last);
+    int broker_count() const { return last_broker_ + 1; }
 
 private:
-    std::uint8_t last_row_ = 0;
-    std::array<Broker, kTableRows> rows_{};
+    std::uint8_t last_broker_ = 0;
+    std::array<Broker, kMaxBrokers> rows_{};
 };
 
 } // namespace fee

@@ -59,7 +59,7 @@ Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table
 {
     YearlyCosts costs;
     costs.reserve(static_cast<std::size_t>(table.broker_count()));
-    for (int b = 0; b <= table.last_row(); ++b) {
+    for (int b = 0; b <= table.last_broker(); ++b) {
         const auto cost = yearly_cost(table.broker(b), plan);
         if (!cost)
             return CostOverflow{b};

@@ -35,6 +35,9 @@ public:
         return Money(static_cast<std::int64_t>(scaled));
     }
 
+    // A whole-yen amount within +-kMaxWholeYen (below), which cannot leave
+    // the range, so nothing is checked.
+    static constexpr Money from_whole_yen(std::int64_t yen) { return Money(yen * kScale); }
     static constexpr Money min() { return Money(INT64_MIN); }
     static constexpr Money max() { return Money(INT64_MAX); }
 
@@ -82,5 +85,8 @@ private:
     constexpr explicit Money(std::int64_t units) : units_(units) {}
     std::int64_t units_ = 0;
 };
+
+// The largest whole-yen amount a Money holds, either sign.
+inline constexpr std::int64_t kMaxWholeYen = INT64_MAX / Money::kScale;
 
 } // namespace fee

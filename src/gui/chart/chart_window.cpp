@@ -32,10 +32,10 @@ namespace {
 // One colour a table row, as far apart as the eye tells them, most distinct
 // first, each readable on white and on a dark grey. The line style is a second
 // cue, for printouts and colour blindness.
-constexpr QRgb kBrokerColours[kTableRows] = {0xd91626, 0x00a600, 0x3d4cf2, 0x009fbf, 0xf218aa, 0xbf9413,
-                                             0xa65b6e, 0x4c733f, 0x777fd9, 0xde00f2, 0xa64f11, 0xbf9469,
-                                             0xd977c8, 0x87a629, 0xf23d79, 0x11a65b, 0xf26500, 0x9b30bf,
-                                             0x29a691, 0x4d678c, 0x73620b};
+constexpr QRgb kBrokerColours[kMaxBrokers] = {0xd91626, 0x00a600, 0x3d4cf2, 0x009fbf, 0xf218aa, 0xbf9413,
+                                              0xa65b6e, 0x4c733f, 0x777fd9, 0xde00f2, 0xa64f11, 0xbf9469,
+                                              0xd977c8, 0x87a629, 0xf23d79, 0x11a65b, 0xf26500, 0x9b30bf,
+                                              0x29a691, 0x4d678c, 0x73620b};
 
 QPen broker_pen(int row)
 {
@@ -114,8 +114,8 @@ QStringList trade_notes(const CommissionChart& chart_data)
     for (const std::vector<AmountRange>& overflows : chart_data.overflows) {
         OverflowNote note;
         for (const AmountRange& o : overflows)
-            note.add(currency_form(as_money(o.from)), currency_form(as_money(o.to)), o.from == range.from,
-                     o.to == range.to);
+            note.add(currency_form(Money::from_whole_yen(o.from)), currency_form(Money::from_whole_yen(o.to)),
+                     o.from == range.from, o.to == range.to);
         notes << note.text();
     }
     return notes;
@@ -182,7 +182,7 @@ std::vector<std::vector<QList<QPointF>>> year_lines(const YearlyChart& chart_dat
 template <typename Overflows> QString names_where(const BrokerTable& table, Overflows overflows)
 {
     QStringList names;
-    for (int b = 0; b <= table.last_row(); ++b)
+    for (int b = 0; b <= table.last_broker(); ++b)
         if (overflows(static_cast<std::size_t>(b)))
             names << QStringLiteral("「%1」").arg(decode_cp932(table.broker(b).name));
     return names.join(QStringLiteral("、"));
@@ -395,7 +395,7 @@ QWidget* chart_window::range_row()
         box.edit.setObjectName(box.object_name);
         box.edit.setAccessibleName(box.name);
         box.edit.setFont(number_box_font());
-        box.edit.setText(currency_form(as_money(box.amount)));
+        box.edit.setText(currency_form(Money::from_whole_yen(box.amount)));
         auto* caption = new QLabel(box.name + box.access_key);
         caption->setObjectName(box.object_name + QStringLiteral("_caption"));
         caption->setBuddy(&box.edit);
@@ -441,8 +441,8 @@ void chart_window::redraw_trade()
         return;
     }
     range_message.hide();
-    trade_from.setText(currency_form(as_money(range->from)));
-    trade_to.setText(currency_form(as_money(range->to)));
+    trade_from.setText(currency_form(Money::from_whole_yen(range->from)));
+    trade_to.setText(currency_form(Money::from_whole_yen(range->to)));
     draw_trade(range.value());
 }
 
@@ -474,8 +474,8 @@ void chart_window::list_trade_cheapest(const CommissionChart& chart_data)
     const std::size_t listed = std::min(chart_data.cheapest.size(), kMaxListedRuns);
     for (std::size_t i = 0; i < listed; ++i) {
         const CheapestRun& run = chart_data.cheapest[i];
-        const QString amounts =
-            range_text(currency_form(as_money(run.from)), currency_form(as_money(run.to)));
+        const QString amounts = range_text(currency_form(Money::from_whole_yen(run.from)),
+                                           currency_form(Money::from_whole_yen(run.to)));
         if (run.row == kNoCheapest) {
             const QString names = names_where(table_, [&](std::size_t b) {
                 return std::any_of(
@@ -568,7 +568,7 @@ void chart_window::fill_legend(Plot& plot, const QStringList& overflow_notes)
         hidden.push_back(plot.legend.item(i)->checkState() == Qt::Unchecked);
     disconnect(&plot.legend, &QListWidget::itemChanged, this, nullptr);
     plot.legend.clear();
-    for (int row = 0; row <= table_.last_row(); ++row) {
+    for (int row = 0; row <= table_.last_broker(); ++row) {
         const QString name = decode_cp932(table_.broker(row).name);
         const QString& note = overflow_notes[row];
         auto* item = new QListWidgetItem(note.isEmpty() ? name : name + u'\n' + note, &plot.legend);
@@ -628,7 +628,7 @@ void chart_window::show_trade_tip(int row, QPointF point, bool inside)
 {
     const std::int64_t amount =
         std::clamp<std::int64_t>(std::llround(point.x()), trade_range_.from, trade_range_.to);
-    const Money money = as_money(amount);
+    const Money money = Money::from_whole_yen(amount);
     const auto commission = trade_commission(table_.broker(row), money);
     if (!inside || !commission) {
         QToolTip::hideText();

@@ -115,7 +115,7 @@ public:
         for (const int r : lost.brokers) {
             // Quoted like every name in a message, so that a long one keeps the buttons on screen.
             QString line = qt(broker_label(r, window_.table_.broker(r).name));
-            if (r > lost.saved_last_row)
+            if (r > lost.saved_last_broker)
                 line += QStringLiteral("（追加）");
             lines << line;
         }
@@ -354,7 +354,7 @@ bool fee_compare::store_editor()
 void fee_compare::fill_list()
 {
     Combo1_->clear();
-    for (int i = 0; i <= table_.last_row(); ++i)
+    for (int i = 0; i <= table_.last_broker(); ++i)
         Combo1_->addItem(decode_cp932(table_.broker(i).name));
     Combo1_->setCurrentIndex(-1);
     combo_shown_ = -1;
@@ -376,7 +376,7 @@ void fee_compare::Combo1_Click(int index)
 
 void fee_compare::key_add_com_Click()
 {
-    if (table_.last_row() >= kEditorLastRow)
+    if (table_.last_broker() >= kEditorLastBroker)
         return;
     if (!store_editor())
         return;
@@ -384,8 +384,8 @@ void fee_compare::key_add_com_Click()
     auto name = ask_name(QStringLiteral("証券会社名を入れて下さい"), QStringLiteral("例:**証券"), QString());
     if (!name)
         return;
-    const int last = table_.last_row() + 1;
-    table_.set_last_row(last);
+    const int last = table_.last_broker() + 1;
+    table_.set_last_broker(last);
     now_com_ = static_cast<std::uint8_t>(last);
     table_.broker(last).name = std::move(*name);
     fill_list();
@@ -398,9 +398,9 @@ void fee_compare::Combo1_ContextMenu(const QPoint& pos)
     // yet (after the start or an add): it shows it now.
     Combo1_->setCurrentIndex(now_com_);
     combo_shown_ = now_com_;
-    k_delete_->setEnabled(table_.last_row() > 0);
+    k_delete_->setEnabled(table_.last_broker() > 0);
     k_up_->setEnabled(now_com_ > 0);
-    k_down_->setEnabled(now_com_ < table_.last_row());
+    k_down_->setEnabled(now_com_ < table_.last_broker());
     k_list_->popup(Combo1_->mapToGlobal(pos));
 }
 
@@ -426,7 +426,7 @@ void fee_compare::k_delete_Click()
     // asked about, since they go with the broker.
     (void)try_store_editor();
     const std::string who = broker_label(now_com_, table_.broker(now_com_).name);
-    if (table_.last_row() > 0 &&
+    if (table_.last_broker() > 0 &&
         prompter_.ask(qt(who) + QStringLiteral("を一覧から削除しますか？\n手数料の表も一緒に削除されます。"),
                       {QStringLiteral("削除"), QStringLiteral("キャンセル")}) != 0)
         return;
@@ -435,7 +435,7 @@ void fee_compare::k_delete_Click()
         return;
     }
     // The broker that took its place, or the new last one, fills the editor.
-    now_com_ = static_cast<std::uint8_t>(std::min<int>(now_com_, table_.last_row()));
+    now_com_ = static_cast<std::uint8_t>(std::min<int>(now_com_, table_.last_broker()));
     show_broker();
     show_list_at(now_com_);
 }

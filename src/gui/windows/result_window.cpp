@@ -31,7 +31,7 @@ constexpr int kCellPadding = 3;
 // the table's last row, so that every broker is shown and ranked.
 int rows_for(const BrokerTable& table)
 {
-    return std::max(kEditorLastRow + 1, table.broker_count());
+    return std::max(kEditorLastBroker + 1, table.broker_count());
 }
 
 } // namespace
@@ -50,7 +50,7 @@ result::result(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, 
     set_up_columns();
     shown_.resize(static_cast<std::size_t>(table_.broker_count()));
     std::iota(shown_.begin(), shown_.end(), 0);
-    for (int b = 0; b <= table_.last_row(); ++b)
+    for (int b = 0; b <= table_.last_broker(); ++b)
         show_broker(b + 1, b);
 
     build_actions();

@@ -19,7 +19,7 @@ std::vector<AccountSet> every_subset(const BrokerTable& t, const TradePlan& plan
     for (unsigned mask = 1; mask < 1u << t.broker_count(); ++mask) {
         AccountSet s;
         std::optional<Money> total = Money{};
-        for (int b = 0; b <= t.last_row(); ++b)
+        for (int b = 0; b <= t.last_broker(); ++b)
             if (mask >> b & 1u) {
                 s.members.push_back(b);
                 total = total ? total->plus(t.broker(b).yearly_fee) : total;
@@ -77,8 +77,8 @@ TEST(AccountSets, EveryKIsTheBestOfEverySubset)
     int carried = 0;
     for (int trial = 0; trial < 1000; ++trial) {
         BrokerTable t;
-        t.set_last_row(static_cast<int>(g() % 10));
-        for (int b = 0; b <= t.last_row(); ++b) {
+        t.set_last_broker(static_cast<int>(g() % 10));
+        for (int b = 0; b <= t.last_broker(); ++b) {
             for (Bracket& bracket : t.broker(b).brackets)
                 bracket = {some(g), rates[g() % 5], some(g)};
             t.broker(b).yearly_fee = some(g);
@@ -112,8 +112,8 @@ TEST(AccountSets, TiesOverflowsAndFailures)
     };
     for (const Case& c : cases) {
         BrokerTable t;
-        t.set_last_row(static_cast<int>(c.brokers.size()) - 1);
-        for (int b = 0; b <= t.last_row(); ++b) {
+        t.set_last_broker(static_cast<int>(c.brokers.size()) - 1);
+        for (int b = 0; b <= t.last_broker(); ++b) {
             const auto& f = c.brokers[static_cast<std::size_t>(b)];
             t.broker(b).yearly_fee = Money::from_units(f[0]);
             t.broker(b).brackets[0].add_on = Money::from_units(f[1]);

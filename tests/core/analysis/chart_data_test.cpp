@@ -40,7 +40,7 @@ TradePlan plan_of(std::initializer_list<std::pair<std::int64_t, std::int32_t>> r
 TEST(CommissionChart, StepsAndKinksAreExactPointsAndTheRestIsDense)
 {
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     test::set_standard_schedule(t, 0);
     test::set_standard_schedule(t, 1);
     t.broker(1).minimum = yen(2'000);
@@ -68,7 +68,7 @@ TEST(CommissionChart, StepsAndKinksAreExactPointsAndTheRestIsDense)
 TEST(CommissionChart, OverflowEverywhereLeavesOnlyThatBrokerWithoutALine)
 {
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     t.broker(1).brackets.at(5).rate = 1e12f;
     const CommissionChart chart = commission_chart(t);
     EXPECT_TRUE(chart.curves[1].empty());
@@ -95,7 +95,7 @@ TEST(ChartData, AnOverflowingBrokerIsDrawnWhereItFitsAndNobodyIsRankedWhereItDoe
           Case{0, 0, 1e12f, {1, 2'000}, {{923, 2'000}}},
           Case{0, 5, 1e12f, {10'000, 10'000}, {{10'000, 10'000}}}, Case{0, 5, 0.0115f, kChartAmounts, {}}}) {
         BrokerTable t;
-        t.set_last_row(1);
+        t.set_last_broker(1);
         test::set_standard_schedule(t, 0);
         test::set_standard_schedule(t, 1);
         for (int k = c.first; k <= c.last; ++k)
@@ -149,7 +149,7 @@ TEST(ChartData, TheRangeIsWholeYenFromOneUpAndARefusalNamesTheBox)
 TEST(YearlyChart, FactorOneIsThePlanAndOthersRoundCountsHalvesToEven)
 {
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     test::set_standard_schedule(t, 0);
     test::set_standard_schedule(t, 1);
     t.broker(1).yearly_fee = yen(0);
@@ -174,7 +174,7 @@ TEST(YearlyChart, MarksWhereAYearlyFeeStartsToPayOff)
     // Row 1 halves the commission for a yearly fee of 20,000: from twelve
     // trades of 300,000 a year on, it pays off.
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     test::set_standard_schedule(t, 0);
     test::set_standard_schedule(t, 1);
     t.broker(0).yearly_fee = Money{};

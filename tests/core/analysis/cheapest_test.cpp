@@ -34,7 +34,7 @@ std::vector<CheapestRun> brute_force(const BrokerTable& t, AmountRange range)
     for (std::int64_t a = range.from; a <= range.to; ++a) {
         int best = 0;
         Money low = *trade_commission(t.broker(0), yen(a));
-        for (int b = 1; b <= t.last_row(); ++b) {
+        for (int b = 1; b <= t.last_broker(); ++b) {
             const Money c = *trade_commission(t.broker(b), yen(a));
             if (c < low) {
                 low = c;
@@ -71,7 +71,7 @@ void set_flat_rate(BrokerTable& t, int row, float rate, std::int64_t add_on_unit
 BrokerTable mixed_table()
 {
     BrokerTable t;
-    t.set_last_row(3);
+    t.set_last_broker(3);
     for (int r = 0; r < 3; ++r)
         test::set_standard_schedule(t, r);
     t.broker(1).minimum = yen(2'000);
@@ -101,7 +101,7 @@ TEST(CheapestRuns, NearlyEqualRatesHandTheWinBackAndForthExactly)
     // rounding alone decides, amount by amount.
     const float rate = 0.00123457f;
     BrokerTable t;
-    t.set_last_row(2);
+    t.set_last_broker(2);
     set_flat_rate(t, 0, std::nextafter(rate, 1.0f));
     set_flat_rate(t, 1, rate);
     set_flat_rate(t, 2, std::nextafter(rate, 0.0f), 1); // one unit more, slightly lower rate
@@ -115,7 +115,7 @@ TEST(CheapestRuns, NearlyEqualRatesHandTheWinBackAndForthExactly)
 TEST(CheapestRuns, TiesGoToTheLowestRowAndZeroRowsWin)
 {
     BrokerTable t;
-    t.set_last_row(4);
+    t.set_last_broker(4);
     test::set_standard_schedule(t, 0);
     test::set_standard_schedule(t, 2);
     // Rows 1 and 3 are all zero; row 4 pays back one unit up to 500 yen (a
@@ -133,7 +133,7 @@ TEST(CheapestRuns, TiesGoToTheLowestRowAndZeroRowsWin)
                                         {501, 100'000'000, 1, Money{}, Money{}}}));
 
     BrokerTable same; // identical schedules: row 0 all along
-    same.set_last_row(20);
+    same.set_last_broker(20);
     for (int r = 0; r <= 20; ++r)
         test::set_standard_schedule(same, r);
     EXPECT_EQ(cheapest_runs(same, {1, 100'000'000}).value(),
@@ -151,9 +151,9 @@ TEST(CheapestRuns, RandomTablesMatchBruteForce)
     const float rates[] = {0.0f, 0.001f, 0.003f, 0.0099f, 0.01f, std::nextafter(0.01f, 1.0f), 0.0115f};
     for (int round = 0; round < 60; ++round) {
         BrokerTable t;
-        t.set_last_row(static_cast<int>(pick(1, 5)));
+        t.set_last_broker(static_cast<int>(pick(1, 5)));
         const std::int64_t centre = pick(0, 3) == 0 ? pick(0, 5'000) : pick(1'000, 3'000'000);
-        for (int b = 0; b <= t.last_row(); ++b) {
+        for (int b = 0; b <= t.last_broker(); ++b) {
             Broker& k = t.broker(b);
             for (std::size_t j = 0; j < 6; ++j) {
                 k.brackets[j].upper_bound = pick(0, 4) == 0 ? Money{} : yen(centre + pick(-1'500, 1'500));
@@ -172,7 +172,7 @@ TEST(CheapestRuns, RandomTablesMatchBruteForce)
 TEST(CheapestRuns, StandardScheduleAgainstAFlatRateAndACappedCopy)
 {
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     test::set_standard_schedule(t, 0);
     set_flat_rate(t, 1, 0.003f);
     // The flat 0.3 % is cheaper until the standard's flat 272,500 above ¥50,000,000
@@ -196,7 +196,7 @@ TEST(CheapestRuns, StandardScheduleAgainstAFlatRateAndACappedCopy)
 TEST(CheapestRuns, OverflowNamesTheBrokerAndTheFirstAmount)
 {
     BrokerTable t;
-    t.set_last_row(2);
+    t.set_last_broker(2);
     test::set_standard_schedule(t, 0);
     set_flat_rate(t, 1, 1e12f); // from 922.34 yen on, past the range of Money
     set_flat_rate(t, 2, 1e13f);

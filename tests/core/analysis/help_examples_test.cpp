@@ -195,7 +195,7 @@ BrokerTable sample_table()
 
 const Broker* sample_named(const BrokerTable& t, const QString& name)
 {
-    for (int b = 0; b <= t.last_row(); ++b)
+    for (int b = 0; b <= t.last_broker(); ++b)
         if (decode_cp932(t.broker(b).name) == name)
             return &t.broker(b);
     ADD_FAILURE() << "no sample broker " << name;
@@ -272,7 +272,7 @@ void check_sample_results(const HelpDocument& help)
     const BrokerTable t = sample_table();
     const auto costs = compute_yearly_costs(t, parse_plan(preset_plan(false, false).texts()).value());
     ASSERT_TRUE(costs);
-    for (int b = 0; b <= t.last_row(); ++b) {
+    for (int b = 0; b <= t.last_broker(); ++b) {
         EXPECT_EQ(help.text(id(QStringLiteral("res"), "name-", b + 1)), decode_cp932(t.broker(b).name));
         EXPECT_EQ(help.text(id(QStringLiteral("res"), "cost-", b + 1)),
                   currency_form(costs.value().at(static_cast<std::size_t>(b))));
@@ -359,7 +359,7 @@ void check_accounts_example(const HelpDocument& help)
 
 void check_limits(const HelpDocument& help)
 {
-    EXPECT_EQ(help.count(QStringLiteral("max-brokers")), kEditorLastRow + 1);
+    EXPECT_EQ(help.count(QStringLiteral("max-brokers")), kEditorLastBroker + 1);
     EXPECT_EQ(help.count(QStringLiteral("count-max")), INT32_MAX);
 }
 

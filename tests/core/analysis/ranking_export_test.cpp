@@ -22,7 +22,7 @@ class RankingExport : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        table_.set_last_row(2);
+        table_.set_last_broker(2);
         table_.broker(0).name = encode_typed_name(QStringLiteral("サンプル証券")).value();
         table_.broker(1).name = "Comma, \"Quoted\"";
         table_.broker(2).name = "Tab\there";

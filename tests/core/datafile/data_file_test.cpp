@@ -84,7 +84,7 @@ TEST_F(DataFile, TheExampleFileLoadsAndIsWrittenBackByteForByte)
     put(example_file());
     BrokerTable t;
     ASSERT_TRUE(read_data_file(path(), t).ok());
-    EXPECT_EQ(t.last_row(), 0);
+    EXPECT_EQ(t.last_broker(), 0);
     EXPECT_EQ(decode_cp932(t.broker(0).name), QStringLiteral("サンプル証券"));
     BrokerTable standard;
     test::set_standard_schedule(standard, 0);
@@ -103,7 +103,7 @@ TEST_F(DataFile, TheExampleFileLoadsAndIsWrittenBackByteForByte)
 TEST_F(DataFile, TwoBrokersFollowTheTwoBlocks)
 {
     BrokerTable t;
-    t.set_last_row(1);
+    t.set_last_broker(1);
     t.broker(0).name = "A";
     t.broker(1).name = "B";
     test::set_standard_schedule(t, 0);
@@ -133,7 +133,7 @@ TEST_F(DataFile, TwoBrokersFollowTheTwoBlocks)
 TEST_F(DataFile, TwentyOneBrokersLoadAndRoundTrip)
 {
     BrokerTable t;
-    t.set_last_row(20);
+    t.set_last_broker(20);
     for (int r = 0; r <= 20; ++r) {
         test::set_standard_schedule(t, r);
         t.broker(r).name = "broker " + std::to_string(r);
@@ -144,7 +144,7 @@ TEST_F(DataFile, TwentyOneBrokersLoadAndRoundTrip)
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), data_file_lines(21));
     BrokerTable back;
     ASSERT_TRUE(read_data_file(path(), back).ok());
-    EXPECT_EQ(back.last_row(), 20);
+    EXPECT_EQ(back.last_broker(), 20);
     EXPECT_EQ(back.broker(20).name, "broker 20");
     EXPECT_EQ(back.broker(20).yearly_fee.units(), 20'000'000);
     EXPECT_EQ(serialize_data_file(back).value(), bytes);
@@ -198,7 +198,7 @@ TEST_F(DataFile, NamesKeepTheirBytes)
         "dup", // duplicates
     };
     BrokerTable t;
-    t.set_last_row(static_cast<std::uint8_t>(std::size(names) - 1));
+    t.set_last_broker(static_cast<std::uint8_t>(std::size(names) - 1));
     for (std::size_t r = 0; r < std::size(names); ++r)
         t.broker(static_cast<int>(r)).name = names[r];
     ASSERT_TRUE(save_data_file(path(), t).ok());
@@ -516,7 +516,7 @@ TEST_F(DataFile, TheUtf8WarningFitsTheFile)
     };
     for (const auto& c : cases) {
         BrokerTable t;
-        t.set_last_row(static_cast<int>(c.names.size()) - 1);
+        t.set_last_broker(static_cast<int>(c.names.size()) - 1);
         for (std::size_t r = 0; r < c.names.size(); ++r)
             t.broker(static_cast<int>(r)).name = c.names[r];
         put(serialize_data_file(t).value() + c.after);

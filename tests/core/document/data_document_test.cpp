@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir_.isValid());
-        table_.set_last_row(1);
+        table_.set_last_broker(1);
         test::set_standard_schedule(table_, 0);
         test::set_standard_schedule(table_, 1);
         table_.broker(0).name = "A";
@@ -175,7 +175,7 @@ TEST_F(DataDocumentTest, AChangeByAnotherProgramIsNoticedAndASaveTakesItsPlace)
 
     BrokerTable& loaded = document.table();
     loaded.broker(1).yearly_fee = *Money::from_yen(1);
-    loaded.set_last_row(2);
+    loaded.set_last_broker(2);
     loaded.broker(2).name = "C";
     EXPECT_EQ(document.lost_changes().brokers, (std::vector<int>{1, 2}));
 

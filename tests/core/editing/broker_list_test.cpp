@@ -24,7 +24,7 @@ std::string sjis(const char* utf8)
 BrokerTable four_brokers()
 {
     BrokerTable t;
-    t.set_last_row(3);
+    t.set_last_broker(3);
     const char* names[] = {"あおば証券", "かえで証券", "さくら証券", "ソニー証券"};
     for (int r = 0; r <= 3; ++r) {
         test::set_standard_schedule(t, r);
@@ -46,7 +46,7 @@ std::string file_of(const BrokerTable& t)
 BrokerTable reordered(const BrokerTable& original, std::vector<int> rows)
 {
     BrokerTable t;
-    t.set_last_row(static_cast<int>(rows.size()) - 1);
+    t.set_last_broker(static_cast<int>(rows.size()) - 1);
     for (std::size_t i = 0; i < rows.size(); ++i)
         t.broker(static_cast<int>(i)) = original.broker(rows[i]);
     return t;
@@ -101,7 +101,7 @@ TEST(BrokerList, RemoveMovesTheLaterRowsUpAndEmptiesTheFreedRow)
     for (const auto& [row, left] : cases) {
         BrokerTable t = original;
         ASSERT_TRUE(remove_broker(t, row).ok());
-        EXPECT_EQ(t.last_row(), 2);
+        EXPECT_EQ(t.last_broker(), 2);
         EXPECT_EQ(file_of(t), file_of(reordered(original, left))) << row;
         EXPECT_EQ(t.broker(3), Broker{});
     }

@@ -9,9 +9,9 @@ using namespace fee;
 TEST(BrokerTable, StartsZeroedWithOneRowInUse)
 {
     BrokerTable t;
-    EXPECT_EQ(t.last_row(), 0);
+    EXPECT_EQ(t.last_broker(), 0);
     EXPECT_EQ(t.broker_count(), 1);
-    for (int r = 0; r < kTableRows; ++r) {
+    for (int r = 0; r < kMaxBrokers; ++r) {
         EXPECT_EQ(t.broker(r).name, "");
         EXPECT_EQ(t.broker(r).yearly_fee, Money{});
         for (int j = 0; j < kBrackets; ++j)
@@ -31,8 +31,8 @@ TEST(BrokerTable, EveryIndexIsChecked)
     EXPECT_THROW(t.broker(0).brackets.at(-1).add_on, std::out_of_range);
     EXPECT_THROW(c.broker(21).yearly_fee, std::out_of_range);
     EXPECT_THROW(t.broker(100).minimum, std::out_of_range);
-    EXPECT_THROW(t.set_last_row(21), std::out_of_range);
-    EXPECT_THROW(t.set_last_row(-1), std::out_of_range);
-    EXPECT_NO_THROW(t.set_last_row(20));
+    EXPECT_THROW(t.set_last_broker(21), std::out_of_range);
+    EXPECT_THROW(t.set_last_broker(-1), std::out_of_range);
+    EXPECT_NO_THROW(t.set_last_broker(20));
     EXPECT_EQ(t.broker_count(), 21);
 }

@@ -182,7 +182,7 @@ TEST(YearlyCost, EveryArithmeticStepReportsOverflow)
 TEST(YearlyCosts, AllOrNothingNamesTheBroker)
 {
     BrokerTable t;
-    t.set_last_row(2);
+    t.set_last_broker(2);
     for (int r = 0; r <= 2; ++r)
         test::set_standard_schedule(t, r);
     t.broker(1).yearly_fee = Money::max();

@@ -62,7 +62,7 @@ std::string cp932(const QString& name)
 BrokerTable fee_only_brokers(const std::vector<std::pair<QString, std::int64_t>>& brokers)
 {
     BrokerTable t;
-    t.set_last_row(static_cast<std::uint8_t>(brokers.size() - 1));
+    t.set_last_broker(static_cast<std::uint8_t>(brokers.size() - 1));
     for (std::size_t b = 0; b < brokers.size(); ++b) {
         t.broker(static_cast<int>(b)).name = cp932(brokers[b].first);
         t.broker(static_cast<int>(b)).yearly_fee = yen(brokers[b].second);
@@ -494,7 +494,7 @@ void CalculationTest::worked_example_shows_441500()
 {
     BrokerTable table;
     fee::Calculation calc(table, prompter_);
-    table.set_last_row(0);
+    table.set_last_broker(0);
     table.broker(0).name = cp932(QStringLiteral("さくら証券"));
     fee::test::set_standard_schedule(table, 0);
     WindowLog log;
@@ -526,7 +526,7 @@ void CalculationTest::worked_example_shows_441500()
              check_layout(d, {"comp_fig", "key_end3", "key_sort"});
              grid->setFocus();
 
-             QCOMPARE(grid->rowCount(), fee::kEditorLastRow + 1);
+             QCOMPARE(grid->rowCount(), fee::kEditorLastBroker + 1);
              QCOMPARE(grid->columnCount(), 2);
              QCOMPARE(cell_text(d, 0, 0), QStringLiteral("会社名"));
              QCOMPARE(cell_text(d, 0, 1), QStringLiteral("試算結果"));
@@ -585,7 +585,7 @@ void CalculationTest::sort_three_brokers_cheapest_first()
         empty_rows << QString();
 
     ModalScript script(fee::test::to_the_result('H', 'I', [&](QWidget* d) {
-        QCOMPARE(grid_of(d)->rowCount(), fee::kEditorLastRow + 1);
+        QCOMPARE(grid_of(d)->rowCount(), fee::kEditorLastBroker + 1);
         QCOMPARE(column(d, 0), QStringList({"Ａ証券", "Ｂ証券", "Ｃ証券"}) + empty_rows);
         QCOMPARE(column(d, 1), QStringList({"¥30,000", "¥10,000", "¥20,000"}) + empty_rows);
 
@@ -661,7 +661,7 @@ void CalculationTest::result_close_box_keeps_plan_and_next_grid_is_fresh()
 {
     BrokerTable table;
     fee::Calculation calc(table, prompter_);
-    table.set_last_row(1);
+    table.set_last_broker(1);
     table.broker(0).name = cp932(QStringLiteral("標準証券"));
     fee::test::set_standard_schedule(table, 0);
     table.broker(1).name = cp932(QStringLiteral("定額証券"));
@@ -729,7 +729,7 @@ void CalculationTest::bad_plan_box_is_named_and_focused()
 
     BrokerTable table;
     fee::Calculation calc(table, prompter_);
-    table.set_last_row(0);
+    table.set_last_broker(0);
     table.broker(0).name = cp932(QStringLiteral("さくら証券"));
     fee::test::set_standard_schedule(table, 0);
 
@@ -769,7 +769,7 @@ void CalculationTest::overflow_is_told_and_shows_no_figures()
 {
     BrokerTable table;
     fee::Calculation calc(table, prompter_);
-    table.set_last_row(1);
+    table.set_last_broker(1);
     table.broker(0).name = cp932(QStringLiteral("さくら証券"));
     fee::test::set_standard_schedule(table, 0);
     // Every positive amount falls in bracket 5 of an all-zero schedule; ten
@@ -818,7 +818,7 @@ void CalculationTest::twenty_one_brokers_are_shown_and_ranked()
         brokers.emplace_back(QStringLiteral("会社%1").arg(b, 2, 10, QLatin1Char('0')), (21 - b) * 1000);
     BrokerTable table = fee_only_brokers(brokers);
     fee::Calculation calc(table, prompter_);
-    QCOMPARE(int(table.last_row()), 20);
+    QCOMPARE(int(table.last_broker()), 20);
 
     ModalScript script(fee::test::to_the_result('H', 'I', [&](QWidget* d) {
         QCOMPARE(grid_of(d)->rowCount(), 21);
@@ -861,7 +861,7 @@ void CalculationTest::round_trip_from_main_window()
     // Without a window manager nothing activates a window by itself.
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QVERIFY(table.last_row() >= 2);
+    QVERIFY(table.last_broker() >= 2);
 
     // Look at another broker first, and edit its fee: the chain sees the edit
     // because 試算(&C) stores the editor first.
@@ -888,12 +888,12 @@ void CalculationTest::round_trip_from_main_window()
     QStringList names_in_order;
     QStringList costs_in_order;
     QStringList costs_in_table_order;
-    for (int j = 0; j <= expected_table.last_row(); ++j) {
+    for (int j = 0; j <= expected_table.last_broker(); ++j) {
         names_in_order << fee::decode_cp932(expected_table.broker(order[j]).name);
         costs_in_order << fee::currency_form(costs.value()[order[j]]);
         costs_in_table_order << fee::currency_form(costs.value()[j]);
     }
-    const int brokers = expected_table.last_row() + 1;
+    const int brokers = expected_table.last_broker() + 1;
 
     auto main_window_is_inert = [&](QWidget* top) {
         QVERIFY(w.isVisible());

@@ -44,7 +44,7 @@ namespace {
 BrokerTable three_brokers()
 {
     BrokerTable t;
-    t.set_last_row(2);
+    t.set_last_broker(2);
     for (int r = 0; r <= 2; ++r)
         fee::test::set_standard_schedule(t, r);
     t.broker(0).name = fee::encode_typed_name(QStringLiteral("サンプル証券")).value();
@@ -209,7 +209,7 @@ private slots:
     void chartOpensOnceWithOneSeriesPerBroker()
     {
         BrokerTable table = three_brokers();
-        table.set_last_row(20);
+        table.set_last_broker(20);
         for (int r = 3; r <= 20; ++r) {
             fee::test::set_standard_schedule(table, r);
             table.broker(r).name = "Broker " + std::to_string(r);
@@ -350,7 +350,7 @@ private slots:
         // The second broker halves the commission for a yearly fee, which pays
         // off from some count on.
         BrokerTable table;
-        table.set_last_row(1);
+        table.set_last_broker(1);
         for (int r = 0; r <= 1; ++r)
             fee::test::set_standard_schedule(table, r);
         table.broker(0).yearly_fee = Money{};
@@ -385,7 +385,7 @@ private slots:
         // Rates a float step apart, the first broker's the higher: wherever the
         // rounding makes them equal, the win goes back to it.
         BrokerTable table;
-        table.set_last_row(1);
+        table.set_last_broker(1);
         float rate = 0.00123457f;
         for (int r = 0; r <= 1; ++r) {
             for (fee::Bracket& k : table.broker(r).brackets)

@@ -301,7 +301,7 @@ private slots:
         QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         tried_ += 4;
-        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(table_->last_broker(), 2);
         QCOMPARE(fee::decode_cp932(table_->broker(2).name), long_name);
         program_.prompter().script({});
         QVERIFY(w_->windowHandle()->close());

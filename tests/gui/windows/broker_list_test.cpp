@@ -35,7 +35,7 @@ const char* const kNames[] = {"あおば証券", "かえで証券", "さくら�
 fee::BrokerTable four_brokers()
 {
     fee::BrokerTable t;
-    t.set_last_row(3);
+    t.set_last_broker(3);
     for (int r = 0; r <= 3; ++r) {
         fee::test::set_standard_schedule(t, r);
         t.broker(r).name = fee::encode_typed_name(QString::fromUtf8(kNames[r])).value();
@@ -50,7 +50,7 @@ fee::BrokerTable in_order(std::vector<int> rows)
 {
     const fee::BrokerTable all = four_brokers();
     fee::BrokerTable t;
-    t.set_last_row(static_cast<int>(rows.size()) - 1);
+    t.set_last_broker(static_cast<int>(rows.size()) - 1);
     for (std::size_t i = 0; i < rows.size(); ++i)
         t.broker(static_cast<int>(i)) = all.broker(rows[i]);
     return t;
@@ -350,7 +350,7 @@ private slots:
     void a_deleted_broker_makes_room_to_add()
     {
         fee::BrokerTable twenty;
-        twenty.set_last_row(19);
+        twenty.set_last_broker(19);
         for (int r = 0; r <= 19; ++r) {
             fee::test::set_standard_schedule(twenty, r);
             twenty.broker(r).name = "B" + std::to_string(r);

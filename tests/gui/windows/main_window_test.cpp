@@ -522,7 +522,7 @@ private slots:
         QCOMPARE(fee::test::combo(w_)->itemText(3), QStringLiteral("みらい証券"));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), -1);
         QCOMPARE(w_->now_com(), 3);
-        QCOMPARE(table_->last_row(), 3);
+        QCOMPARE(table_->last_broker(), 3);
         const QStringList kubun = {QStringLiteral("¥1,000,000"),  QStringLiteral("¥5,000,000"),
                                    QStringLiteral("¥10,000,000"), QStringLiteral("¥30,000,000"),
                                    QStringLiteral("¥50,000,000"), QStringLiteral("それ以上")};
@@ -557,7 +557,7 @@ private slots:
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         retype(fee::test::edit(w_, "l_wariai", 0), QStringLiteral("0.012"));
         choose(0);
-        QCOMPARE(table_->last_row(), 1);
+        QCOMPARE(table_->last_broker(), 1);
         QCOMPARE(table_->broker(1).brackets.at(0).rate, 0.012f);
         QCOMPARE(table_->broker(1).yearly_fee.units(), 2000 * fee::Money::kScale);
         QCOMPARE(table_->broker(1).brackets.at(5).add_on.units(), 272500 * fee::Money::kScale);
@@ -574,7 +574,7 @@ private slots:
         click(fee::test::button(w_, "key_add_com"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 3);
-        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(table_->last_broker(), 2);
         QCOMPARE(w_->now_com(), 0);
         QCOMPARE(table_->broker(0).yearly_fee.units(), 4000 * fee::Money::kScale);
         QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("4000"));
@@ -584,7 +584,7 @@ private slots:
         click(fee::test::button(w_, "key_add_com"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 3);
-        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(table_->last_broker(), 2);
     }
 
     void add_stops_silently_at_twenty()
@@ -594,7 +594,7 @@ private slots:
         program_.prompter().script({answer_name(QStringLiteral("二十番証券"))});
         click(fee::test::button(w_, "key_add_com"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
-        QCOMPARE(table_->last_row(), 19);
+        QCOMPARE(table_->last_broker(), 19);
         QCOMPARE(fee::test::combo(w_)->count(), 20);
 
         // At 20 the button does nothing at all: no box, no message, no store
@@ -605,7 +605,7 @@ private slots:
         click(fee::test::button(w_, "key_add_com"));
         fee::test::settle();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
-        QCOMPARE(table_->last_row(), 19);
+        QCOMPARE(table_->last_broker(), 19);
         QCOMPARE(fee::test::combo(w_)->count(), 20);
         QCOMPARE(table_->broker(19).yearly_fee.units(), before.broker(19).yearly_fee.units());
         QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("abc"));
@@ -668,7 +668,7 @@ private slots:
         click(fee::test::button(w_, "key_add_com"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 3);
-        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(table_->last_broker(), 2);
         QVERIFY(close_box());
         QCOMPARE(fee::test::read_data_file_bytes(), bytes);
 
@@ -760,7 +760,7 @@ private slots:
         program_.prompter().script({expect_message({named})}); // and no input box
         click(fee::test::button(w_, "key_add_com"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
-        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(table_->last_broker(), 2);
 
         program_.prompter().script({expect_message({named})}); // and no question window
         click(fee::test::button(w_, "key_cal"));
@@ -906,7 +906,7 @@ private slots:
         fee::test::button(w_, "key_add_com")->setFocus();
         QTest::keyClick(fee::test::button(w_, "key_add_com"), Qt::Key_Return);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
-        QCOMPARE(table_->last_row(), 2);
+        QCOMPARE(table_->last_broker(), 2);
     }
 
     void a_second_copy_on_the_same_file_touches_nothing()
