@@ -279,7 +279,7 @@ QPushButton* button(QWidget* window, const QString& name)
 
 QComboBox* combo(QWidget* window)
 {
-    return child<QComboBox>(window, QStringLiteral("Combo1"));
+    return child<QComboBox>(window, QStringLiteral("broker_list"));
 }
 
 QAction* action(QWidget* window, const QString& name)
@@ -330,10 +330,10 @@ std::vector<ModalStep> to_the_result(char amount, char frequency, std::function<
     const auto alt = [](char letter) {
         return [letter](QWidget* d) { QVERIFY2(press_alt(d, letter), "the window never became active"); };
     };
-    return {{QStringLiteral("cost_switch"), alt(amount)},
-            {QStringLiteral("time_switch"), alt(frequency)},
-            {QStringLiteral("Form_sl"), alt('D')},
-            {QStringLiteral("result"), std::move(at_result)}};
+    return {{QStringLiteral("amount_question"), alt(amount)},
+            {QStringLiteral("frequency_question"), alt(frequency)},
+            {QStringLiteral("trade_plan_window"), alt('D')},
+            {QStringLiteral("result_window"), std::move(at_result)}};
 }
 
 ModalStep press_in_message(const QStringList& parts)
@@ -560,9 +560,9 @@ bool ProgramFixture::start()
     document_ = std::make_unique<DataDocument>(where.data_file);
     if (!open_document(*document_, where, prompter_))
         return false;
-    window_ = std::make_unique<fee_compare>(*document_, prompter_);
+    window_ = std::make_unique<fee::ui::MainWindow>(*document_, prompter_);
     window_->set_data_location(where);
-    window_->Form_Load();
+    window_->load_table();
     window_->show();
     window_->activateWindow(); // nothing activates it under a bare X server
     return QTest::qWaitForWindowActive(window_.get());

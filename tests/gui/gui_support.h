@@ -11,7 +11,7 @@
 //              fee::test::click_button(d, QStringLiteral("OK"));
 //          }},
 //     });
-//     QTest::mouseClick(&window.key_add_com, Qt::LeftButton); // blocks inside exec()
+//     QTest::mouseClick(&window.add_button, Qt::LeftButton); // blocks inside exec()
 //     QVERIFY2(script.finish(), qPrintable(script.failure()));
 //
 // A script with no steps is a plain watchdog: any modal dialog that shows up
@@ -42,8 +42,11 @@ class QWidget;
 namespace fee {
 class BrokerTable;
 class DataDocument;
-class fee_compare;
 } // namespace fee
+
+namespace fee::ui {
+class MainWindow;
+} // namespace fee::ui
 
 namespace fee::test {
 
@@ -51,7 +54,7 @@ namespace fee::test {
 // then run `act` on it.
 struct ModalStep {
     // Matches the objectName, the class name (with or without namespace) or any
-    // base class name ("QMessageBox", "QDialog", "cost_switch").
+    // base class name ("QMessageBox", "QDialog", "amount_question").
     QString expect;
     // Runs when the widget is on top, visible and active. It may open a nested
     // modal dialog and so block; later steps still run. QCOMPARE/QVERIFY inside
@@ -119,7 +122,7 @@ bool press_alt(QWidget* window, char letter, int timeout_ms = 5000);
 
 // The child of `parent` named `name`; a test failure, and null, when there is
 // none. For a control array, the name and the index: child<QLineEdit>(w,
-// "l_add", 2) finds "l_add(2)".
+// "add_on_box", 2) finds "add_on_box(2)".
 QObject* find_named(QObject* parent, const QString& name);
 template <typename T> T* child(QObject* parent, const QString& name)
 {
@@ -299,7 +302,7 @@ public:
     bool start();
 
     bool has_window() const { return window_ != nullptr; }
-    fee_compare& window() { return *window_; }
+    fee::ui::MainWindow& window() { return *window_; }
     BrokerTable& table();
     QString folder() const;
     // Answers every message and question of the program from its script.
@@ -309,7 +312,7 @@ private:
     ScriptedPrompter prompter_;
     std::unique_ptr<TemporaryWorkingDir> dir_;
     std::unique_ptr<DataDocument> document_;
-    std::unique_ptr<fee_compare> window_;
+    std::unique_ptr<fee::ui::MainWindow> window_;
 };
 
 } // namespace fee::test

@@ -15,12 +15,12 @@ namespace fee {
 enum class EditorBox { Bound, Rate, AddOn, YearlyFee, Maximum, Minimum };
 
 struct EditorTexts {
-    std::array<QString, kBoundedBrackets> bounds; // l_kubun(0..4)
-    std::array<QString, kBrackets> rates;         // l_wariai(0..5)
-    std::array<QString, kBrackets> add_ons;       // l_add(0..5)
-    QString yearly_fee;                           // l_fix
-    QString maximum;                              // l_max
-    QString minimum;                              // l_mini
+    std::array<QString, kBoundedBrackets> bounds; // bound_box(0..4)
+    std::array<QString, kBrackets> rates;         // rate_box(0..5)
+    std::array<QString, kBrackets> add_ons;       // add_on_box(0..5)
+    QString yearly_fee;                           // yearly_fee_box
+    QString maximum;                              // maximum_box
+    QString minimum;                              // minimum_box
 
     // The text of one box; `index` is the editor's row for the arrays (checked).
     const QString& text(EditorBox box, int index) const;

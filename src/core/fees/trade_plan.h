@@ -22,7 +22,7 @@ struct PlanRow {
 };
 using TradePlan = std::array<PlanRow, kPlanRows>;
 
-// The texts of the trade plan window's boxes, l_sm_money(r) and l_sl_num(r).
+// The texts of the trade plan window's boxes, amount_box(r) and count_box(r).
 struct PlanTexts {
     std::array<QString, kPlanRows> amount;
     std::array<QString, kPlanRows> count;

@@ -54,7 +54,7 @@ int run_fee_compare(QApplication& app, DataFolder folder)
     if (!open_document(document, where.value(), prompter))
         return 1;
 
-    fee_compare window(document, prompter);
+    ui::MainWindow window(document, prompter);
     window.set_data_location(where.value());
     // From now on a signal or the end of the desktop session closes the
     // program as its close box does, with nobody there to answer.
@@ -65,9 +65,9 @@ int run_fee_compare(QApplication& app, DataFolder folder)
             std::cerr << closed.error().message << "\n";
         app.exit(closed ? 0 : 1);
     });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &fee_compare::commit_data,
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &ui::MainWindow::commit_data,
                      Qt::DirectConnection);
-    window.Form_Load();
+    window.load_table();
     window.show();
     // Inside the event loop, so that a signal meanwhile ends that loop.
     for (const std::string& notice :

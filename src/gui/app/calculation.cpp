@@ -6,10 +6,9 @@
 #include "gui/app/prompter.h"
 #include "gui/chart/chart_module.h"
 #include "gui/windows/account_sets_window.h"
-#include "gui/windows/cost_switch.h"
 #include "gui/windows/dialog.h"
 #include "gui/windows/result_window.h"
-#include "gui/windows/time_switch.h"
+#include "gui/windows/style_questions.h"
 #include "gui/windows/trade_plan_window.h"
 
 namespace fee {
@@ -18,7 +17,7 @@ void Calculation::run()
 {
     std::optional<bool> high_amounts;
     {
-        ui::cost_switch question;
+        ui::AmountQuestion question;
         question.exec();
         high_amounts = question.high_amounts();
     }
@@ -26,7 +25,7 @@ void Calculation::run()
         return;
     std::optional<bool> frequent;
     {
-        ui::time_switch question;
+        ui::FrequencyQuestion question;
         question.exec();
         frequent = question.frequent();
     }
@@ -34,9 +33,9 @@ void Calculation::run()
         return;
 
     // Filled while hidden: the user sees the preset, never the design texts.
-    ui::Form_sl plan_window(prompter_);
+    ui::TradePlanWindow plan_window(prompter_);
     plan_window.set_plan_texts(preset_plan(*high_amounts, *frequent).texts());
-    QObject::connect(&plan_window, &ui::Form_sl::plan_entered, &plan_window,
+    QObject::connect(&plan_window, &ui::TradePlanWindow::plan_entered, &plan_window,
                      [this, &plan_window](const TradePlan& plan) { compute(plan_window, plan); });
     plan_window.exec();
 }
@@ -74,21 +73,21 @@ void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, Yearl
 {
     // Modal above the plan, which stays open beneath it. A fresh grid for
     // every computation, and what it asks for closes with it.
-    ui::result grid(table_, std::move(costs), prompter_);
+    ui::ResultWindow grid(table_, std::move(costs), prompter_);
     grid.set_export_refusal(export_refusal_);
     QPointer<QWidget> chart, accounts;
-    QObject::connect(&grid, &ui::result::chart_requested, &grid, [this, &chart, &grid, &plan] {
+    QObject::connect(&grid, &ui::ResultWindow::chart_requested, &grid, [this, &chart, &grid, &plan] {
         bring_up(chart, [&] { return make_chart_window(grid, plan); });
     });
-    QObject::connect(&grid, &ui::result::accounts_requested, &grid, [this, &accounts, &grid, &plan] {
-        bring_up(accounts, [&] { return make_accounts_window(grid, plan); });
+    QObject::connect(&grid, &ui::ResultWindow::accounts_requested, &grid, [this, &accounts, &grid, &plan] {
+        bring_up(accounts, [&] { return make_account_sets_window(grid, plan); });
     });
     QObject::connect(&grid, &QDialog::finished, &grid, [&chart, &accounts] {
         for (QWidget* window : {chart.data(), accounts.data()})
             if (window)
                 window->close();
     });
-    if (grid.exec() == ui::result::kCloseWithPlan)
+    if (grid.exec() == ui::ResultWindow::kCloseWithPlan)
         plan_window.close();
 }
 
@@ -108,14 +107,14 @@ QWidget* Calculation::make_chart_window(QWidget& grid, const TradePlan& plan)
 
 // Up to three accounts, as many as a user weighs; where no set can carry the
 // plan, the reason instead of an empty window.
-QWidget* Calculation::make_accounts_window(QWidget& grid, const TradePlan& plan)
+QWidget* Calculation::make_account_sets_window(QWidget& grid, const TradePlan& plan)
 {
     const auto sets = cheapest_account_sets(table_, plan, 3);
     if (!sets) {
         prompter_.inform(QString::fromStdString(accounts_failure_message(sets.error())));
         return nullptr;
     }
-    return new ui::accounts_window(table_, plan, sets.value(), &grid);
+    return new ui::AccountSetsWindow(table_, plan, sets.value(), &grid);
 }
 
 } // namespace fee

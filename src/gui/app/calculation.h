@@ -38,7 +38,7 @@ private:
     void compute(QDialog& plan_window, const TradePlan& plan);
     void show_result(QDialog& plan_window, const TradePlan& plan, YearlyCosts costs);
     QWidget* make_chart_window(QWidget& grid, const TradePlan& plan);
-    QWidget* make_accounts_window(QWidget& grid, const TradePlan& plan);
+    QWidget* make_account_sets_window(QWidget& grid, const TradePlan& plan);
 
     const BrokerTable& table_;
     ui::Prompter& prompter_;

@@ -33,11 +33,11 @@ QString name_of(const BrokerTable& table, int row)
 
 } // namespace
 
-accounts_window::accounts_window(const BrokerTable& table, const TradePlan& plan,
-                                 const std::vector<AccountSet>& sets, QWidget* parent)
+AccountSetsWindow::AccountSetsWindow(const BrokerTable& table, const TradePlan& plan,
+                                     const std::vector<AccountSet>& sets, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
-    setObjectName(QStringLiteral("accounts_window"));
+    setObjectName(QStringLiteral("account_sets_window"));
     setWindowTitle(QStringLiteral("口座の組み合わせ"));
     setFont(proportional_gothic());
     account_sets_.setObjectName(QStringLiteral("account_sets"));
@@ -48,21 +48,21 @@ accounts_window::accounts_window(const BrokerTable& table, const TradePlan& plan
     account_sets_.verticalHeader()->hide();
     fill(table, plan, sets);
 
-    key_close_.setObjectName(QStringLiteral("key_close"));
-    key_close_.setText(QStringLiteral("閉じる(&X)"));
-    key_close_.setAutoDefault(false);
-    connect(&key_close_, &QPushButton::clicked, this, &QWidget::close);
-    k_copy_.setObjectName(QStringLiteral("k_copy"));
-    k_copy_.setText(QStringLiteral("コピー(&C)"));
-    k_copy_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    k_copy_.setShortcutContext(Qt::WindowShortcut);
+    close_button_.setObjectName(QStringLiteral("close_button"));
+    close_button_.setText(QStringLiteral("閉じる(&X)"));
+    close_button_.setAutoDefault(false);
+    connect(&close_button_, &QPushButton::clicked, this, &QWidget::close);
+    copy_action_.setObjectName(QStringLiteral("copy_action"));
+    copy_action_.setText(QStringLiteral("コピー(&C)"));
+    copy_action_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    copy_action_.setShortcutContext(Qt::WindowShortcut);
     account_sets_.setContextMenuPolicy(Qt::ActionsContextMenu);
-    account_sets_.addAction(&k_copy_);
-    connect(&k_copy_, &QAction::triggered, this, &accounts_window::k_copy_Click);
+    account_sets_.addAction(&copy_action_);
+    connect(&copy_action_, &QAction::triggered, this, &AccountSetsWindow::copy_sets);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(&account_sets_);
-    layout->addWidget(&key_close_, 0, Qt::AlignRight);
+    layout->addWidget(&close_button_, 0, Qt::AlignRight);
     // Every row and column in view: a window as large as its table.
     // On a screen too narrow, a scroll bar takes its height from the rows.
     account_sets_.setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -74,8 +74,8 @@ accounts_window::accounts_window(const BrokerTable& table, const TradePlan& plan
     account_sets_.setFocus();
 }
 
-void accounts_window::fill(const BrokerTable& table, const TradePlan& plan,
-                           const std::vector<AccountSet>& sets)
+void AccountSetsWindow::fill(const BrokerTable& table, const TradePlan& plan,
+                             const std::vector<AccountSet>& sets)
 {
     QStringList headings = kHeadings;
     std::vector<std::size_t> counted;
@@ -112,7 +112,7 @@ void accounts_window::fill(const BrokerTable& table, const TradePlan& plan,
     account_sets_.resizeRowsToContents();
 }
 
-void accounts_window::k_copy_Click()
+void AccountSetsWindow::copy_sets()
 {
     QString text;
     for (int r = -1; r < account_sets_.rowCount(); ++r) {

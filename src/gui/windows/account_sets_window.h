@@ -18,19 +18,19 @@ namespace fee::ui {
 // yearly total for the plan, its total, what it saves against the best single
 // broker, and which member takes each row of the plan. Shows what it is given
 // and changes nothing; コピー (Ctrl+C) puts it on the clipboard tab-separated.
-class accounts_window : public QWidget {
+class AccountSetsWindow : public QWidget {
     Q_OBJECT
 public:
-    accounts_window(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets,
-                    QWidget* parent = nullptr);
+    AccountSetsWindow(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets,
+                      QWidget* parent = nullptr);
 
 private:
     void fill(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets);
-    void k_copy_Click();
+    void copy_sets();
 
     QTableWidget account_sets_{this};
-    QPushButton key_close_{this};
-    QAction k_copy_{this};
+    QPushButton close_button_{this};
+    QAction copy_action_{this};
 };
 
 } // namespace fee::ui

@@ -19,11 +19,6 @@ bool handle_enter(QWidget& window, QKeyEvent& event)
     return true;
 }
 
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(name)).arg(i);
-}
-
 void bring_to_front(QWidget& window)
 {
     window.show();

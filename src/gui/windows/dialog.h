@@ -11,9 +11,6 @@ namespace fee::ui {
 // the key was Enter.
 bool handle_enter(QWidget& window, QKeyEvent& event);
 
-// The objectName of element `i` of a control array: "l_kubun(2)".
-QString indexed(const char* name, int i);
-
 // A window of its own shown above the others, with the input.
 void bring_to_front(QWidget& window);
 

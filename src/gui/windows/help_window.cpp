@@ -8,7 +8,7 @@
 
 #include "core/document/side_file.h"
 
-namespace fee {
+namespace fee::ui {
 namespace {
 
 // Far more than any help page; a file beyond it is not one.
@@ -64,4 +64,4 @@ void HelpWindow::show_title()
     setWindowTitle(title.isEmpty() ? QFileInfo(browser_->source().toLocalFile()).fileName() : title);
 }
 
-} // namespace fee
+} // namespace fee::ui

@@ -4,7 +4,7 @@
 
 class QTextBrowser;
 
-namespace fee {
+namespace fee::ui {
 
 // The program's own viewer for ryoban_h.hlp. The file is HTML, but desktops map
 // *.hlp to Windows Help and would never open it. An ordinary resizable window
@@ -23,4 +23,4 @@ private:
     QTextBrowser* browser_;
 };
 
-} // namespace fee
+} // namespace fee::ui

@@ -16,6 +16,7 @@
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
 #include "gui/app/prompter.h"
+#include "gui/layout/form.h"
 #include "gui/layout/text_fit.h"
 #include "gui/layout/twips.h"
 #include "gui/layout/ui_font.h"
@@ -23,6 +24,13 @@
 namespace fee::ui {
 
 namespace {
+
+const ControlSpec kDesign[] = {
+    {ControlKind::Grid, "cost_grid", {}, {120, 120, 3375, 4815}, nullptr, {}, QStringLiteral("試算結果の表")},
+    {ControlKind::Button, "sort_button", QStringLiteral("並べ替え(&S)"), {240, 5040, 1455, 375}},
+    {ControlKind::Button, "close_button", QStringLiteral("閉じる(&X)"), {1920, 5040, 1455, 375}},
+};
+constexpr Twips kWindow = {0, 0, 3570, 5475};
 
 constexpr int kGridColumns = 2;
 // Room the grid's style leaves on each side of a cell's text, in pixels.
@@ -36,14 +44,18 @@ int rows_for(const BrokerTable& table)
 
 } // namespace
 
-result::result(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent)
+ResultWindow::ResultWindow(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent)
     : Dialog(parent), table_(table), costs_(std::move(costs)), prompter_(prompter)
 {
-    setObjectName(QStringLiteral("result"));
+    setObjectName(QStringLiteral("result_window"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("手数料の試算結果です"));
     setFont(proportional_gothic());
-    setFixedSize(twips(3570), twips(5475));
+    setFixedSize(twips(kWindow.width), twips(kWindow.height));
+    const Form form(*this, kDesign);
+    cost_grid_ = form.get<QTableWidget>("cost_grid");
+    sort_button_ = form.get<QPushButton>("sort_button");
+    close_button_ = form.get<QPushButton>("close_button");
     build_grid();
     build_buttons();
 
@@ -57,100 +69,91 @@ result::result(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, 
     fit_texts(*this);
 }
 
-void result::build_grid()
+void ResultWindow::build_grid()
 {
     // Row 0 is the table's own header row, drawn as a fixed row and never
     // scrolled away.
-    comp_fig_.setObjectName(QStringLiteral("comp_fig"));
-    comp_fig_.setAccessibleName(QStringLiteral("試算結果の表"));
-    comp_fig_.setAccessibleDescription(QStringLiteral("証券会社の一覧の順です"));
-    comp_fig_.setFont(proportional_gothic(9));
-    comp_fig_.setColumnCount(kGridColumns);
-    comp_fig_.setRowCount(rows_for(table_));
-    comp_fig_.verticalHeader()->hide();
-    comp_fig_.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    comp_fig_.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    comp_fig_.horizontalHeader()->setHighlightSections(false);
-    comp_fig_.horizontalHeader()->setFixedHeight(twips(285));
-    comp_fig_.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    comp_fig_.setSelectionMode(QAbstractItemView::ContiguousSelection);
-    comp_fig_.setTabKeyNavigation(false);
-    comp_fig_.setWordWrap(false);
-    comp_fig_.setTextElideMode(Qt::ElideNone); // a long figure gets a smaller font instead
+    cost_grid_->setAccessibleDescription(QStringLiteral("証券会社の一覧の順です"));
+    cost_grid_->setFont(proportional_gothic(9));
+    cost_grid_->setColumnCount(kGridColumns);
+    cost_grid_->setRowCount(rows_for(table_));
+    cost_grid_->verticalHeader()->hide();
+    cost_grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    cost_grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    cost_grid_->horizontalHeader()->setHighlightSections(false);
+    cost_grid_->horizontalHeader()->setFixedHeight(twips(285));
+    cost_grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    cost_grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    cost_grid_->setTabKeyNavigation(false);
+    cost_grid_->setWordWrap(false);
+    cost_grid_->setTextElideMode(Qt::ElideNone); // a long figure gets a smaller font instead
     for (int c = 0; c < kGridColumns; ++c)
-        comp_fig_.setHorizontalHeaderItem(c, new QTableWidgetItem);
-    for (int r = 0; r < comp_fig_.rowCount(); ++r) {
+        cost_grid_->setHorizontalHeaderItem(c, new QTableWidgetItem);
+    for (int r = 0; r < cost_grid_->rowCount(); ++r) {
         // The name column is fixed: drawn like the header and not selectable.
         auto* name = new QTableWidgetItem;
         name->setFlags(Qt::ItemIsEnabled);
         name->setBackground(palette().button());
         name->setForeground(palette().buttonText());
-        comp_fig_.setItem(r, 0, name);
+        cost_grid_->setItem(r, 0, name);
         auto* cost = new QTableWidgetItem;
         cost->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        comp_fig_.setItem(r, 1, cost);
+        cost_grid_->setItem(r, 1, cost);
     }
-    place(&comp_fig_, 120, 120, 3375, 4815);
     // Every broker row fits without scrolling: with a vertical scroll bar the
     // two fixed-width columns would no longer fit beside it, and the costs
     // would be cut off on the right.
     const int free_height =
-        comp_fig_.height() - 2 * comp_fig_.frameWidth() - comp_fig_.horizontalHeader()->height();
-    comp_fig_.verticalHeader()->setMinimumSectionSize(1);
-    comp_fig_.verticalHeader()->setDefaultSectionSize(
-        std::min(twips(240), free_height / comp_fig_.rowCount()));
+        cost_grid_->height() - 2 * cost_grid_->frameWidth() - cost_grid_->horizontalHeader()->height();
+    cost_grid_->verticalHeader()->setMinimumSectionSize(1);
+    cost_grid_->verticalHeader()->setDefaultSectionSize(
+        std::min(twips(240), free_height / cost_grid_->rowCount()));
 }
 
-void result::build_buttons()
+void ResultWindow::build_buttons()
 {
-    key_sort_.setObjectName(QStringLiteral("key_sort"));
-    key_sort_.setText(QStringLiteral("並べ替え(&S)"));
-    place(&key_sort_, 240, 5040, 1455, 375);
-    key_end3_.setObjectName(QStringLiteral("key_end3"));
-    key_end3_.setText(QStringLiteral("閉じる(&X)"));
-    place(&key_end3_, 1920, 5040, 1455, 375);
-    // Enter on the grid closes nothing.
-    key_sort_.setAutoDefault(false);
-    key_end3_.setAutoDefault(false);
-    connect(&key_sort_, &QPushButton::clicked, this, &result::key_sort_Click);
-    connect(&key_end3_, &QPushButton::clicked, this, &result::key_end3_Click);
+    connect(sort_button_, &QPushButton::clicked, this, &ResultWindow::sort_cheapest_first);
+    connect(close_button_, &QPushButton::clicked, this, &ResultWindow::close_with_plan);
 
     // As in the grid's design, the first cell that is not fixed is current.
-    comp_fig_.setCurrentCell(0, 1);
+    cost_grid_->setCurrentCell(0, 1);
 
-    setTabOrder(&comp_fig_, &key_end3_);
-    setTabOrder(&key_end3_, &key_sort_);
-    comp_fig_.setFocus();
+    setTabOrder(cost_grid_, close_button_);
+    setTabOrder(close_button_, sort_button_);
+    cost_grid_->setFocus();
 }
 
-void result::build_actions()
+void ResultWindow::build_actions()
 {
-    comp_fig_.setContextMenuPolicy(Qt::ActionsContextMenu);
-    add_menu_shortcut(comp_fig_);
-    add_grid_action(k_copy_, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C), "k_copy");
-    add_grid_action(k_save_csv_, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
-                    "k_save_csv");
-    add_grid_action(k_chart_, QStringLiteral("グラフ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G), "k_chart");
-    add_grid_action(k_accounts_, QStringLiteral("口座の組み合わせ(&K)..."),
-                    QKeySequence(Qt::CTRL | Qt::Key_K), "k_accounts");
-    connect(&k_copy_, &QAction::triggered, this, &result::k_copy_Click);
-    connect(&k_save_csv_, &QAction::triggered, this, &result::k_save_csv_Click);
-    connect(&k_chart_, &QAction::triggered, this, &result::chart_requested);
-    connect(&k_accounts_, &QAction::triggered, this, &result::accounts_requested);
+    cost_grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    add_menu_shortcut(*cost_grid_);
+    add_grid_action(copy_action_, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                    "copy_action");
+    add_grid_action(save_csv_action_, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+                    "save_csv_action");
+    add_grid_action(chart_action_, QStringLiteral("グラフ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G),
+                    "chart_action");
+    add_grid_action(accounts_action_, QStringLiteral("口座の組み合わせ(&K)..."),
+                    QKeySequence(Qt::CTRL | Qt::Key_K), "accounts_action");
+    connect(&copy_action_, &QAction::triggered, this, &ResultWindow::copy_ranking);
+    connect(&save_csv_action_, &QAction::triggered, this, &ResultWindow::save_csv);
+    connect(&chart_action_, &QAction::triggered, this, &ResultWindow::chart_requested);
+    connect(&accounts_action_, &QAction::triggered, this, &ResultWindow::accounts_requested);
 }
 
 // The actions live on the grid for its context menu; their shortcuts work
 // wherever the focus is in this window.
-void result::add_grid_action(QAction& action, const QString& text, const QKeySequence& keys, const char* name)
+void ResultWindow::add_grid_action(QAction& action, const QString& text, const QKeySequence& keys,
+                                   const char* name)
 {
     action.setObjectName(QString::fromLatin1(name));
     action.setText(text);
     action.setShortcut(keys);
     action.setShortcutContext(Qt::WindowShortcut);
-    comp_fig_.addAction(&action);
+    cost_grid_->addAction(&action);
 }
 
-void result::set_up_columns()
+void ResultWindow::set_up_columns()
 {
     set_column_width(0, 2000);
     set_column_width(1, 1250);
@@ -162,7 +165,7 @@ void result::set_up_columns()
     set_cell_text(0, 1, QStringLiteral("試算結果"));
 }
 
-void result::show_broker(int grid_row, int broker)
+void ResultWindow::show_broker(int grid_row, int broker)
 {
     const QString name = decode_cp932(table_.broker(broker).name);
     const QString cost = currency_form(costs_.at(static_cast<std::size_t>(broker)));
@@ -173,14 +176,15 @@ void result::show_broker(int grid_row, int broker)
         cell(grid_row, col)->setData(Qt::AccessibleTextRole, name + QStringLiteral("、") + cost);
 }
 
-QTableWidgetItem* result::cell(int row, int col) const
+QTableWidgetItem* ResultWindow::cell(int row, int col) const
 {
-    QTableWidgetItem* item = row == 0 ? comp_fig_.horizontalHeaderItem(col) : comp_fig_.item(row - 1, col);
+    QTableWidgetItem* item =
+        row == 0 ? cost_grid_->horizontalHeaderItem(col) : cost_grid_->item(row - 1, col);
     Q_ASSERT(item);
     return item;
 }
 
-void result::set_cell_text(int row, int col, const QString& text)
+void ResultWindow::set_cell_text(int row, int col, const QString& text)
 {
     QTableWidgetItem* item = cell(row, col);
     item->setText(text);
@@ -190,28 +194,28 @@ void result::set_cell_text(int row, int col, const QString& text)
     // A figure too long for its fixed column gets a smaller font, never an
     // ellipsis: "¥284,752,…" would read as ¥284,752.
     const QFont font =
-        shrink_to_fit(comp_fig_.font(), comp_fig_.columnWidth(col) - 2 * kCellPadding,
+        shrink_to_fit(cost_grid_->font(), cost_grid_->columnWidth(col) - 2 * kCellPadding,
                       [&text](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); });
-    item->setData(Qt::FontRole, font == comp_fig_.font() ? QVariant() : QVariant(font));
+    item->setData(Qt::FontRole, font == cost_grid_->font() ? QVariant() : QVariant(font));
 }
 
-void result::set_cell_alignment(int row, int col, Qt::Alignment alignment)
+void ResultWindow::set_cell_alignment(int row, int col, Qt::Alignment alignment)
 {
     cell(row, col)->setTextAlignment(alignment);
 }
 
-void result::set_column_alignment(int col, Qt::Alignment alignment)
+void ResultWindow::set_column_alignment(int col, Qt::Alignment alignment)
 {
     for (int r = 1; r <= broker_rows(); ++r)
         set_cell_alignment(r, col, alignment);
 }
 
-void result::set_column_width(int col, int width_twips)
+void ResultWindow::set_column_width(int col, int width_twips)
 {
-    comp_fig_.setColumnWidth(col, twips(width_twips));
+    cost_grid_->setColumnWidth(col, twips(width_twips));
 }
 
-void result::key_sort_Click()
+void ResultWindow::sort_cheapest_first()
 {
     // The order comes from the exact costs, not the rounded cell texts, and
     // always from table order, so a second press changes nothing.
@@ -219,17 +223,17 @@ void result::key_sort_Click()
     for (std::size_t j = 0; j < shown_.size(); ++j)
         show_broker(static_cast<int>(j) + 1, shown_[j]);
     // Said to a screen reader, which sees no order otherwise.
-    comp_fig_.setAccessibleDescription(QStringLiteral("年間費用の安い順に並べ替えてあります"));
-    QAccessibleEvent sorted(&comp_fig_, QAccessible::DescriptionChanged);
+    cost_grid_->setAccessibleDescription(QStringLiteral("年間費用の安い順に並べ替えてあります"));
+    QAccessibleEvent sorted(cost_grid_, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&sorted);
 }
 
-void result::key_end3_Click()
+void ResultWindow::close_with_plan()
 {
     done(kCloseWithPlan);
 }
 
-void result::k_copy_Click()
+void ResultWindow::copy_ranking()
 {
     QGuiApplication::clipboard()->setText(ranking_tsv(table_, costs_, shown_));
 }
@@ -245,7 +249,7 @@ QString& last_csv_folder()
 
 } // namespace
 
-void result::k_save_csv_Click()
+void ResultWindow::save_csv()
 {
     QString folder = last_csv_folder();
     if (folder.isEmpty() || !QDir(folder).exists())

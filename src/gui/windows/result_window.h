@@ -25,13 +25,13 @@ namespace fee::ui {
 // グラフ (Ctrl+G) asks for the chart of the same table and plan
 // (chart_requested) and 口座の組み合わせ (Ctrl+K) for the cheapest sets of
 // accounts (accounts_requested), which whoever opened this window shows.
-class result : public Dialog {
+class ResultWindow : public Dialog {
     Q_OBJECT
 public:
     static constexpr int kCloseWithPlan = 2;
 
     // Every message and question of the window goes through `prompter`.
-    result(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent = nullptr);
+    ResultWindow(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent = nullptr);
 
     // Files the CSV export must not write (the data file and its own files).
     void set_export_refusal(Prompter::SaveRefusal refusal) { export_refusal_ = std::move(refusal); }
@@ -41,10 +41,10 @@ signals:
     void accounts_requested();
 
 private:
-    void key_sort_Click();
-    void key_end3_Click();
-    void k_copy_Click();
-    void k_save_csv_Click();
+    void sort_cheapest_first();
+    void close_with_plan();
+    void copy_ranking();
+    void save_csv();
     void add_grid_action(QAction& action, const QString& text, const QKeySequence& keys, const char* name);
     void build_grid();
     void build_buttons();
@@ -55,7 +55,7 @@ private:
     // Cells are addressed as in the grid's design: row 0 is the fixed header
     // row and row b + 1 holds broker b, so the broker rows run from 1 to
     // broker_rows(); column 0 is the fixed name column.
-    int broker_rows() const { return comp_fig_.rowCount(); }
+    int broker_rows() const { return cost_grid_->rowCount(); }
     QTableWidgetItem* cell(int row, int col) const;
     void set_cell_text(int row, int col, const QString& text);
     void set_cell_alignment(int row, int col, Qt::Alignment alignment);
@@ -68,13 +68,13 @@ private:
     Prompter& prompter_;
     Prompter::SaveRefusal export_refusal_;
     std::vector<int> shown_; // table rows in the grid's current order
-    QTableWidget comp_fig_{this};
-    QPushButton key_sort_{this};
-    QPushButton key_end3_{this};
-    QAction k_copy_{this};
-    QAction k_save_csv_{this};
-    QAction k_chart_{this};
-    QAction k_accounts_{this};
+    QTableWidget* cost_grid_ = nullptr;
+    QPushButton* sort_button_ = nullptr;
+    QPushButton* close_button_ = nullptr;
+    QAction copy_action_{this};
+    QAction save_csv_action_{this};
+    QAction chart_action_{this};
+    QAction accounts_action_{this};
 };
 
 } // namespace fee::ui

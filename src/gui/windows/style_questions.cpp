@@ -1,10 +1,18 @@
 #include "gui/windows/style_questions.h"
 
+#include <QPushButton>
+
+#include "gui/layout/form.h"
 #include "gui/layout/text_fit.h"
 #include "gui/layout/twips.h"
 #include "gui/layout/ui_font.h"
 
 namespace fee::ui {
+namespace {
+
+constexpr Twips kWindow = {0, 0, 2850, 945};
+
+} // namespace
 
 QuestionWindow::QuestionWindow(const char* name, const QString& question, const Answer& left,
                                const Answer& right)
@@ -13,22 +21,21 @@ QuestionWindow::QuestionWindow(const char* name, const QString& question, const 
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("投資のスタイルは？"));
     setFont(proportional_gothic());
-    setFixedSize(twips(2850), twips(945));
+    setFixedSize(twips(kWindow.width), twips(kWindow.height));
 
-    Label1_.setObjectName(QStringLiteral("Label1"));
-    Label1_.setText(question);
-    place(&Label1_, 120, 120, 2655, 255);
-    left_.setObjectName(QString::fromLatin1(left.name));
-    left_.setText(left.text);
-    place(&left_, 120, 480, 1215, 375);
-    right_.setObjectName(QString::fromLatin1(right.name));
-    right_.setText(right.text);
-    place(&right_, 1560, 480, 1215, 375);
-    connect(&left_, &QPushButton::clicked, this, [this] { answer(false); });
-    connect(&right_, &QPushButton::clicked, this, [this] { answer(true); });
+    const ControlSpec design[] = {
+        {ControlKind::Label, "question_label", question, {120, 120, 2655, 255}},
+        {ControlKind::Answer, left.name, left.text, {120, 480, 1215, 375}},
+        {ControlKind::Answer, right.name, right.text, {1560, 480, 1215, 375}},
+    };
+    const Form form(*this, design);
+    auto* left_button = form.get<QPushButton>(left.name);
+    auto* right_button = form.get<QPushButton>(right.name);
+    connect(left_button, &QPushButton::clicked, this, [this] { answer(false); });
+    connect(right_button, &QPushButton::clicked, this, [this] { answer(true); });
 
-    setTabOrder(&left_, &right_);
-    left_.setFocus();
+    setTabOrder(left_button, right_button);
+    left_button->setFocus();
     fit_texts(*this);
 }
 
@@ -36,6 +43,19 @@ void QuestionWindow::answer(bool right)
 {
     right_chosen_ = right;
     accept();
+}
+
+AmountQuestion::AmountQuestion()
+    : QuestionWindow("amount_question", QStringLiteral("投資の金額はどのぐらいでしょうか"),
+                     {"low_button", QStringLiteral("低額(&L)")}, {"high_button", QStringLiteral("高額(&H)")})
+{
+}
+
+FrequencyQuestion::FrequencyQuestion()
+    : QuestionWindow("frequency_question", QStringLiteral("売買の回数はどのぐらいでしょうか"),
+                     {"occasional_button", QStringLiteral("たまに(&J)")},
+                     {"frequent_button", QStringLiteral("頻繁(&I)")})
+{
 }
 
 } // namespace fee::ui

@@ -1,7 +1,11 @@
 #include "gui/windows/trade_plan_window.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+
 #include "gui/app/prompter.h"
 #include "gui/layout/box_text.h"
+#include "gui/layout/form.h"
 #include "gui/layout/text_fit.h"
 #include "gui/layout/twips.h"
 #include "gui/layout/ui_font.h"
@@ -10,6 +14,51 @@ namespace fee::ui {
 
 namespace {
 
+const ControlSpec kDesign[] = {
+    {ControlKind::Label,
+     "plan_heading",
+     QStringLiteral("１年間で、予想される株売買を記入して下さい"),
+     {120, 120, 3615, 255}},
+    {ControlKind::PlanBox,
+     "amount_box",
+     {},
+     {120, 600, 1095, 270},
+     nullptr,
+     {},
+     QStringLiteral("%1 行目の金額"),
+     kPlanRows,
+     360},
+    {ControlKind::Label,
+     "amount_label",
+     QStringLiteral("円の取引を１年に"),
+     {1320, 600, 1335, 255},
+     nullptr,
+     {},
+     {},
+     kPlanRows,
+     360},
+    {ControlKind::PlanBox,
+     "count_box",
+     {},
+     {2760, 600, 615, 270},
+     nullptr,
+     {},
+     QStringLiteral("%1 行目の回数"),
+     kPlanRows,
+     360},
+    {ControlKind::Label,
+     "count_label",
+     QStringLiteral("回ぐらいするでしょう"),
+     {3480, 600, 1575, 255},
+     nullptr,
+     {},
+     {},
+     kPlanRows,
+     360},
+    {ControlKind::Button, "submit_button", QStringLiteral("試算(&D)"), {1680, 2400, 1815, 375}},
+};
+constexpr Twips kWindow = {0, 0, 5175, 2850};
+
 // Design-time texts; Calculation puts its preset in all ten before showing.
 constexpr std::array<const char*, kPlanRows> kDesignAmounts = {"500,000", "1,000,000", "5,000,000",
                                                                "20,000,000", "100,000,000"};
@@ -17,90 +66,59 @@ constexpr std::array<const char*, kPlanRows> kDesignCounts = {"20", "10", "3", "
 
 } // namespace
 
-Form_sl::Form_sl(Prompter& prompter, QWidget* parent) : Dialog(parent), prompter_(prompter)
+TradePlanWindow::TradePlanWindow(Prompter& prompter, QWidget* parent) : Dialog(parent), prompter_(prompter)
 {
-    setObjectName(QStringLiteral("Form_sl"));
+    setObjectName(QStringLiteral("trade_plan_window"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("どのぐらい株取引をしますか"));
     setFont(proportional_gothic());
-    setFixedSize(twips(5175), twips(2850));
+    setFixedSize(twips(kWindow.width), twips(kWindow.height));
 
-    Label1_.setObjectName(QStringLiteral("Label1"));
-    Label1_.setText(QStringLiteral("１年間で、予想される株売買を記入して下さい"));
-    place(&Label1_, 120, 120, 3615, 255);
-    for (int r = 0; r < kPlanRows; ++r)
-        place_row(r);
-
-    key_cal2_.setObjectName(QStringLiteral("key_cal2"));
-    key_cal2_.setText(QStringLiteral("試算(&D)"));
-    // Enter in a box does not start a computation behind the user's back.
-    key_cal2_.setAutoDefault(false);
-    place(&key_cal2_, 1680, 2400, 1815, 375);
-    connect(&key_cal2_, &QPushButton::clicked, this, &Form_sl::key_cal2_Click);
+    const Form form(*this, kDesign);
+    for (int r = 0; r < kPlanRows; ++r) {
+        amount_boxes_[r] = form.get<QLineEdit>("amount_box", r);
+        amount_boxes_[r]->setText(QString::fromLatin1(kDesignAmounts[r]));
+        count_boxes_[r] = form.get<QLineEdit>("count_box", r);
+        count_boxes_[r]->setText(QString::fromLatin1(kDesignCounts[r]));
+    }
+    submit_button_ = form.get<QPushButton>("submit_button");
+    connect(submit_button_, &QPushButton::clicked, this, &TradePlanWindow::submit_plan);
 
     set_tab_order();
-    l_sm_money_[0].setFocus();
+    amount_boxes_[0]->setFocus();
     fit_texts(*this);
 }
 
-void Form_sl::place_row(int r)
-{
-    const int top = 600 + 360 * r;
-    for (QLineEdit* box : {&l_sm_money_[r], &l_sl_num_[r]}) {
-        box->setParent(this);
-        box->setAttribute(Qt::WA_InputMethodEnabled, false);
-        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    l_sm_money_[r].setObjectName(indexed("l_sm_money", r));
-    l_sm_money_[r].setAccessibleName(QStringLiteral("%1 行目の金額").arg(r + 1));
-    l_sm_money_[r].setText(QString::fromLatin1(kDesignAmounts[r]));
-    place(&l_sm_money_[r], 120, top, 1095, 270);
-
-    Label2_[r].setParent(this);
-    Label2_[r].setObjectName(indexed("Label2", r));
-    Label2_[r].setText(QStringLiteral("円の取引を１年に"));
-    place(&Label2_[r], 1320, top, 1335, 255);
-
-    l_sl_num_[r].setObjectName(indexed("l_sl_num", r));
-    l_sl_num_[r].setAccessibleName(QStringLiteral("%1 行目の回数").arg(r + 1));
-    l_sl_num_[r].setText(QString::fromLatin1(kDesignCounts[r]));
-    place(&l_sl_num_[r], 2760, top, 615, 270);
-
-    Label3_[r].setParent(this);
-    Label3_[r].setObjectName(indexed("Label3", r));
-    Label3_[r].setText(QStringLiteral("回ぐらいするでしょう"));
-    place(&Label3_[r], 3480, top, 1575, 255);
-}
-
 // Amounts top to bottom, then counts, then the button.
-void Form_sl::set_tab_order()
+void TradePlanWindow::set_tab_order()
 {
-    QWidget* previous = &l_sm_money_[0];
-    for (int r = 1; r < kPlanRows; ++r) {
-        setTabOrder(previous, &l_sm_money_[r]);
-        previous = &l_sm_money_[r];
+    QWidget* previous = amount_boxes_[0];
+    for (QLineEdit* box : amount_boxes_) {
+        if (box != previous)
+            setTabOrder(previous, box);
+        previous = box;
     }
-    for (int r = 0; r < kPlanRows; ++r) {
-        setTabOrder(previous, &l_sl_num_[r]);
-        previous = &l_sl_num_[r];
+    for (QLineEdit* box : count_boxes_) {
+        setTabOrder(previous, box);
+        previous = box;
     }
-    setTabOrder(previous, &key_cal2_);
+    setTabOrder(previous, submit_button_);
 }
 
-void Form_sl::set_plan_texts(const PlanTexts& texts)
+void TradePlanWindow::set_plan_texts(const PlanTexts& texts)
 {
     for (std::size_t r = 0; r < kPlanRows; ++r) {
-        set_box_text(l_sm_money_[r], texts.amount[r]);
-        set_box_text(l_sl_num_[r], texts.count[r]);
+        set_box_text(*amount_boxes_[r], texts.amount[r]);
+        set_box_text(*count_boxes_[r], texts.count[r]);
     }
 }
 
-void Form_sl::key_cal2_Click()
+void TradePlanWindow::submit_plan()
 {
     PlanTexts texts;
     for (std::size_t r = 0; r < kPlanRows; ++r) {
-        texts.amount[r] = l_sm_money_[r].text();
-        texts.count[r] = l_sl_num_[r].text();
+        texts.amount[r] = amount_boxes_[r]->text();
+        texts.count[r] = count_boxes_[r]->text();
     }
     const auto plan = parse_plan(texts);
     if (plan) {
@@ -109,7 +127,7 @@ void Form_sl::key_cal2_Click()
     }
     const PlanBoxError& bad = plan.error();
     prompter_.inform(QString::fromStdString(bad.message()));
-    select_for_retyping((bad.is_count ? l_sl_num_ : l_sm_money_)[static_cast<std::size_t>(bad.row)]);
+    select_for_retyping(*(bad.is_count ? count_boxes_ : amount_boxes_)[static_cast<std::size_t>(bad.row)]);
 }
 
 } // namespace fee::ui

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <array>
 
 #include "core/fees/trade_plan.h"
 #include "gui/windows/dialog.h"
+
+class QLineEdit;
+class QPushButton;
 
 namespace fee::ui {
 
@@ -16,10 +16,10 @@ class Prompter;
 // year. 試算(&D) reads the boxes as they stand and hands the plan on
 // (plan_entered); a box that is not a number is refused through the prompter,
 // naming the box, which gets the focus, and nothing is handed on.
-class Form_sl : public Dialog {
+class TradePlanWindow : public Dialog {
     Q_OBJECT
 public:
-    explicit Form_sl(Prompter& prompter, QWidget* parent = nullptr);
+    explicit TradePlanWindow(Prompter& prompter, QWidget* parent = nullptr);
 
     // Fills all ten boxes.
     void set_plan_texts(const PlanTexts& texts);
@@ -28,17 +28,13 @@ signals:
     void plan_entered(const fee::TradePlan& plan);
 
 private:
-    void key_cal2_Click();
-    void place_row(int row);
+    void submit_plan();
     void set_tab_order();
 
     Prompter& prompter_;
-    QLabel Label1_{this};
-    std::array<QLineEdit, kPlanRows> l_sm_money_;
-    std::array<QLabel, kPlanRows> Label2_;
-    std::array<QLineEdit, kPlanRows> l_sl_num_;
-    std::array<QLabel, kPlanRows> Label3_;
-    QPushButton key_cal2_{this};
+    std::array<QLineEdit*, kPlanRows> amount_boxes_{};
+    std::array<QLineEdit*, kPlanRows> count_boxes_{};
+    QPushButton* submit_button_ = nullptr;
 };
 
 } // namespace fee::ui

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -30,10 +32,9 @@
 #include "gui/layout/text_fit.h"
 #include "gui/layout/twips.h"
 #include "gui/layout/ui_font.h"
-#include "gui/windows/cost_switch.h"
 #include "gui/windows/main_window.h"
 #include "gui/windows/result_window.h"
-#include "gui/windows/time_switch.h"
+#include "gui/windows/style_questions.h"
 #include "gui/windows/trade_plan_window.h"
 #include "gui_support.h"
 #include "test_tables.h"
@@ -83,12 +84,12 @@ QPushButton* button(QWidget* window, const char* name)
 
 QLineEdit* amount_box(QWidget* plan, int row)
 {
-    return fee::test::child<QLineEdit>(plan, QStringLiteral("l_sm_money"), row);
+    return fee::test::child<QLineEdit>(plan, QStringLiteral("amount_box"), row);
 }
 
 QLineEdit* count_box(QWidget* plan, int row)
 {
-    return fee::test::child<QLineEdit>(plan, QStringLiteral("l_sl_num"), row);
+    return fee::test::child<QLineEdit>(plan, QStringLiteral("count_box"), row);
 }
 
 QStringList texts(QWidget* plan, QLineEdit* (*box)(QWidget*, int))
@@ -111,7 +112,7 @@ QStringList counts(QWidget* plan)
 
 QTableWidget* grid_of(QWidget* result)
 {
-    return fee::test::child<QTableWidget>(result, QStringLiteral("comp_fig"));
+    return fee::test::child<QTableWidget>(result, QStringLiteral("cost_grid"));
 }
 
 // A cell as the grid's design addresses it: row 0 is the header row, row b + 1
@@ -222,7 +223,7 @@ protected:
             return false;
         const bool show = e->type() == QEvent::Show;
         events << (show ? QStringLiteral("show ") : QStringLiteral("hide ")) + w->objectName();
-        if (show && qobject_cast<fee::ui::Form_sl*>(w)) {
+        if (show && qobject_cast<fee::ui::TradePlanWindow*>(w)) {
             amounts_at_show = amounts(w);
             counts_at_show = counts(w);
         }
@@ -298,35 +299,35 @@ void CalculationTest::questions_layout_and_focus()
     auto check_frame = [](QWidget* d, const QString& question) {
         QCOMPARE(d->windowTitle(), QStringLiteral("投資のスタイルは？"));
         QVERIFY(no_min_max(d));
-        QCOMPARE(fee::test::child<QLabel>(d, QStringLiteral("Label1"))->text(), question);
+        QCOMPARE(fee::test::child<QLabel>(d, QStringLiteral("question_label"))->text(), question);
     };
 
     ModalScript script({
-        {"cost_switch",
+        {"amount_question",
          [&](QWidget* d) {
              check_frame(d, QStringLiteral("投資の金額はどのぐらいでしょうか"));
-             QCOMPARE(button(d, "key_low")->text(), QStringLiteral("低額(&L)"));
-             QCOMPARE(button(d, "key_high")->text(), QStringLiteral("高額(&H)"));
-             check_layout(d, {"key_low", "key_high"});
-             maybe_screenshot(d, "cost_switch.png");
+             QCOMPARE(button(d, "low_button")->text(), QStringLiteral("低額(&L)"));
+             QCOMPARE(button(d, "high_button")->text(), QStringLiteral("高額(&H)"));
+             check_layout(d, {"low_button", "high_button"});
+             maybe_screenshot(d, "amount_question.png");
              press(d, 'H');
          }},
-        {"time_switch",
+        {"frequency_question",
          [&](QWidget* d) {
              check_frame(d, QStringLiteral("売買の回数はどのぐらいでしょうか"));
-             QCOMPARE(button(d, "key_few")->text(), QStringLiteral("たまに(&J)"));
-             QCOMPARE(button(d, "key_many")->text(), QStringLiteral("頻繁(&I)"));
-             check_layout(d, {"key_few", "key_many"});
-             maybe_screenshot(d, "time_switch.png");
+             QCOMPARE(button(d, "occasional_button")->text(), QStringLiteral("たまに(&J)"));
+             QCOMPARE(button(d, "frequent_button")->text(), QStringLiteral("頻繁(&I)"));
+             check_layout(d, {"occasional_button", "frequent_button"});
+             maybe_screenshot(d, "frequency_question.png");
              d->close();
          }},
     });
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
 
-    QCOMPARE(log.events,
-             QStringList({"show cost_switch", "hide cost_switch", "show time_switch", "hide time_switch"}));
-    QCOMPARE(live_windows("fee::ui::cost_switch") + live_windows("fee::ui::time_switch"), 0);
+    QCOMPARE(log.events, QStringList({"show amount_question", "hide amount_question",
+                                      "show frequency_question", "hide frequency_question"}));
+    QCOMPARE(live_windows("fee::ui::AmountQuestion") + live_windows("fee::ui::FrequencyQuestion"), 0);
 }
 
 void CalculationTest::every_answer_opens_its_preset_data()
@@ -359,9 +360,9 @@ void CalculationTest::every_answer_opens_its_preset()
     {
         fee::Calculation earlier(table, prompter_);
         ModalScript script({
-            {"cost_switch", [&](QWidget* d) { press(d, sw_money ? 'L' : 'H'); }},
-            {"time_switch", [&](QWidget* d) { press(d, sw_time ? 'J' : 'I'); }},
-            {"Form_sl", [](QWidget* d) { d->close(); }},
+            {"amount_question", [&](QWidget* d) { press(d, sw_money ? 'L' : 'H'); }},
+            {"frequency_question", [&](QWidget* d) { press(d, sw_time ? 'J' : 'I'); }},
+            {"trade_plan_window", [](QWidget* d) { d->close(); }},
         });
         earlier.run();
         QVERIFY2(script.finish(), qPrintable(script.failure()));
@@ -377,9 +378,11 @@ void CalculationTest::every_answer_opens_its_preset()
     };
 
     ModalScript script({
-        {"cost_switch", [&](QWidget* d) { answer(d, money_key == 'H' ? "key_high" : "key_low", money_key); }},
-        {"time_switch", [&](QWidget* d) { answer(d, time_key == 'I' ? "key_many" : "key_few", time_key); }},
-        {"Form_sl",
+        {"amount_question",
+         [&](QWidget* d) { answer(d, money_key == 'H' ? "high_button" : "low_button", money_key); }},
+        {"frequency_question",
+         [&](QWidget* d) { answer(d, time_key == 'I' ? "frequent_button" : "occasional_button", time_key); }},
+        {"trade_plan_window",
          [&](QWidget* d) {
              QCOMPARE(amounts(d), preset_amounts(sw_money, sw_time));
              QCOMPARE(counts(d), preset_counts(sw_money, sw_time));
@@ -392,11 +395,12 @@ void CalculationTest::every_answer_opens_its_preset()
 
     // Each question is gone before the next window shows, and the plan is
     // complete before the trade plan window is first seen.
-    QCOMPARE(log.events, QStringList({"show cost_switch", "hide cost_switch", "show time_switch",
-                                      "hide time_switch", "show Form_sl", "hide Form_sl"}));
+    QCOMPARE(log.events,
+             QStringList({"show amount_question", "hide amount_question", "show frequency_question",
+                          "hide frequency_question", "show trade_plan_window", "hide trade_plan_window"}));
     QCOMPARE(log.amounts_at_show, preset_amounts(sw_money, sw_time));
     QCOMPARE(log.counts_at_show, preset_counts(sw_money, sw_time));
-    QCOMPARE(live_windows("fee::ui::Form_sl"), 0);
+    QCOMPARE(live_windows("fee::ui::TradePlanWindow"), 0);
 
     // The four plans differ where it matters: the only "3", and the 5 before the tens.
     if (sw_money == 0 && sw_time == 0)
@@ -415,32 +419,32 @@ void CalculationTest::closing_a_question_answers_nothing()
 
     // Closed at the amount question: nothing is answered, nothing follows.
     {
-        ModalScript script({{"cost_switch", [](QWidget* d) { d->close(); }}});
+        ModalScript script({{"amount_question", [](QWidget* d) { d->close(); }}});
         first.run();
         QVERIFY2(script.finish(), qPrintable(script.failure()));
     }
-    QCOMPARE(log.events, QStringList({"show cost_switch", "hide cost_switch"}));
+    QCOMPARE(log.events, QStringList({"show amount_question", "hide amount_question"}));
 
     // Closed at the frequency question: the trade plan window is neither
     // filled nor opened.
     log.events.clear();
     {
         ModalScript script({
-            {"cost_switch", [](QWidget* d) { press(d, 'H'); }},
-            {"time_switch", [](QWidget* d) { d->close(); }},
+            {"amount_question", [](QWidget* d) { press(d, 'H'); }},
+            {"frequency_question", [](QWidget* d) { d->close(); }},
         });
         second.run();
         QVERIFY2(script.finish(), qPrintable(script.failure()));
     }
-    QVERIFY(!log.events.contains("show Form_sl"));
-    QCOMPARE(live_windows("fee::ui::Form_sl"), 0);
+    QVERIFY(!log.events.contains("show trade_plan_window"));
+    QCOMPARE(live_windows("fee::ui::TradePlanWindow"), 0);
 
     // The next run asks both questions again, and its answers alone decide.
     {
         ModalScript script({
-            {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-            {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-            {"Form_sl",
+            {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+            {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+            {"trade_plan_window",
              [](QWidget* d) {
                  QCOMPARE(counts(d), preset_counts(0, 0));
                  d->close();
@@ -458,31 +462,31 @@ void CalculationTest::trade_plan_layout_and_tab_order()
 
     // A freshly loaded window holds its design-time texts.
     {
-        fee::ui::Form_sl fresh(prompter_);
+        fee::ui::TradePlanWindow fresh(prompter_);
         QCOMPARE(amounts(&fresh),
                  QStringList({"500,000", "1,000,000", "5,000,000", "20,000,000", "100,000,000"}));
         QCOMPARE(counts(&fresh), QStringList({"20", "10", "3", "0", "0"}));
     }
 
     ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl",
+        {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+        {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+        {"trade_plan_window",
          [](QWidget* d) {
              QCOMPARE(d->windowTitle(), QStringLiteral("どのぐらい株取引をしますか"));
              QVERIFY(no_min_max(d));
-             QCOMPARE(button(d, "key_cal2")->text(), QStringLiteral("試算(&D)"));
+             QCOMPARE(button(d, "submit_button")->text(), QStringLiteral("試算(&D)"));
              for (int r = 0; r < fee::kPlanRows; ++r) {
                  QVERIFY(!amount_box(d, r)->testAttribute(Qt::WA_InputMethodEnabled));
                  QVERIFY(!count_box(d, r)->testAttribute(Qt::WA_InputMethodEnabled));
              }
              // The keyboard walks the amounts, then the counts, then the button.
              QStringList tab_order;
-             for (const char* box : {"l_sm_money", "l_sl_num"})
+             for (const char* box : {"amount_box", "count_box"})
                  for (int r = 0; r < fee::kPlanRows; ++r)
                      tab_order << QStringLiteral("%1(%2)").arg(QLatin1String(box)).arg(r);
-             check_layout(d, tab_order << "key_cal2");
-             maybe_screenshot(d, "form_sl.png");
+             check_layout(d, tab_order << "submit_button");
+             maybe_screenshot(d, "trade_plan.png");
              d->close();
          }},
     });
@@ -500,9 +504,9 @@ void CalculationTest::worked_example_shows_441500()
     WindowLog log;
 
     ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl",
+        {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+        {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+        {"trade_plan_window",
          [](QWidget* d) {
              // The low-amount, occasional preset is the worked plan; type it
              // anyway so the figure does not lean on the preset.
@@ -516,14 +520,14 @@ void CalculationTest::worked_example_shows_441500()
              QCOMPARE(counts(d), n);
              press(d, 'D');
          }},
-        {"result",
+        {"result_window",
          [&](QWidget* d) {
              QTableWidget* grid = grid_of(d);
              QCOMPARE(d->windowTitle(), QStringLiteral("手数料の試算結果です"));
              QVERIFY(no_min_max(d));
-             QCOMPARE(button(d, "key_sort")->text(), QStringLiteral("並べ替え(&S)"));
-             QCOMPARE(button(d, "key_end3")->text(), QStringLiteral("閉じる(&X)"));
-             check_layout(d, {"comp_fig", "key_end3", "key_sort"});
+             QCOMPARE(button(d, "sort_button")->text(), QStringLiteral("並べ替え(&S)"));
+             QCOMPARE(button(d, "close_button")->text(), QStringLiteral("閉じる(&X)"));
+             check_layout(d, {"cost_grid", "close_button", "sort_button"});
              grid->setFocus();
 
              QCOMPARE(grid->rowCount(), fee::kEditorLastBroker + 1);
@@ -557,7 +561,7 @@ void CalculationTest::worked_example_shows_441500()
              QCOMPARE(cell_text(d, 1, 1), QStringLiteral("¥441,500"));
 
              // A single broker stays where it is.
-             QSignalSpy sorted(button(d, "key_sort"), &QAbstractButton::clicked);
+             QSignalSpy sorted(button(d, "sort_button"), &QAbstractButton::clicked);
              press(d, 'S');
              QTRY_COMPARE_WITH_TIMEOUT(sorted.count(), 1, 2000);
              QCOMPARE(cell_text(d, 1, 0), QStringLiteral("さくら証券"));
@@ -570,8 +574,8 @@ void CalculationTest::worked_example_shows_441500()
 
     // 閉じる(&X) unloads the result window first, then the trade plan.
     const QStringList tail = log.events.mid(log.events.size() - 2);
-    QCOMPARE(tail, QStringList({"hide result", "hide Form_sl"}));
-    QCOMPARE(live_windows("fee::ui::result") + live_windows("fee::ui::Form_sl"), 0);
+    QCOMPARE(tail, QStringList({"hide result_window", "hide trade_plan_window"}));
+    QCOMPARE(live_windows("fee::ui::ResultWindow") + live_windows("fee::ui::TradePlanWindow"), 0);
 }
 
 void CalculationTest::sort_three_brokers_cheapest_first()
@@ -589,14 +593,14 @@ void CalculationTest::sort_three_brokers_cheapest_first()
         QCOMPARE(column(d, 0), QStringList({"Ａ証券", "Ｂ証券", "Ｃ証券"}) + empty_rows);
         QCOMPARE(column(d, 1), QStringList({"¥30,000", "¥10,000", "¥20,000"}) + empty_rows);
 
-        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "sort_button"), Qt::LeftButton);
         QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
         QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
 
-        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "sort_button"), Qt::LeftButton);
         QCOMPARE(column(d, 0), QStringList({"Ｂ証券", "Ｃ証券", "Ａ証券"}) + empty_rows);
         QCOMPARE(column(d, 1), QStringList({"¥10,000", "¥20,000", "¥30,000"}) + empty_rows);
-        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "close_button"), Qt::LeftButton);
     }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
@@ -616,9 +620,9 @@ void CalculationTest::the_grid_opens_the_cheapest_accounts()
         pair << fee::decode_cp932(table.broker(m).name);
     fee::Calculation calc(table, prompter_);
     ModalScript script(fee::test::to_the_result('L', 'J', [&](QWidget* d) {
-        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "sort_button"), Qt::LeftButton);
         QTest::keyClick(grid_of(d), Qt::Key_K, Qt::ControlModifier);
-        auto* window = d->findChild<QWidget*>(QStringLiteral("accounts_window"));
+        auto* window = d->findChild<QWidget*>(QStringLiteral("account_sets_window"));
         QVERIFY(window && QTest::qWaitForWindowExposed(window));
         auto* grid = fee::test::child<QTableWidget>(window, QStringLiteral("account_sets"));
         QCOMPARE(grid->item(0, 1)->text(), column(d, 0).first());
@@ -627,7 +631,7 @@ void CalculationTest::the_grid_opens_the_cheapest_accounts()
         QCOMPARE(grid->item(1, 2)->text(), fee::currency_form(sets[1].total));
         QCOMPARE(grid->item(1, 3)->text(), fee::currency_form(*sets[0].total.minus(sets[1].total)));
         maybe_screenshot(window, "accounts.png");
-        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "close_button"), Qt::LeftButton);
     }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
@@ -649,9 +653,9 @@ void CalculationTest::sort_keeps_ties_and_uses_exact_costs()
         QTRY_COMPARE_WITH_TIMEOUT(cell_text(d, 1, 0), QStringLiteral("二番"), 2000);
         QCOMPARE(column(d, 0).mid(0, 3), QStringList({"二番", "一番", "三番"}));
         QCOMPARE(column(d, 1).mid(0, 3), QStringList({"¥441,500", "¥441,500", "¥441,500"}));
-        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "sort_button"), Qt::LeftButton);
         QCOMPARE(column(d, 0).mid(0, 3), QStringList({"二番", "一番", "三番"}));
-        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "close_button"), Qt::LeftButton);
     }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
@@ -669,18 +673,18 @@ void CalculationTest::result_close_box_keeps_plan_and_next_grid_is_fresh()
     QPointer<QWidget> first_result;
 
     ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl", [](QWidget* d) { press(d, 'D'); }},
-        {"result",
+        {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+        {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+        {"trade_plan_window", [](QWidget* d) { press(d, 'D'); }},
+        {"result_window",
          [&](QWidget* d) {
              first_result = d;
              QCOMPARE(column(d, 1).mid(0, 2), QStringList({"¥441,500", "¥100,000"}));
-             QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+             QTest::mouseClick(button(d, "sort_button"), Qt::LeftButton);
              QCOMPARE(column(d, 0).mid(0, 2), QStringList({"定額証券", "標準証券"}));
              d->close();
          }},
-        {"Form_sl",
+        {"trade_plan_window",
          [&](QWidget* d) {
              QVERIFY(first_result.isNull());
              QCOMPARE(amounts(d), preset_amounts(0, 0));
@@ -689,7 +693,7 @@ void CalculationTest::result_close_box_keeps_plan_and_next_grid_is_fresh()
              fee::test::retype(count_box(d, 3), QStringLiteral("0"));
              press(d, 'D');
          }},
-        {"result",
+        {"result_window",
          [&](QWidget* d) {
              // Table order again, new figures only.
              QCOMPARE(column(d, 0).mid(0, 3), QStringList({"標準証券", "定額証券", ""}));
@@ -699,7 +703,7 @@ void CalculationTest::result_close_box_keeps_plan_and_next_grid_is_fresh()
     });
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
-    QCOMPARE(live_windows("fee::ui::Form_sl"), 0);
+    QCOMPARE(live_windows("fee::ui::TradePlanWindow"), 0);
 }
 
 void CalculationTest::bad_plan_box_is_named_and_focused_data()
@@ -734,9 +738,9 @@ void CalculationTest::bad_plan_box_is_named_and_focused()
     fee::test::set_standard_schedule(table, 0);
 
     ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl",
+        {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+        {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+        {"trade_plan_window",
          [&](QWidget* d) {
              QLineEdit* box = is_count ? count_box(d, row) : amount_box(d, row);
              box->setFocus();
@@ -751,13 +755,13 @@ void CalculationTest::bad_plan_box_is_named_and_focused()
              prompter_.script(
                  {fee::test::expect_message(text.isEmpty() ? QStringList{named} : QStringList{named, text})});
              // Compute with the focus elsewhere, so that it must be moved back.
-             QTest::mouseClick(button(d, "key_cal2"), Qt::LeftButton);
+             QTest::mouseClick(button(d, "submit_button"), Qt::LeftButton);
              QVERIFY2(prompter_.finish(), qPrintable(prompter_.failure()));
              QCOMPARE(d->focusWidget(), box);
              QCOMPARE(box->selectedText(), text);
              QCOMPARE(amounts(d), typed_amounts);
              QCOMPARE(counts(d), typed_counts);
-             QCOMPARE(live_windows("fee::ui::result"), 0);
+             QCOMPARE(live_windows("fee::ui::ResultWindow"), 0);
              d->close();
          }},
     });
@@ -778,30 +782,30 @@ void CalculationTest::overflow_is_told_and_shows_no_figures()
     table.broker(1).brackets.at(5).add_on = yen(100'000'000'000'000);
 
     ModalScript script({
-        {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl",
+        {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+        {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+        {"trade_plan_window",
          [](QWidget* d) {
              // First a plan with no trades: every broker costs its fee.
              for (int r = 0; r < fee::kPlanRows; ++r)
                  fee::test::retype(count_box(d, r), QStringLiteral("0"));
              press(d, 'D');
          }},
-        {"result",
+        {"result_window",
          [&](QWidget* d) {
              QCOMPARE(column(d, 1).mid(0, 2), QStringList({"¥2,000", "¥0"}));
              d->close();
          }},
-        {"Form_sl",
+        {"trade_plan_window",
          [&](QWidget* d) {
              fee::test::retype(count_box(d, 0), QStringLiteral("10"));
              // The message names the broker and the cause: its add-on times
              // the count of the plan's first row.
              prompter_.script(
                  {fee::test::expect_message({QStringLiteral("巨額証券"), QStringLiteral("1 行目")})});
-             QTest::mouseClick(button(d, "key_cal2"), Qt::LeftButton);
+             QTest::mouseClick(button(d, "submit_button"), Qt::LeftButton);
              QVERIFY2(prompter_.finish(), qPrintable(prompter_.failure()));
-             QCOMPARE(live_windows("fee::ui::result"), 0);
+             QCOMPARE(live_windows("fee::ui::ResultWindow"), 0);
              QCOMPARE(QApplication::activeModalWidget(), d);
              d->close();
          }},
@@ -826,12 +830,12 @@ void CalculationTest::twenty_one_brokers_are_shown_and_ranked()
         QCOMPARE(cell_text(d, 21, 1), QStringLiteral("¥1,000"));
         QCOMPARE(cell(d, 21, 1)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
         check_nothing_hidden(d);
-        QTest::mouseClick(button(d, "key_sort"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "sort_button"), Qt::LeftButton);
         for (int row = 1; row <= 21; ++row) {
             QCOMPARE(cell_text(d, row, 0), QStringLiteral("会社%1").arg(21 - row, 2, 10, QLatin1Char('0')));
             QCOMPARE(cell_text(d, row, 1), (fee::currency_form(yen(row * 1000))));
         }
-        QTest::mouseClick(button(d, "key_end3"), Qt::LeftButton);
+        QTest::mouseClick(button(d, "close_button"), Qt::LeftButton);
     }));
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
@@ -855,8 +859,8 @@ void CalculationTest::round_trip_from_main_window()
     fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
     QVERIFY(document.open().ok());
     BrokerTable& table = document.table();
-    fee::fee_compare w(document, prompter_);
-    w.Form_Load();
+    fee::ui::MainWindow w(document, prompter_);
+    w.load_table();
     w.show();
     // Without a window manager nothing activates a window by itself.
     w.activateWindow();
@@ -865,16 +869,16 @@ void CalculationTest::round_trip_from_main_window()
 
     // Look at another broker first, and edit its fee: the chain sees the edit
     // because 試算(&C) stores the editor first.
-    auto* list = fee::test::child<QComboBox>(&w, QStringLiteral("Combo1"));
-    auto* fee_box = fee::test::child<QLineEdit>(&w, QStringLiteral("l_fix"));
-    auto* start = fee::test::child<QPushButton>(&w, QStringLiteral("key_cal"));
+    auto* list = fee::test::child<QComboBox>(&w, QStringLiteral("broker_list"));
+    auto* fee_box = fee::test::child<QLineEdit>(&w, QStringLiteral("yearly_fee_box"));
+    auto* start = fee::test::child<QPushButton>(&w, QStringLiteral("calculate_button"));
     QVERIFY(list && fee_box && start);
     list->setFocus();
     // The first arrow key offscreen is sometimes swallowed; press until the
     // third broker shows.
-    for (int i = 0; i < 6 && w.now_com() != 2; ++i)
+    for (int i = 0; i < 6 && w.shown_broker() != 2; ++i)
         QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(int(w.now_com()), 2);
+    QCOMPARE(int(w.shown_broker()), 2);
     fee::test::retype(fee_box, QStringLiteral("1234"));
     const QString name_shown = list->currentText();
 
@@ -901,28 +905,28 @@ void CalculationTest::round_trip_from_main_window()
         // A click that reaches the main window through the platform is refused
         // while the chain is open; were it let through, a second question
         // would open.
-        const int questions = live_windows("fee::ui::cost_switch");
+        const int questions = live_windows("fee::ui::AmountQuestion");
         const QPoint at = start->mapTo(&w, start->rect().center());
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, at);
         fee::test::settle();
         QVERIFY(QApplication::activeModalWidget() == top);
-        QCOMPARE(live_windows("fee::ui::cost_switch"), questions);
+        QCOMPARE(live_windows("fee::ui::AmountQuestion"), questions);
     };
 
     ModalScript script({
-        {"cost_switch",
+        {"amount_question",
          [&](QWidget* d) {
              main_window_is_inert(d);
              press(d, 'H');
          }},
-        {"time_switch", [](QWidget* d) { press(d, 'J'); }},
-        {"Form_sl",
+        {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
+        {"trade_plan_window",
          [&](QWidget* d) {
              QCOMPARE(amounts(d), preset_amounts(1, 0));
              QCOMPARE(counts(d), preset_counts(1, 0));
              press(d, 'D');
          }},
-        {"result",
+        {"result_window",
          [&](QWidget* d) {
              main_window_is_inert(d);
              QCOMPARE(column(d, 1).mid(0, brokers), costs_in_table_order);
@@ -938,15 +942,15 @@ void CalculationTest::round_trip_from_main_window()
     QVERIFY2(script.finish(), qPrintable(script.failure()));
 
     QCOMPARE(table.broker(2).yearly_fee.units(), yen(1234).units());
-    QCOMPARE(live_windows("fee::ui::result") + live_windows("fee::ui::Form_sl"), 0);
+    QCOMPARE(live_windows("fee::ui::ResultWindow") + live_windows("fee::ui::TradePlanWindow"), 0);
 
     // Back in the main window: the same broker, the edit kept, and it takes
     // input again.
-    QCOMPARE(int(w.now_com()), 2);
+    QCOMPARE(int(w.shown_broker()), 2);
     QCOMPARE(list->currentText(), name_shown);
     QCOMPARE(fee_box->text(), QStringLiteral("1234"));
     {
-        ModalScript again({{"cost_switch", [](QWidget* d) { d->close(); }}});
+        ModalScript again({{"amount_question", [](QWidget* d) { d->close(); }}});
         QVERIFY(fee::test::press_alt(&w, 'C'));
         QVERIFY2(again.finish(), qPrintable(again.failure()));
     }
@@ -974,8 +978,8 @@ void CalculationTest::main_window_asks_again_after_unanswered_question()
     fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
     QVERIFY(document.open().ok());
     BrokerTable& table = document.table();
-    fee::fee_compare w(document, prompter_);
-    w.Form_Load();
+    fee::ui::MainWindow w(document, prompter_);
+    w.load_table();
     w.show();
     // Without a window manager nothing activates a window by itself.
     w.activateWindow();
@@ -983,20 +987,21 @@ void CalculationTest::main_window_asks_again_after_unanswered_question()
 
     {
         ModalScript script({
-            {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-            {"time_switch", [](QWidget* d) { d->close(); }},
+            {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+            {"frequency_question", [](QWidget* d) { d->close(); }},
         });
-        QTest::mouseClick(fee::test::child<QPushButton>(&w, QStringLiteral("key_cal")), Qt::LeftButton);
+        QTest::mouseClick(fee::test::child<QPushButton>(&w, QStringLiteral("calculate_button")),
+                          Qt::LeftButton);
         QVERIFY2(script.finish(), qPrintable(script.failure()));
     }
-    QCOMPARE(live_windows("fee::ui::Form_sl"), 0);
+    QCOMPARE(live_windows("fee::ui::TradePlanWindow"), 0);
 
     // The next 試算(&C) starts again with the amount question.
     {
         ModalScript script({
-            {"cost_switch", [](QWidget* d) { press(d, 'L'); }},
-            {"time_switch", [](QWidget* d) { press(d, 'I'); }},
-            {"Form_sl",
+            {"amount_question", [](QWidget* d) { press(d, 'L'); }},
+            {"frequency_question", [](QWidget* d) { press(d, 'I'); }},
+            {"trade_plan_window",
              [](QWidget* d) {
                  QCOMPARE(counts(d), preset_counts(0, 1));
                  d->close();
@@ -1020,37 +1025,37 @@ void CalculationTest::esc_closes_nothing_and_enter_presses_the_focused_button()
         QVERIFY(d->isVisible());
     };
     ModalScript script({
-        {"cost_switch",
+        {"amount_question",
          [&](QWidget* d) {
              esc_keeps(d);
              QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
              QTest::keyClick(d->focusWidget(), Qt::Key_Return); // 高額, which has the focus
          }},
-        {"time_switch",
+        {"frequency_question",
          [&](QWidget* d) {
              esc_keeps(d);
              QTest::keyClick(d->focusWidget(), Qt::Key_Enter); // たまに, the first button
          }},
-        {"Form_sl",
+        {"trade_plan_window",
          [&](QWidget* d) {
              esc_keeps(d);
              QTest::keyClick(amount_box(d, 0), Qt::Key_Return);
              fee::test::settle();
              QCOMPARE(QApplication::activeModalWidget(), d);
-             QCOMPARE(live_windows("fee::ui::result"), 0);
-             button(d, "key_cal2")->setFocus();
-             QTest::keyClick(button(d, "key_cal2"), Qt::Key_Return);
+             QCOMPARE(live_windows("fee::ui::ResultWindow"), 0);
+             button(d, "submit_button")->setFocus();
+             QTest::keyClick(button(d, "submit_button"), Qt::Key_Return);
          }},
-        {"result",
+        {"result_window",
          [&](QWidget* d) {
              esc_keeps(d);
-             button(d, "key_end3")->setFocus();
-             QTest::keyClick(button(d, "key_end3"), Qt::Key_Return);
+             button(d, "close_button")->setFocus();
+             QTest::keyClick(button(d, "close_button"), Qt::Key_Return);
          }},
     });
     calc.run();
     QVERIFY2(script.finish(), qPrintable(script.failure()));
-    QCOMPARE(live_windows("fee::ui::Form_sl") + live_windows("fee::ui::result"), 0);
+    QCOMPARE(live_windows("fee::ui::TradePlanWindow") + live_windows("fee::ui::ResultWindow"), 0);
 }
 
 void CalculationTest::a_long_cost_shows_every_digit()
@@ -1060,7 +1065,7 @@ void CalculationTest::a_long_cost_shows_every_digit()
     BrokerTable table = fee_only_brokers({{QStringLiteral("さくら証券"), 28'475'200'000},
                                           {QStringLiteral("Ｂ証券"), 2000},
                                           {QStringLiteral("Ｃ証券"), 284'752'000'000}});
-    fee::ui::result r(table, {yen(28'475'200'000), yen(2000), yen(284'752'000'000)}, prompter_);
+    fee::ui::ResultWindow r(table, {yen(28'475'200'000), yen(2000), yen(284'752'000'000)}, prompter_);
     r.show();
     const QFont grid_font = grid_of(&r)->font();
     QCOMPARE(cell_text(&r, 1, 1), QStringLiteral("¥28,475,200,000"));
@@ -1072,7 +1077,7 @@ void CalculationTest::a_long_cost_shows_every_digit()
     QCOMPARE(cell_font(&r, 3, 1).pointSizeF(), fee::ui::kMinimumTextPoints);
     QCOMPARE(grid_of(&r)->textElideMode(), Qt::ElideNone);
     // Sorted, the long figure moves and keeps its smaller font; the short one its own.
-    QTest::mouseClick(button(&r, "key_sort"), Qt::LeftButton);
+    QTest::mouseClick(button(&r, "sort_button"), Qt::LeftButton);
     QCOMPARE(cell_text(&r, 2, 1), QStringLiteral("¥28,475,200,000"));
     QCOMPARE(cell_font(&r, 1, 1), grid_font);
     QVERIFY(cell_font(&r, 2, 1).pointSizeF() < grid_font.pointSizeF());

@@ -16,10 +16,9 @@
 #include "gui/app/prompter.h"
 #include "gui/app/termination.h"
 #include "gui/layout/ui_font.h"
-#include "gui/windows/cost_switch.h"
 #include "gui/windows/main_window.h"
 #include "gui/windows/result_window.h"
-#include "gui/windows/time_switch.h"
+#include "gui/windows/style_questions.h"
 #include "gui/windows/trade_plan_window.h"
 #include "gui_support.h"
 
@@ -74,19 +73,19 @@ private slots:
         QWidget* first = nullptr;
         QRect pressed; // the first window is gone by the second click
         ModalScript chain({
-            {"cost_switch",
+            {"amount_question",
              [&](QWidget* d) {
                  wait_a_double_click_interval(); // the user reads the question
                  first = d;
-                 QPushButton* high = fee::test::button(d, "key_high");
+                 QPushButton* high = fee::test::button(d, "high_button");
                  pressed = high->geometry();
                  click_at(d, high);
              }},
-            {"time_switch",
+            {"frequency_question",
              [&](QWidget* d) {
                  // The second click of the double click lands on the button now
                  // under the pointer: 頻繁, in the same place.
-                 QPushButton* many = fee::test::button(d, "key_many");
+                 QPushButton* many = fee::test::button(d, "frequent_button");
                  QCOMPARE(many->geometry(), pressed);
                  click_at(d, many);
                  fee::test::settle();
@@ -102,7 +101,7 @@ private slots:
     void a_window_back_in_front_takes_clicks_only_after_the_interval()
     {
         QVERIFY(start_on_sample());
-        fee::fee_compare& w = program_.window();
+        fee::ui::MainWindow& w = program_.window();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         // Just back in front (the result window closed above 終了): ignored.
@@ -111,26 +110,26 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         program_.prompter().script({});
-        click_at(&w, fee::test::button(&w, "key_suspend"));
+        click_at(&w, fee::test::button(&w, "quit_button"));
         fee::test::settle();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QVERIFY(w.isVisible());
         // A deliberate click a moment later closes it.
         wait_a_double_click_interval();
-        click_at(&w, fee::test::button(&w, "key_suspend"));
+        click_at(&w, fee::test::button(&w, "quit_button"));
         QTRY_VERIFY(!w.isVisible());
     }
 
     void alt_with_a_letter_no_button_has_types_nothing()
     {
         QVERIFY(start_on_sample());
-        fee::fee_compare& w = program_.window();
-        const QString fee_text = fee::test::edit(&w, "l_fix")->text();
-        fee::test::edit(&w, "l_fix")->setFocus();
+        fee::ui::MainWindow& w = program_.window();
+        const QString fee_text = fee::test::edit(&w, "yearly_fee_box")->text();
+        fee::test::edit(&w, "yearly_fee_box")->setFocus();
         QVERIFY(fee::test::press_alt(&w, 'x'));
         QVERIFY(fee::test::press_alt(&w, 'q'));
-        QCOMPARE(fee::test::edit(&w, "l_fix")->text(), fee_text);
-        QCOMPARE(w.focusWidget(), fee::test::edit(&w, "l_fix"));
+        QCOMPARE(fee::test::edit(&w, "yearly_fee_box")->text(), fee_text);
+        QCOMPARE(w.focusWidget(), fee::test::edit(&w, "yearly_fee_box"));
 
         // Alt+A twice: the name box opens, and the second Alt+A types nothing into it.
         ModalScript name_box({{QStringLiteral("QInputDialog"), [](QWidget* d) {
@@ -143,11 +142,11 @@ private slots:
         fee::ui::DialogPrompter().ask_text(QStringLiteral("name"), QString(), QString(), 10);
         QVERIFY2(name_box.finish(), qPrintable(name_box.failure()));
 
-        fee::ui::Form_sl plan(program_.prompter());
+        fee::ui::TradePlanWindow plan(program_.prompter());
         plan.show();
         plan.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&plan));
-        QLineEdit* amount_box = fee::test::edit(&plan, "l_sm_money", 0);
+        QLineEdit* amount_box = fee::test::edit(&plan, "amount_box", 0);
         amount_box->setFocus();
         const QString amount = amount_box->text();
         QVERIFY(fee::test::press_alt(&plan, 'j'));
@@ -158,26 +157,26 @@ private slots:
     void a_rate_box_shows_the_start_of_its_text()
     {
         QVERIFY(start_on_sample());
-        fee::fee_compare& w = program_.window();
+        fee::ui::MainWindow& w = program_.window();
         program_.table().broker(1).brackets.at(0).rate = 0.0009923f;
         program_.table().broker(1).brackets.at(1).rate = 1.234568e8f;
         fee::test::combo(&w)->setCurrentIndex(1);
         emit fee::test::combo(&w)->activated(1);
-        QCOMPARE(fee::test::edit(&w, "l_wariai", 0)->text(), QStringLiteral("0.0009923"));
-        QCOMPARE(fee::test::edit(&w, "l_wariai", 0)->cursorPosition(), 0);
-        QCOMPARE(fee::test::edit(&w, "l_wariai", 1)->text(), QStringLiteral("1.234568E+08"));
-        QCOMPARE(fee::test::edit(&w, "l_wariai", 1)->cursorPosition(), 0);
+        QCOMPARE(fee::test::edit(&w, "rate_box", 0)->text(), QStringLiteral("0.0009923"));
+        QCOMPARE(fee::test::edit(&w, "rate_box", 0)->cursorPosition(), 0);
+        QCOMPARE(fee::test::edit(&w, "rate_box", 1)->text(), QStringLiteral("1.234568E+08"));
+        QCOMPARE(fee::test::edit(&w, "rate_box", 1)->cursorPosition(), 0);
     }
 
     void a_signal_closes_as_the_close_box_does()
     {
         QVERIFY(start_on_sample());
-        fee::fee_compare& w = program_.window();
+        fee::ui::MainWindow& w = program_.window();
         fee::ui::TerminationWatcher termination;
         int received = 0;
         connect(&termination, &fee::ui::TerminationWatcher::requested, this,
                 [&](int number) { received = number; });
-        fee::test::retype(fee::test::edit(&w, "l_fix"), QStringLiteral("1234"));
+        fee::test::retype(fee::test::edit(&w, "yearly_fee_box"), QStringLiteral("1234"));
         ::raise(SIGTERM);
         QTRY_COMPARE(received, SIGTERM);
         QVERIFY(w.close_unattended().ok());
@@ -190,12 +189,12 @@ private slots:
     void a_signal_with_a_bad_box_saves_the_rest_and_says_so()
     {
         QVERIFY(start_on_sample());
-        fee::fee_compare& w = program_.window();
-        fee::test::retype(fee::test::edit(&w, "l_fix"), QStringLiteral("1234"));
+        fee::ui::MainWindow& w = program_.window();
+        fee::test::retype(fee::test::edit(&w, "yearly_fee_box"), QStringLiteral("1234"));
         fee::test::combo(&w)->setCurrentIndex(1);
         emit fee::test::combo(&w)->activated(1); // stores broker 0
-        fee::test::retype(fee::test::edit(&w, "l_fix"), QStringLiteral("999"));
-        fee::test::retype(fee::test::edit(&w, "l_wariai", 2), QStringLiteral("abc"));
+        fee::test::retype(fee::test::edit(&w, "yearly_fee_box"), QStringLiteral("999"));
+        fee::test::retype(fee::test::edit(&w, "rate_box", 2), QStringLiteral("abc"));
         program_.prompter().script({});
         const auto closed = w.close_unattended();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));

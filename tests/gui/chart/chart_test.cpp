@@ -73,8 +73,8 @@ public:
         grid_.show();
         grid_.activateWindow();
     }
-    fee::ui::result& grid() { return grid_; }
-    QWidget* cells() { return child<QTableWidget>(&grid_, QStringLiteral("comp_fig")); }
+    fee::ui::ResultWindow& grid() { return grid_; }
+    QWidget* cells() { return child<QTableWidget>(&grid_, QStringLiteral("cost_grid")); }
     fee::test::ScriptedPrompter& prompter() { return prompter_; }
     bool active()
     {
@@ -84,7 +84,7 @@ public:
 
 private:
     fee::test::ScriptedPrompter prompter_;
-    fee::ui::result grid_;
+    fee::ui::ResultWindow grid_;
 };
 
 void press(QWidget* target, Qt::Key key)
@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), kTableOrder);
 
         // After 並べ替え(&S), in the grid's new order, from a button's focus too.
-        auto* sort = child<QPushButton>(&shown.grid(), QStringLiteral("key_sort"));
+        auto* sort = child<QPushButton>(&shown.grid(), QStringLiteral("sort_button"));
         QTest::mouseClick(sort, Qt::LeftButton);
         press(sort, Qt::Key_C);
         QCOMPARE(QApplication::clipboard()->text(),
@@ -219,7 +219,7 @@ private slots:
         // From the module, its own copy of the window's class: found by name.
         QPointer<QWidget> opened;
         auto on_grid = [&](QWidget* grid) {
-            QWidget* cells = child<QTableWidget>(grid, QStringLiteral("comp_fig"));
+            QWidget* cells = child<QTableWidget>(grid, QStringLiteral("cost_grid"));
             press(cells, Qt::Key_G);
             auto* chart = grid->findChild<QWidget*>(QStringLiteral("chart_window"));
             QVERIFY(chart);
@@ -236,7 +236,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(grid));
             press(cells, Qt::Key_G);
             QCOMPARE(grid->findChildren<QWidget*>(QStringLiteral("chart_window")).size(), 1);
-            QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("close_button")), Qt::LeftButton);
         };
         // The low-amount, occasional plan.
         ModalScript script(fee::test::to_the_result('L', 'J', on_grid));
@@ -256,9 +256,9 @@ private slots:
         fee::test::ScriptedPrompter prompter;
         prompter.script({fee::test::expect_message({fee::ui::chart_module_file(), empty.path()})});
         ModalScript script(fee::test::to_the_result('L', 'J', [](QWidget* grid) {
-            press(child<QTableWidget>(grid, QStringLiteral("comp_fig")), Qt::Key_G);
+            press(child<QTableWidget>(grid, QStringLiteral("cost_grid")), Qt::Key_G);
             QVERIFY(!grid->findChild<QWidget*>(QStringLiteral("chart_window")));
-            QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("key_end3")), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(grid, QStringLiteral("close_button")), Qt::LeftButton);
         }));
         fee::Calculation(table, prompter).run();
         qputenv("FEE_MODULE_DIR", module_dir);

@@ -25,10 +25,9 @@
 #include "gui/layout/text_fit.h"
 #include "gui/layout/twips.h"
 #include "gui/layout/ui_font.h"
-#include "gui/windows/cost_switch.h"
 #include "gui/windows/main_window.h"
 #include "gui/windows/result_window.h"
-#include "gui/windows/time_switch.h"
+#include "gui/windows/style_questions.h"
 #include "gui/windows/trade_plan_window.h"
 #include "gui_support.h"
 
@@ -163,7 +162,7 @@ private:
     fee::test::ProgramFixture program_;
     QString family_;
 
-    fee::fee_compare& start_program()
+    fee::ui::MainWindow& start_program()
     {
         QFile sample(QStringLiteral(FEE_SAMPLE_DATA));
         if (!sample.open(QIODevice::ReadOnly))
@@ -195,18 +194,18 @@ private slots:
 
 void TextFitTest::every_caption_of_every_window_fits()
 {
-    fee::fee_compare& main_window = start_program();
+    fee::ui::MainWindow& main_window = start_program();
     const fee::BrokerTable& table = program_.table();
-    fee::ui::cost_switch amount;
-    fee::ui::time_switch frequency;
-    fee::ui::Form_sl plan_window(program_.prompter());
+    fee::ui::AmountQuestion amount;
+    fee::ui::FrequencyQuestion frequency;
+    fee::ui::TradePlanWindow plan_window(program_.prompter());
     const fee::PlanTexts texts = fee::preset_plan(false, false).texts();
     plan_window.set_plan_texts(texts);
     const auto plan = fee::parse_plan(texts);
     QVERIFY(plan);
     const auto costs = fee::compute_yearly_costs(table, plan.value());
     QVERIFY(costs);
-    fee::ui::result ranking(table, costs.value(), program_.prompter());
+    fee::ui::ResultWindow ranking(table, costs.value(), program_.prompter());
 
     QStringList shrunk;
     for (QWidget* window :
@@ -241,8 +240,8 @@ void TextFitTest::every_caption_of_every_window_fits()
 // window had, not the fitted ones.
 void TextFitTest::fits_again_when_the_font_changes()
 {
-    fee::fee_compare& main_window = start_program();
-    fee::ui::Form_sl plan_window(program_.prompter());
+    fee::ui::MainWindow& main_window = start_program();
+    fee::ui::TradePlanWindow plan_window(program_.prompter());
     const auto fonts = [](const QWidget& window) {
         QList<QFont> list;
         for (const QWidget* control : window.findChildren<QWidget*>())
@@ -253,7 +252,7 @@ void TextFitTest::fits_again_when_the_font_changes()
 
     plan_window.setFont(fee::ui::proportional_gothic(11));
     QVERIFY2(walk(plan_window).overruns.isEmpty(), qPrintable(walk(plan_window).overruns.join(u'\n')));
-    QVERIFY(fee::test::child<QLabel>(&plan_window, QStringLiteral("Label1"))->font().pointSizeF() < 11);
+    QVERIFY(fee::test::child<QLabel>(&plan_window, QStringLiteral("plan_heading"))->font().pointSizeF() < 11);
     // Where everything fits, every caption follows the window's font again.
     QFont small = fee::ui::proportional_gothic();
     small.setPointSizeF(7.5);
@@ -268,7 +267,8 @@ void TextFitTest::fits_again_when_the_font_changes()
     QFont larger = application;
     larger.setPointSize(11);
     QApplication::setFont(larger);
-    QTRY_VERIFY(fee::test::child<QLabel>(&main_window, QStringLiteral("Label2"))->font().pointSizeF() < 11);
+    QTRY_VERIFY(
+        fee::test::child<QLabel>(&main_window, QStringLiteral("yearly_fee_label"))->font().pointSizeF() < 11);
     QVERIFY2(walk(main_window).overruns.isEmpty(), qPrintable(walk(main_window).overruns.join(u'\n')));
     QApplication::setFont(application);
     QTRY_COMPARE(fonts(main_window), main_designed);

@@ -10,11 +10,10 @@
 #include "core/fees/preset_plans.h"
 #include "gui/chart/chart_window.h"
 #include "gui/windows/account_sets_window.h"
-#include "gui/windows/cost_switch.h"
 #include "gui/windows/help_window.h"
 #include "gui/windows/main_window.h"
 #include "gui/windows/result_window.h"
-#include "gui/windows/time_switch.h"
+#include "gui/windows/style_questions.h"
 #include "gui/windows/trade_plan_window.h"
 #include "gui_support.h"
 
@@ -59,13 +58,14 @@ private slots:
         const fee::BrokerTable& table = program.table();
         const fee::TradePlan plan = fee::parse_plan(fee::preset_plan(false, false).texts()).value();
 
-        fee::ui::cost_switch amount;
-        fee::ui::time_switch frequency;
-        fee::ui::Form_sl plan_window(program.prompter());
-        fee::ui::result grid(table, fee::compute_yearly_costs(table, plan).value(), program.prompter());
-        fee::ui::accounts_window accounts(table, plan, fee::cheapest_account_sets(table, plan, 3).value());
+        fee::ui::AmountQuestion amount;
+        fee::ui::FrequencyQuestion frequency;
+        fee::ui::TradePlanWindow plan_window(program.prompter());
+        fee::ui::ResultWindow grid(table, fee::compute_yearly_costs(table, plan).value(), program.prompter());
+        fee::ui::AccountSetsWindow accounts(table, plan, fee::cheapest_account_sets(table, plan, 3).value());
         fee::ui::chart_window chart(table, plan);
-        std::unique_ptr<fee::HelpWindow> help(fee::HelpWindow::open(QStringLiteral(FEE_HELP_FILE), nullptr));
+        std::unique_ptr<fee::ui::HelpWindow> help(
+            fee::ui::HelpWindow::open(QStringLiteral(FEE_HELP_FILE), nullptr));
         QVERIFY(help);
         QStringList problems;
         for (QWidget* window : std::initializer_list<QWidget*>{

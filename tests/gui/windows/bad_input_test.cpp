@@ -33,10 +33,10 @@
 #include "gui/windows/trade_plan_window.h"
 #include "gui_support.h"
 
-using fee::fee_compare;
 using fee::test::expect_message;
 using fee::test::ModalScript;
 using fee::test::ModalStep;
+using fee::ui::MainWindow;
 
 namespace {
 
@@ -101,7 +101,7 @@ class BadInputTest : public QObject {
 private:
     fee::test::ProgramFixture program_;
     fee::BrokerTable* table_ = nullptr;
-    fee_compare* w_ = nullptr;
+    fee::ui::MainWindow* w_ = nullptr;
     int tried_ = 0;
 
     bool start()
@@ -116,7 +116,7 @@ private:
     struct EditorBox {
         QString name;
         Kind kind;
-        std::function<QLineEdit*(fee_compare&)> box;
+        std::function<QLineEdit*(fee::ui::MainWindow&)> box;
         std::function<QString&(fee::EditorTexts&)> text;
     };
 
@@ -124,25 +124,25 @@ private:
     {
         std::vector<EditorBox> boxes;
         for (int j = 0; j < 5; ++j)
-            boxes.push_back({QStringLiteral("l_kubun(%1)").arg(j), Kind::Currency,
-                             [j](fee_compare& w) { return fee::test::edit(&w, "l_kubun", j); },
+            boxes.push_back({QStringLiteral("bound_box(%1)").arg(j), Kind::Currency,
+                             [j](fee::ui::MainWindow& w) { return fee::test::edit(&w, "bound_box", j); },
                              [j](fee::EditorTexts& e) -> QString& { return e.bounds[j]; }});
         for (int j = 0; j < 6; ++j) {
-            boxes.push_back({QStringLiteral("l_wariai(%1)").arg(j), Kind::Single,
-                             [j](fee_compare& w) { return fee::test::edit(&w, "l_wariai", j); },
+            boxes.push_back({QStringLiteral("rate_box(%1)").arg(j), Kind::Single,
+                             [j](fee::ui::MainWindow& w) { return fee::test::edit(&w, "rate_box", j); },
                              [j](fee::EditorTexts& e) -> QString& { return e.rates[j]; }});
-            boxes.push_back({QStringLiteral("l_add(%1)").arg(j), Kind::Currency,
-                             [j](fee_compare& w) { return fee::test::edit(&w, "l_add", j); },
+            boxes.push_back({QStringLiteral("add_on_box(%1)").arg(j), Kind::Currency,
+                             [j](fee::ui::MainWindow& w) { return fee::test::edit(&w, "add_on_box", j); },
                              [j](fee::EditorTexts& e) -> QString& { return e.add_ons[j]; }});
         }
-        boxes.push_back({QStringLiteral("l_fix"), Kind::Currency,
-                         [](fee_compare& w) { return fee::test::edit(&w, "l_fix"); },
+        boxes.push_back({QStringLiteral("yearly_fee_box"), Kind::Currency,
+                         [](fee::ui::MainWindow& w) { return fee::test::edit(&w, "yearly_fee_box"); },
                          [](fee::EditorTexts& e) -> QString& { return e.yearly_fee; }});
-        boxes.push_back({QStringLiteral("l_max"), Kind::Currency,
-                         [](fee_compare& w) { return fee::test::edit(&w, "l_max"); },
+        boxes.push_back({QStringLiteral("maximum_box"), Kind::Currency,
+                         [](fee::ui::MainWindow& w) { return fee::test::edit(&w, "maximum_box"); },
                          [](fee::EditorTexts& e) -> QString& { return e.maximum; }});
-        boxes.push_back({QStringLiteral("l_mini"), Kind::Currency,
-                         [](fee_compare& w) { return fee::test::edit(&w, "l_mini"); },
+        boxes.push_back({QStringLiteral("minimum_box"), Kind::Currency,
+                         [](fee::ui::MainWindow& w) { return fee::test::edit(&w, "minimum_box"); },
                          [](fee::EditorTexts& e) -> QString& { return e.minimum; }});
         return boxes;
     }
@@ -189,7 +189,7 @@ private slots:
             // Broker B, so that a refusal must not leak into row 0 either.
             fee::test::combo(w_)->setCurrentIndex(1);
             emit fee::test::combo(w_)->activated(1);
-            QCOMPARE(w_->now_com(), 1);
+            QCOMPARE(w_->shown_broker(), 1);
             QLineEdit* box = under_test.box(*w_);
             fee::test::retype(box, text);
             ++tried_;
@@ -217,10 +217,10 @@ private slots:
         }
         // "１０００", "-0" and the two values inside the range; an empty maximum
         // or minimum means none.
-        QCOMPARE(accepted,
-                 under_test.name == QStringLiteral("l_max") || under_test.name == QStringLiteral("l_mini")
-                     ? 5
-                     : 4);
+        QCOMPARE(accepted, under_test.name == QStringLiteral("maximum_box") ||
+                                   under_test.name == QStringLiteral("minimum_box")
+                               ? 5
+                               : 4);
     }
 
     void plan_box_data()
@@ -228,8 +228,8 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<bool>("is_count");
         for (int r = 0; r < fee::kPlanRows; ++r) {
-            QTest::newRow(qPrintable(QStringLiteral("l_sm_money(%1)").arg(r))) << r << false;
-            QTest::newRow(qPrintable(QStringLiteral("l_sl_num(%1)").arg(r))) << r << true;
+            QTest::newRow(qPrintable(QStringLiteral("amount_box(%1)").arg(r))) << r << false;
+            QTest::newRow(qPrintable(QStringLiteral("count_box(%1)").arg(r))) << r << true;
         }
     }
 
@@ -243,7 +243,7 @@ private slots:
         int numbers = 0;
         for (const QString& text : awkward_texts(is_count ? Kind::Count : Kind::Currency)) {
             const QString shown = text.size() > 20 ? text.left(20) + QStringLiteral("…") : text;
-            fee::ui::Form_sl plan(program_.prompter());
+            fee::ui::TradePlanWindow plan(program_.prompter());
             plan.show();
             plan.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&plan));
@@ -251,10 +251,10 @@ private slots:
             for (int r = 0; r < fee::kPlanRows; ++r) {
                 texts.amount[r] = QString::number((r + 1) * 300'000);
                 texts.count[r] = QString::number(r + 1);
-                fee::test::edit(&plan, "l_sm_money", r)->setText(texts.amount[r]);
-                fee::test::edit(&plan, "l_sl_num", r)->setText(texts.count[r]);
+                fee::test::edit(&plan, "amount_box", r)->setText(texts.amount[r]);
+                fee::test::edit(&plan, "count_box", r)->setText(texts.count[r]);
             }
-            QLineEdit* box = fee::test::edit(&plan, is_count ? "l_sl_num" : "l_sm_money", row);
+            QLineEdit* box = fee::test::edit(&plan, is_count ? "count_box" : "amount_box", row);
             fee::test::retype(box, text);
             (is_count ? texts.count[row] : texts.amount[row]) = text;
             ++tried_;
@@ -262,11 +262,11 @@ private slots:
             const auto parsed = fee::parse_plan(texts);
             numbers += parsed.ok();
             std::optional<fee::TradePlan> entered;
-            QObject::connect(&plan, &fee::ui::Form_sl::plan_entered, &plan,
+            QObject::connect(&plan, &fee::ui::TradePlanWindow::plan_entered, &plan,
                              [&](const fee::TradePlan& p) { entered = p; });
             program_.prompter().script(parsed ? std::vector<fee::test::PromptStep>{}
                                               : std::vector{expect_message({qt(parsed.error().box_name())})});
-            QTest::mouseClick(fee::test::button(&plan, "key_cal2"), Qt::LeftButton);
+            QTest::mouseClick(fee::test::button(&plan, "submit_button"), Qt::LeftButton);
             QVERIFY2(program_.prompter().finish(),
                      qPrintable(program_.prompter().failure() + QStringLiteral(" / ") + shown));
             QCOMPARE(entered.has_value(), parsed.ok());
@@ -298,7 +298,7 @@ private slots:
             expect_message({}),
             answer(long_name),
         });
-        QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
+        QTest::mouseClick(fee::test::button(w_, "add_button"), Qt::LeftButton);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         tried_ += 4;
         QCOMPARE(table_->last_broker(), 2);

@@ -91,7 +91,7 @@ class BrokerListTest : public QObject {
 
 private:
     fee::test::ProgramFixture program_;
-    fee::fee_compare* w_ = nullptr;
+    fee::ui::MainWindow* w_ = nullptr;
 
     bool start(const fee::BrokerTable& table)
     {
@@ -116,7 +116,7 @@ private:
         QContextMenuEvent menu_event(QContextMenuEvent::Mouse, at, c->mapToGlobal(at));
         QApplication::sendEvent(c, &menu_event);
         QTest::mouseRelease(c, Qt::RightButton, {}, at);
-        return fee::test::menu(w_, "k_list")->isVisible() ? fee::test::menu(w_, "k_list") : nullptr;
+        return fee::test::menu(w_, "list_menu")->isVisible() ? fee::test::menu(w_, "list_menu") : nullptr;
     }
 
     // Chooses `item` in the open menu; it may open modal dialogs.
@@ -160,10 +160,10 @@ private slots:
         // The list shows which broker the menu is about: the editor's, row 0.
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 0);
         QVERIFY(!fee::test::combo(w_)->view()->isVisible());
-        QVERIFY(fee::test::action(w_, "k_rename")->isEnabled());
-        QVERIFY(fee::test::action(w_, "k_delete")->isEnabled());
-        QVERIFY(!fee::test::action(w_, "k_up")->isEnabled());
-        QVERIFY(fee::test::action(w_, "k_down")->isEnabled());
+        QVERIFY(fee::test::action(w_, "rename_action")->isEnabled());
+        QVERIFY(fee::test::action(w_, "remove_action")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "move_up_action")->isEnabled());
+        QVERIFY(fee::test::action(w_, "move_down_action")->isEnabled());
         QTest::keyClick(menu, Qt::Key_Escape);
         QTRY_VERIFY(!menu->isVisible());
 
@@ -176,9 +176,9 @@ private slots:
 
         choose(3);
         QVERIFY(right_click_list());
-        QVERIFY(fee::test::action(w_, "k_up")->isEnabled());
-        QVERIFY(!fee::test::action(w_, "k_down")->isEnabled());
-        fee::test::menu(w_, "k_list")->hide();
+        QVERIFY(fee::test::action(w_, "move_up_action")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "move_down_action")->isEnabled());
+        fee::test::menu(w_, "list_menu")->hide();
         QCOMPARE(fee::test::combo(w_)->geometry(), list);
 
         // Nothing was changed: the close writes the file as it was.
@@ -190,33 +190,34 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(1);
-        fee::test::retype(fee::test::edit(w_, "l_fix"), QStringLiteral("2500")); // stored before the question
+        fee::test::retype(fee::test::edit(w_, "yearly_fee_box"),
+                          QStringLiteral("2500")); // stored before the question
         program_.prompter().script({answer_message(
             {QStringLiteral("2 社目「かえで証券」を一覧から削除しますか？")}, QStringLiteral("キャンセル"))});
-        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        pick(right_click_list(), fee::test::action(w_, "remove_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 1, 2, 3}));
         QCOMPARE(program_.table().broker(1).yearly_fee.units(), 2500 * fee::Money::kScale);
 
         program_.prompter().script({answer_message({QStringLiteral("かえで証券")}, QStringLiteral("削除"))});
-        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        pick(right_click_list(), fee::test::action(w_, "remove_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         // The next broker takes its place, in the list and in the editor.
         QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2, 3}));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 1);
-        QCOMPARE(w_->now_com(), 1);
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3000"));
-        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("300"));
+        QCOMPARE(w_->shown_broker(), 1);
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("3000"));
+        QCOMPARE(fee::test::edit(w_, "minimum_box")->text(), QStringLiteral("300"));
 
         // The last broker gives way to the one before it.
         choose(2);
         program_.prompter().script(
             {answer_message({QStringLiteral("3 社目「ソニー証券」")}, QStringLiteral("削除"))});
-        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        pick(right_click_list(), fee::test::action(w_, "remove_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2}));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 1);
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3000"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("3000"));
 
         // Kept in memory until the close writes it.
         QCOMPARE(fee::test::read_data_file_bytes(), bytes_of(four_brokers()));
@@ -235,10 +236,10 @@ private slots:
         one.broker(0).name = "Solo";
         QVERIFY(start(one));
         QVERIFY(right_click_list());
-        QVERIFY(!fee::test::action(w_, "k_delete")->isEnabled());
-        QVERIFY(!fee::test::action(w_, "k_up")->isEnabled());
-        QVERIFY(!fee::test::action(w_, "k_down")->isEnabled());
-        fee::test::menu(w_, "k_list")->hide();
+        QVERIFY(!fee::test::action(w_, "remove_action")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "move_up_action")->isEnabled());
+        QVERIFY(!fee::test::action(w_, "move_down_action")->isEnabled());
+        fee::test::menu(w_, "list_menu")->hide();
     }
 
     void rename_takes_a_name_as_the_add_box_does()
@@ -250,18 +251,18 @@ private slots:
             expect_message({QStringLiteral("é")}),
             answer_rename(QStringLiteral("Café証券"), QStringLiteral("みなと証券")),
         });
-        pick(right_click_list(), fee::test::action(w_, "k_rename"));
+        pick(right_click_list(), fee::test::action(w_, "rename_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QStringList expected = names({0, 1, 2, 3});
         expected[2] = QStringLiteral("みなと証券");
         QCOMPARE(combo_items(fee::test::combo(w_)), expected);
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 2);
-        QCOMPARE(w_->now_com(), 2);
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3000"));
+        QCOMPARE(w_->shown_broker(), 2);
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("3000"));
 
         // Cancel keeps the name.
         program_.prompter().script({answer_rename(QStringLiteral("みなと証券"), QStringLiteral("x"), true)});
-        pick(right_click_list(), fee::test::action(w_, "k_rename"));
+        pick(right_click_list(), fee::test::action(w_, "rename_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(combo_items(fee::test::combo(w_)), expected);
 
@@ -275,24 +276,24 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(1);
-        fee::test::retype(fee::test::edit(w_, "l_mini"), QStringLiteral("250"));
+        fee::test::retype(fee::test::edit(w_, "minimum_box"), QStringLiteral("250"));
         program_.prompter().script({});
-        pick(right_click_list(), fee::test::action(w_, "k_up"));
+        pick(right_click_list(), fee::test::action(w_, "move_up_action"));
         QCOMPARE(combo_items(fee::test::combo(w_)), names({1, 0, 2, 3}));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 0);
-        QCOMPARE(w_->now_com(), 0);
-        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("250"));
+        QCOMPARE(w_->shown_broker(), 0);
+        QCOMPARE(fee::test::edit(w_, "minimum_box")->text(), QStringLiteral("250"));
         QVERIFY(right_click_list());
-        QVERIFY(!fee::test::action(w_, "k_up")->isEnabled());
-        pick(fee::test::menu(w_, "k_list"), fee::test::action(w_, "k_down"));
-        pick(right_click_list(), fee::test::action(w_, "k_down"));
-        pick(right_click_list(), fee::test::action(w_, "k_down"));
+        QVERIFY(!fee::test::action(w_, "move_up_action")->isEnabled());
+        pick(fee::test::menu(w_, "list_menu"), fee::test::action(w_, "move_down_action"));
+        pick(right_click_list(), fee::test::action(w_, "move_down_action"));
+        pick(right_click_list(), fee::test::action(w_, "move_down_action"));
         QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2, 3, 1}));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 3);
-        QCOMPARE(w_->now_com(), 3);
+        QCOMPARE(w_->shown_broker(), 3);
         QVERIFY(right_click_list());
-        QVERIFY(!fee::test::action(w_, "k_down")->isEnabled());
-        fee::test::menu(w_, "k_list")->hide();
+        QVERIFY(!fee::test::action(w_, "move_down_action")->isEnabled());
+        fee::test::menu(w_, "list_menu")->hide();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
 
         close_window();
@@ -305,19 +306,19 @@ private slots:
     {
         QVERIFY(start(four_brokers()));
         choose(1);
-        fee::test::retype(fee::test::edit(w_, "l_fix"), QStringLiteral("abc"));
-        for (QAction* item : {fee::test::action(w_, "k_rename"), fee::test::action(w_, "k_up"),
-                              fee::test::action(w_, "k_down")}) {
+        fee::test::retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("abc"));
+        for (QAction* item : {fee::test::action(w_, "rename_action"), fee::test::action(w_, "move_up_action"),
+                              fee::test::action(w_, "move_down_action")}) {
             program_.prompter().script({expect_message({QStringLiteral("「abc」")})});
             pick(right_click_list(), item);
             QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
             QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 1, 2, 3}));
-            QCOMPARE(w_->now_com(), 1);
-            QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("abc"));
+            QCOMPARE(w_->shown_broker(), 1);
+            QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("abc"));
         }
         // The bad text goes with the broker it belongs to.
         program_.prompter().script({answer_message({}, QStringLiteral("削除"))});
-        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        pick(right_click_list(), fee::test::action(w_, "remove_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(combo_items(fee::test::combo(w_)), names({0, 2, 3}));
         close_window();
@@ -332,7 +333,7 @@ private slots:
         choose(3);
         program_.prompter().script(
             {answer_message({QStringLiteral("4 社目「ソニー証券」")}, QStringLiteral("削除"))});
-        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        pick(right_click_list(), fee::test::action(w_, "remove_action"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         fee::test::FileSizeLimit full_disk(0);
         program_.prompter().script({
@@ -360,14 +361,14 @@ private slots:
             answer_message({QStringLiteral("1 社目「B0」")}, QStringLiteral("削除")),
             fee::test::answer_text(QStringLiteral("B20")),
         });
-        pick(right_click_list(), fee::test::action(w_, "k_delete"));
+        pick(right_click_list(), fee::test::action(w_, "remove_action"));
         QCOMPARE(fee::test::combo(w_)->count(), 19);
-        QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
+        QTest::mouseClick(fee::test::button(w_, "add_button"), Qt::LeftButton);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 20);
         QCOMPARE(fee::test::combo(w_)->itemText(19), QStringLiteral("B20"));
         program_.prompter().script({}); // at 20 again, adding does nothing
-        QTest::mouseClick(fee::test::button(w_, "key_add_com"), Qt::LeftButton);
+        QTest::mouseClick(fee::test::button(w_, "add_button"), Qt::LeftButton);
         fee::test::settle();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 20);

@@ -24,8 +24,8 @@
 #include "gui/windows/main_window.h"
 #include "gui_support.h"
 
-using fee::HelpWindow;
 using fee::test::ModalScript;
+using fee::ui::HelpWindow;
 
 namespace {
 
@@ -78,7 +78,7 @@ class HelpWindowTest : public QObject {
     QTemporaryDir tmp_;
     fee::test::ScriptedPrompter prompter_;
     std::unique_ptr<fee::DataDocument> document_;
-    std::unique_ptr<fee::fee_compare> w_;
+    std::unique_ptr<fee::ui::MainWindow> w_;
 
     QString path(const QString& relative) const { return QDir(tmp_.path()).absoluteFilePath(relative); }
 
@@ -90,9 +90,9 @@ class HelpWindowTest : public QObject {
         document_ = std::make_unique<fee::DataDocument>(path("work/compare.dat"));
         if (!document_->open())
             return false;
-        w_ = std::make_unique<fee::fee_compare>(*document_, prompter_);
+        w_ = std::make_unique<fee::ui::MainWindow>(*document_, prompter_);
         w_->set_data_location({path("work/compare.dat"), path("share")});
-        w_->Form_Load();
+        w_->load_table();
         w_->show();
         w_->activateWindow();
         return QTest::qWaitForWindowActive(w_.get());
@@ -102,9 +102,9 @@ class HelpWindowTest : public QObject {
     void open_contents()
     {
         QVERIFY(fee::test::press_alt(w_.get(), 'h'));
-        QTRY_VERIFY(fee::test::menu(w_.get(), "k_help")->isVisible());
-        QTest::keyClick(fee::test::menu(w_.get(), "k_help"), Qt::Key_E);
-        QTRY_VERIFY(!fee::test::menu(w_.get(), "k_help")->isVisible());
+        QTRY_VERIFY(fee::test::menu(w_.get(), "help_menu")->isVisible());
+        QTest::keyClick(fee::test::menu(w_.get(), "help_menu"), Qt::Key_E);
+        QTRY_VERIFY(!fee::test::menu(w_.get(), "help_menu")->isVisible());
     }
 
 private slots:
@@ -171,8 +171,8 @@ private slots:
         bool help_was_open = false;
         QTimer::singleShot(100, this, [&] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (auto* main = qobject_cast<fee::fee_compare*>(top); main && main->isVisible()) {
-                    fee::test::action(main, "explain")->trigger();
+                if (auto* main = qobject_cast<fee::ui::MainWindow*>(top); main && main->isVisible()) {
+                    fee::test::action(main, "help_contents")->trigger();
                     help_was_open = help_windows().size() == 1 && help_windows().first()->isVisible();
                     main->windowHandle()->close();
                 }

@@ -36,11 +36,11 @@
 #include "gui/windows/main_window.h"
 #include "gui_support.h"
 
-using fee::fee_compare;
 using fee::test::answer_message;
 using fee::test::expect_message;
 using fee::test::ModalScript;
 using fee::test::ModalStep;
+using fee::ui::MainWindow;
 
 namespace {
 
@@ -132,7 +132,7 @@ class MainWindowTest : public QObject {
 private:
     fee::test::ProgramFixture program_;
     fee::BrokerTable* table_ = nullptr;
-    fee_compare* w_ = nullptr;
+    fee::ui::MainWindow* w_ = nullptr;
 
     bool start()
     {
@@ -187,19 +187,19 @@ private slots:
                               QStringLiteral("さくら証券")}));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), -1);
         QCOMPARE(fee::test::combo(w_)->currentText(), QString());
-        QCOMPARE(w_->now_com(), 0);
+        QCOMPARE(w_->shown_broker(), 0);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fee::test::combo(w_)));
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 0)->text(), QStringLiteral("¥1,000,000"));
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 4)->text(), QStringLiteral("¥50,000,000"));
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 5)->text(), QStringLiteral("それ以上"));
-        QCOMPARE(fee::test::edit(w_, "l_wariai", 0)->text(), QStringLiteral("0.0115"));
-        QCOMPARE(fee::test::edit(w_, "l_wariai", 3)->text(), QStringLiteral("0.00575"));
-        QCOMPARE(fee::test::edit(w_, "l_wariai", 5)->text(), QStringLiteral("0"));
-        QCOMPARE(fee::test::edit(w_, "l_add", 0)->text(), QStringLiteral("¥0"));
-        QCOMPARE(fee::test::edit(w_, "l_add", 5)->text(), QStringLiteral("¥272,500"));
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("2000"));
-        QCOMPARE(fee::test::edit(w_, "l_max")->text(), QStringLiteral("0"));
-        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("0"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 0)->text(), QStringLiteral("¥1,000,000"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 4)->text(), QStringLiteral("¥50,000,000"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 5)->text(), QStringLiteral("それ以上"));
+        QCOMPARE(fee::test::edit(w_, "rate_box", 0)->text(), QStringLiteral("0.0115"));
+        QCOMPARE(fee::test::edit(w_, "rate_box", 3)->text(), QStringLiteral("0.00575"));
+        QCOMPARE(fee::test::edit(w_, "rate_box", 5)->text(), QStringLiteral("0"));
+        QCOMPARE(fee::test::edit(w_, "add_on_box", 0)->text(), QStringLiteral("¥0"));
+        QCOMPARE(fee::test::edit(w_, "add_on_box", 5)->text(), QStringLiteral("¥272,500"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("2000"));
+        QCOMPARE(fee::test::edit(w_, "maximum_box")->text(), QStringLiteral("0"));
+        QCOMPARE(fee::test::edit(w_, "minimum_box")->text(), QStringLiteral("0"));
         QCOMPARE(fee::test::read_data_file_bytes(), bytes); // reading never writes
     }
 
@@ -208,16 +208,17 @@ private slots:
     {
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
-        fee_compare& w = *w_;
+        fee::ui::MainWindow& w = *w_;
         QVERIFY2(fee::test::layout_problems(w).isEmpty(),
                  qPrintable(fee::test::layout_problems(w).join(u'\n')));
         QCOMPARE(w.minimumSize(), w.maximumSize());
         QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(fee::test::menu(&w, "k_help")->actions(),
-                 (QList<QAction*>{fee::test::action(&w, "explain"), fee::test::action(&w, "k_version")}));
+        QCOMPARE(fee::test::menu(&w, "help_menu")->actions(),
+                 (QList<QAction*>{fee::test::action(&w, "help_contents"),
+                                  fee::test::action(&w, "version_action")}));
 
-        QLineEdit* locked = fee::test::edit(&w, "l_kubun", 5);
+        QLineEdit* locked = fee::test::edit(&w, "bound_box", 5);
         QVERIFY(locked->isReadOnly());
         QCOMPARE(locked->palette().color(QPalette::Base), w.palette().color(QPalette::Button));
         const auto edits = w.findChildren<QLineEdit*>();
@@ -246,7 +247,7 @@ private slots:
         FEE_SKIP_WITHOUT_IPA_FONTS();
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
-        fee_compare& w = *w_;
+        fee::ui::MainWindow& w = *w_;
         for (QLineEdit* e : w.findChildren<QLineEdit*>()) {
             QStyleOptionFrame opt;
             opt.initFrom(e);
@@ -268,9 +269,9 @@ private slots:
                      qPrintable(l->objectName()));
             QVERIFY2(l->fontMetrics().height() <= l->height(), qPrintable(l->objectName()));
         }
-        const QFontMetrics frame(fee::test::child<QGroupBox>(&w, "Frame1")->font());
-        QVERIFY(frame.horizontalAdvance(fee::test::child<QGroupBox>(&w, "Frame1")->title()) <
-                fee::test::child<QGroupBox>(&w, "Frame1")->width());
+        const QFontMetrics frame(fee::test::child<QGroupBox>(&w, "schedule_editor")->font());
+        QVERIFY(frame.horizontalAdvance(fee::test::child<QGroupBox>(&w, "schedule_editor")->title()) <
+                fee::test::child<QGroupBox>(&w, "schedule_editor")->width());
     }
 
     void help_file_is_a_japanese_html_document()
@@ -289,14 +290,15 @@ private slots:
     {
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
-        fee_compare& w = *w_;
-        std::vector<QWidget*> order = {fee::test::combo(&w), fee::test::edit(&w, "l_fix")};
-        for (const char* column : {"l_kubun", "l_wariai", "l_add"})
+        fee::ui::MainWindow& w = *w_;
+        std::vector<QWidget*> order = {fee::test::combo(&w), fee::test::edit(&w, "yearly_fee_box")};
+        for (const char* column : {"bound_box", "rate_box", "add_on_box"})
             for (int i = 0; i < 6; ++i)
                 order.push_back(fee::test::edit(&w, column, i));
-        order.insert(order.end(), {fee::test::button(&w, "key_cal"), fee::test::button(&w, "key_suspend"),
-                                   fee::test::button(&w, "key_add_com"), fee::test::edit(&w, "l_mini"),
-                                   fee::test::edit(&w, "l_max"), fee::test::combo(&w)});
+        order.insert(order.end(),
+                     {fee::test::button(&w, "calculate_button"), fee::test::button(&w, "quit_button"),
+                      fee::test::button(&w, "add_button"), fee::test::edit(&w, "minimum_box"),
+                      fee::test::edit(&w, "maximum_box"), fee::test::combo(&w)});
         QCOMPARE(QApplication::focusWidget(), order.front());
         for (std::size_t i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -315,28 +317,28 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(brokers));
         QVERIFY(start());
         choose(1);
-        QCOMPARE(w_->now_com(), 1);
+        QCOMPARE(w_->shown_broker(), 1);
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 1);
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 0)->text(), QStringLiteral("¥1,000,000.6"));
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 1)->text(), QStringLiteral("¥300,000"));
-        QCOMPARE(fee::test::edit(w_, "l_wariai", 1)->text(), QStringLiteral("0.0025"));
-        QCOMPARE(fee::test::edit(w_, "l_add", 0)->text(), QStringLiteral("¥100"));
-        QCOMPARE(fee::test::edit(w_, "l_add", 5)->text(), QStringLiteral("¥1,850"));
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("2000"));
-        QCOMPARE(fee::test::edit(w_, "l_max")->text(), QStringLiteral("100000"));
-        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("500"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 0)->text(), QStringLiteral("¥1,000,000.6"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 1)->text(), QStringLiteral("¥300,000"));
+        QCOMPARE(fee::test::edit(w_, "rate_box", 1)->text(), QStringLiteral("0.0025"));
+        QCOMPARE(fee::test::edit(w_, "add_on_box", 0)->text(), QStringLiteral("¥100"));
+        QCOMPARE(fee::test::edit(w_, "add_on_box", 5)->text(), QStringLiteral("¥1,850"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("2000"));
+        QCOMPARE(fee::test::edit(w_, "maximum_box")->text(), QStringLiteral("100000"));
+        QCOMPARE(fee::test::edit(w_, "minimum_box")->text(), QStringLiteral("500"));
 
         // Typed forms are stored and shown back in the editor's forms; an empty
         // maximum means none.
-        retype(fee::test::edit(w_, "l_kubun", 2), QStringLiteral("1,500,000"));
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("¥2,500"));
-        retype(fee::test::edit(w_, "l_max"), QString());
+        retype(fee::test::edit(w_, "bound_box", 2), QStringLiteral("1,500,000"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("¥2,500"));
+        retype(fee::test::edit(w_, "maximum_box"), QString());
         choose(1); // the same entry stores and reloads
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 2)->text(), QStringLiteral("¥1,500,000"));
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("2500"));
-        QCOMPARE(fee::test::edit(w_, "l_max")->text(), QStringLiteral("0"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 2)->text(), QStringLiteral("¥1,500,000"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("2500"));
+        QCOMPARE(fee::test::edit(w_, "maximum_box")->text(), QStringLiteral("0"));
         // The bound that was not edited keeps its fraction of a yen.
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 0)->text(), QStringLiteral("¥1,000,000.6"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 0)->text(), QStringLiteral("¥1,000,000.6"));
         QCOMPARE(table_->broker(1).brackets.at(0).upper_bound.units(), 10'000'006'000);
 
         QVERIFY(close_box());
@@ -373,7 +375,7 @@ private slots:
         int brokers_shown = -1;
         QTimer::singleShot(100, this, [&] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (auto* main = qobject_cast<fee_compare*>(top); main && main->isVisible()) {
+                if (auto* main = qobject_cast<fee::ui::MainWindow*>(top); main && main->isVisible()) {
                     brokers_shown = fee::test::combo(main)->count();
                     main->windowHandle()->close();
                 }
@@ -462,8 +464,8 @@ private slots:
             fee::test::write_data_file_bytes(file_bytes(three_brokers()));
             QVERIFY(start());
             fee::test::ReplacementCounter replacements(QDir::currentPath(), QStringLiteral("compare.dat"));
-            retype(fee::test::edit(w_, "l_wariai", 2), QStringLiteral("0.0071"));
-            retype(fee::test::edit(w_, "l_mini"), QStringLiteral("100"));
+            retype(fee::test::edit(w_, "rate_box", 2), QStringLiteral("0.0071"));
+            retype(fee::test::edit(w_, "minimum_box"), QStringLiteral("100"));
             program_.prompter().script({});
             if (way == 0)
                 QVERIFY(fee::test::press_alt(w_, 'e'));
@@ -488,17 +490,17 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         choose(1);
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("3500"));
-        retype(fee::test::edit(w_, "l_add", 5), QStringLiteral("¥1,900"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("3500"));
+        retype(fee::test::edit(w_, "add_on_box", 5), QStringLiteral("¥1,900"));
         choose(2);
-        QCOMPARE(w_->now_com(), 2);
+        QCOMPARE(w_->shown_broker(), 2);
         QCOMPARE(table_->broker(1).yearly_fee.units(), 3500 * fee::Money::kScale);
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("1500"));
-        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("1000"));
-        QCOMPARE(fee::test::edit(w_, "l_kubun", 0)->text(), QStringLiteral("¥200,000"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("1500"));
+        QCOMPARE(fee::test::edit(w_, "minimum_box")->text(), QStringLiteral("1000"));
+        QCOMPARE(fee::test::edit(w_, "bound_box", 0)->text(), QStringLiteral("¥200,000"));
         choose(1);
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("3500"));
-        QCOMPARE(fee::test::edit(w_, "l_add", 5)->text(), QStringLiteral("¥1,900"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("3500"));
+        QCOMPARE(fee::test::edit(w_, "add_on_box", 5)->text(), QStringLiteral("¥1,900"));
 
         QVERIFY(close_box());
         auto expected = three_brokers();
@@ -511,17 +513,17 @@ private slots:
     {
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("2100")); // stored by the choice
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("2100")); // stored by the choice
         choose(2);
-        retype(fee::test::edit(w_, "l_mini"), QStringLiteral("800")); // stored by the add
+        retype(fee::test::edit(w_, "minimum_box"), QStringLiteral("800")); // stored by the add
         program_.prompter().script({answer_name(QStringLiteral("みらい証券"))});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
 
         QCOMPARE(fee::test::combo(w_)->count(), 4);
         QCOMPARE(fee::test::combo(w_)->itemText(3), QStringLiteral("みらい証券"));
         QCOMPARE(fee::test::combo(w_)->currentIndex(), -1);
-        QCOMPARE(w_->now_com(), 3);
+        QCOMPARE(w_->shown_broker(), 3);
         QCOMPARE(table_->last_broker(), 3);
         const QStringList kubun = {QStringLiteral("¥1,000,000"),  QStringLiteral("¥5,000,000"),
                                    QStringLiteral("¥10,000,000"), QStringLiteral("¥30,000,000"),
@@ -531,13 +533,13 @@ private slots:
                                  QStringLiteral("¥12,500"), QStringLiteral("¥25,000"),
                                  QStringLiteral("¥85,000"), QStringLiteral("¥272,500")};
         for (int i = 0; i < 6; ++i) {
-            QCOMPARE(fee::test::edit(w_, "l_kubun", i)->text(), kubun[i]);
-            QCOMPARE(fee::test::edit(w_, "l_wariai", i)->text(), wariai[i]);
-            QCOMPARE(fee::test::edit(w_, "l_add", i)->text(), add[i]);
+            QCOMPARE(fee::test::edit(w_, "bound_box", i)->text(), kubun[i]);
+            QCOMPARE(fee::test::edit(w_, "rate_box", i)->text(), wariai[i]);
+            QCOMPARE(fee::test::edit(w_, "add_on_box", i)->text(), add[i]);
         }
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("¥2,000"));
-        QCOMPARE(fee::test::edit(w_, "l_mini")->text(), QStringLiteral("0"));
-        QCOMPARE(fee::test::edit(w_, "l_max")->text(), QStringLiteral("0"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("¥2,000"));
+        QCOMPARE(fee::test::edit(w_, "minimum_box")->text(), QStringLiteral("0"));
+        QCOMPARE(fee::test::edit(w_, "maximum_box")->text(), QStringLiteral("0"));
 
         // The new row reaches the table at the next store: here the close.
         QVERIFY(close_box());
@@ -553,9 +555,9 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(many_brokers(1)));
         QVERIFY(start());
         program_.prompter().script({answer_name(QStringLiteral("ABC証券"))});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
-        retype(fee::test::edit(w_, "l_wariai", 0), QStringLiteral("0.012"));
+        retype(fee::test::edit(w_, "rate_box", 0), QStringLiteral("0.012"));
         choose(0);
         QCOMPARE(table_->last_broker(), 1);
         QCOMPARE(table_->broker(1).brackets.at(0).rate, 0.012f);
@@ -569,19 +571,19 @@ private slots:
         const QByteArray bytes = file_bytes(three_brokers());
         fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("4000"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("4000"));
         program_.prompter().script({answer_name(QStringLiteral("取消証券"), true)});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 3);
         QCOMPARE(table_->last_broker(), 2);
-        QCOMPARE(w_->now_com(), 0);
+        QCOMPARE(w_->shown_broker(), 0);
         QCOMPARE(table_->broker(0).yearly_fee.units(), 4000 * fee::Money::kScale);
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("4000"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("4000"));
 
         // OK on an empty field is a cancel too.
         program_.prompter().script({answer_name(QString())});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 3);
         QCOMPARE(table_->last_broker(), 2);
@@ -592,25 +594,25 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(many_brokers(19)));
         QVERIFY(start());
         program_.prompter().script({answer_name(QStringLiteral("二十番証券"))});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(table_->last_broker(), 19);
         QCOMPARE(fee::test::combo(w_)->count(), 20);
 
         // At 20 the button does nothing at all: no box, no message, no store
         // (the bad text would have been reported by a store).
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("abc"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("abc"));
         const fee::BrokerTable before = *table_;
         program_.prompter().script({});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         fee::test::settle();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(table_->last_broker(), 19);
         QCOMPARE(fee::test::combo(w_)->count(), 20);
         QCOMPARE(table_->broker(19).yearly_fee.units(), before.broker(19).yearly_fee.units());
-        QCOMPARE(fee::test::edit(w_, "l_fix")->text(), QStringLiteral("abc"));
-        QCOMPARE(w_->now_com(), 19);
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("2000"));
+        QCOMPARE(fee::test::edit(w_, "yearly_fee_box")->text(), QStringLiteral("abc"));
+        QCOMPARE(w_->shown_broker(), 19);
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("2000"));
     }
 
     void twenty_one_brokers_load_but_none_can_be_added()
@@ -621,11 +623,11 @@ private slots:
         QCOMPARE(fee::test::combo(w_)->count(), 21);
         QCOMPARE(fee::test::combo(w_)->itemText(20), QStringLiteral("証券20"));
         program_.prompter().script({});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         fee::test::settle();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         choose(20);
-        QCOMPARE(w_->now_com(), 20);
+        QCOMPARE(w_->shown_broker(), 20);
         QVERIFY(close_box());
         QCOMPARE(fee::test::read_data_file_bytes(), bytes);
     }
@@ -635,10 +637,10 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         program_.prompter().script({answer_name(QStringLiteral("あおば証券"))});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         program_.prompter().script({answer_name(QStringLiteral("   "))});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(
             combo_items(fee::test::combo(w_)),
@@ -665,7 +667,7 @@ private slots:
             expect_message({QStringLiteral("改行")}),
             answer_name(QString(), true, QStringLiteral("改行\n証券")),
         });
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->count(), 3);
         QCOMPARE(table_->last_broker(), 2);
@@ -677,7 +679,7 @@ private slots:
         program_.prompter().script(
             {answer_name(QStringLiteral("Café")), expect_message({}),
              answer_name(QStringLiteral("カフェ証券"), false, QStringLiteral("Café"))});
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(fee::test::combo(w_)->itemText(3), QStringLiteral("カフェ証券"));
     }
@@ -687,15 +689,15 @@ private slots:
         const QByteArray bytes = file_bytes(three_brokers());
         fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_kubun", 0), QStringLiteral("2,000,000")); // before the bad box
-        retype(fee::test::edit(w_, "l_wariai", 2), QStringLiteral("abc"));
+        retype(fee::test::edit(w_, "bound_box", 0), QStringLiteral("2,000,000")); // before the bad box
+        retype(fee::test::edit(w_, "rate_box", 2), QStringLiteral("abc"));
         program_.prompter().script(
             {expect_message({QStringLiteral("手数料率（3 行目）"), QStringLiteral("abc")})});
         QVERIFY(!close_box());
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QVERIFY(w_->isVisible());
-        QCOMPARE(w_->focusWidget(), static_cast<QWidget*>(fee::test::edit(w_, "l_wariai", 2)));
-        QCOMPARE(fee::test::edit(w_, "l_wariai", 2)->text(), QStringLiteral("abc"));
+        QCOMPARE(w_->focusWidget(), static_cast<QWidget*>(fee::test::edit(w_, "rate_box", 2)));
+        QCOMPARE(fee::test::edit(w_, "rate_box", 2)->text(), QStringLiteral("abc"));
         QCOMPARE(fee::test::read_data_file_bytes(), bytes);
         // Nothing of the row was stored, not even the boxes before the bad one.
         QCOMPARE(table_->broker(0).brackets.at(0).upper_bound.units(), 1000000 * fee::Money::kScale);
@@ -708,7 +710,7 @@ private slots:
         QCOMPARE(fee::test::read_data_file_bytes(), bytes);
 
         // Mended, the close goes through.
-        retype(fee::test::edit(w_, "l_wariai", 2), QStringLiteral("0.007"));
+        retype(fee::test::edit(w_, "rate_box", 2), QStringLiteral("0.007"));
         QVERIFY(close_box());
         auto expected = three_brokers();
         expected[0].brackets[0] = "2000000";
@@ -720,17 +722,17 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("named");
-        QTest::newRow("bound") << "l_kubun(4)"
+        QTest::newRow("bound") << "bound_box(4)"
                                << "1,000,000円" << QStringLiteral("約定代金（5 行目）");
-        QTest::newRow("add-on") << "l_add(5)"
+        QTest::newRow("add-on") << "add_on_box(5)"
                                 << "" << QStringLiteral("付加（6 行目）");
-        QTest::newRow("fee") << "l_fix"
+        QTest::newRow("fee") << "yearly_fee_box"
                              << "二千" << QStringLiteral("維持費");
-        QTest::newRow("maximum blank") << "l_max"
+        QTest::newRow("maximum blank") << "maximum_box"
                                        << " " << QStringLiteral("上限");
-        QTest::newRow("minimum") << "l_mini"
+        QTest::newRow("minimum") << "minimum_box"
                                  << "-" << QStringLiteral("下限");
-        QTest::newRow("huge") << "l_fix"
+        QTest::newRow("huge") << "yearly_fee_box"
                               << "99999999999999999999" << QStringLiteral("維持費");
     }
 
@@ -752,18 +754,18 @@ private slots:
         program_.prompter().script({expect_message({named})});
         choose(2);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
-        QCOMPARE(w_->now_com(), 1);
+        QCOMPARE(w_->shown_broker(), 1);
         QCOMPARE(fee::test::combo(w_)->currentIndex(), 1);
         QCOMPARE(edit->text(), text);
         QCOMPARE(w_->focusWidget(), static_cast<QWidget*>(edit));
 
         program_.prompter().script({expect_message({named})}); // and no input box
-        click(fee::test::button(w_, "key_add_com"));
+        click(fee::test::button(w_, "add_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(table_->last_broker(), 2);
 
         program_.prompter().script({expect_message({named})}); // and no question window
-        click(fee::test::button(w_, "key_cal"));
+        click(fee::test::button(w_, "calculate_button"));
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
 
         QCOMPARE(QByteArray::fromStdString(fee::serialize_data_file(*table_).value()),
@@ -780,7 +782,7 @@ private slots:
         const QByteArray bytes = file_bytes(three_brokers());
         fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("999"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("999"));
         // The system refuses the bytes, as on a full disk.
         std::optional<fee::test::FileSizeLimit> full_disk(std::in_place, 0);
         const QStringList failed = {QStringLiteral("compare.dat"), QStringLiteral("保存できませんでした")};
@@ -824,7 +826,7 @@ private slots:
         const QByteArray bytes = file_bytes(three_brokers());
         fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("999"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("999"));
         fee::test::FileSizeLimit full_disk(0);
         program_.prompter().script({
             answer_message({QStringLiteral("保存できませんでした")}, QStringLiteral("保存しないで終了")),
@@ -840,7 +842,7 @@ private slots:
     {
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("999"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("999"));
         const QByteArray theirs = file_bytes(many_brokers(2));
         fee::test::write_data_file_bytes(theirs);
         program_.prompter().script(
@@ -896,15 +898,15 @@ private slots:
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
         program_.prompter().script({});
-        fee::test::edit(w_, "l_fix")->setFocus();
-        QTest::keyClick(fee::test::edit(w_, "l_fix"), Qt::Key_Return);
+        fee::test::edit(w_, "yearly_fee_box")->setFocus();
+        QTest::keyClick(fee::test::edit(w_, "yearly_fee_box"), Qt::Key_Return);
         fee::test::settle();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QVERIFY(w_->isVisible());
 
         program_.prompter().script({answer_name(QString(), true)});
-        fee::test::button(w_, "key_add_com")->setFocus();
-        QTest::keyClick(fee::test::button(w_, "key_add_com"), Qt::Key_Return);
+        fee::test::button(w_, "add_button")->setFocus();
+        QTest::keyClick(fee::test::button(w_, "add_button"), Qt::Key_Return);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
         QCOMPARE(table_->last_broker(), 2);
     }
@@ -914,7 +916,7 @@ private slots:
         const QByteArray bytes = file_bytes(three_brokers());
         fee::test::write_data_file_bytes(bytes);
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("999"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("999"));
 
         fee::DataLocation where;
         where.data_file = QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName));
@@ -938,8 +940,8 @@ private slots:
         QVERIFY(start());
         program_.prompter().script({expect_message({QString::fromLatin1(fee::kVersion)})});
         QVERIFY(fee::test::press_alt(w_, 'h'));
-        QTRY_VERIFY(fee::test::menu(w_, "k_help")->isVisible());
-        QTest::keyClick(fee::test::menu(w_, "k_help"), Qt::Key_V);
+        QTRY_VERIFY(fee::test::menu(w_, "help_menu")->isVisible());
+        QTest::keyClick(fee::test::menu(w_, "help_menu"), Qt::Key_V);
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
     }
 
@@ -949,7 +951,7 @@ private slots:
         QVERIFY(start());
         // No help file here, and no installed folder in this fixture.
         program_.prompter().script({expect_message({QDir::currentPath()})});
-        fee::test::action(w_, "explain")->trigger();
+        fee::test::action(w_, "help_contents")->trigger();
         QVERIFY2(program_.prompter().finish(), qPrintable(program_.prompter().failure()));
     }
 
@@ -957,7 +959,7 @@ private slots:
     {
         fee::test::write_data_file_bytes(file_bytes(three_brokers()));
         QVERIFY(start());
-        retype(fee::test::edit(w_, "l_fix"), QStringLiteral("1234"));
+        retype(fee::test::edit(w_, "yearly_fee_box"), QStringLiteral("1234"));
         // Whatever the chain shows first is closed again: this test only proves
         // that broker 0 is stored before the chain starts.
         bool stored_before = false;
@@ -966,7 +968,7 @@ private slots:
             ModalScript::close_all_modals();
         });
         ModalScript chain({}, 3000);
-        click(fee::test::button(w_, "key_cal"));
+        click(fee::test::button(w_, "calculate_button"));
         fee::test::settle();
         QVERIFY2(chain.finish(), qPrintable(chain.failure()));
         QVERIFY(stored_before);
