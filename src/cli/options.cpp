@@ -4,10 +4,10 @@
 #include <array>
 #include <charconv>
 #include <limits>
-#include <span>
-#include <string_view>
 
-#include "core/fees/broker_table.h"
+#include "cli/commands/command.h"
+#include "core/datafile/data_file.h"
+#include "core/fees/preset_plans.h"
 
 namespace fee {
 namespace {
@@ -18,69 +18,10 @@ namespace {
 
 using Result = std::optional<Usage>;
 using Values = std::span<const std::string>;
-using Commands = unsigned;
 
-constexpr Commands of(Command c)
+Result check_preset(const std::string& key)
 {
-    return 1u << static_cast<unsigned>(c);
-}
-constexpr Commands kAllCommands = ~0u;
-
-struct CommandSpec {
-    std::string_view name;
-    Command command;
-    std::vector<std::string_view> operands;
-};
-
-const std::array<CommandSpec, 8> kCommands{{
-    {"check", Command::Check, {}},
-    {"normalize", Command::Normalize, {}},
-    {"compare", Command::Compare, {}},
-    {"cheapest", Command::Cheapest, {}},
-    {"accounts", Command::Accounts, {}},
-    {"rename", Command::Rename, {"ROW", "NAME"}},
-    {"remove", Command::Remove, {"ROW"}},
-    {"move", Command::Move, {"ROW", "TO"}},
-}};
-
-std::string joined(const std::vector<std::string_view>& parts, std::string_view separator)
-{
-    std::string out;
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        out.append(i > 0 ? separator : "").append(parts[i]);
-    return out;
-}
-
-enum class Option { Help, Version, Data, Row, Preset, Sort, Format, From, To, Max };
-
-struct OptionSpec {
-    std::string_view name;
-    Option option;
-    std::size_t values;            // how many of the arguments after it are its own
-    Commands commands;             // the commands that take it
-    std::string_view missing = {}; // where "の後に値がありません" does not say enough
-};
-
-// In the order in which a misplaced option is reported.
-const std::array<OptionSpec, 11> kOptions{{
-    {"--help", Option::Help, 0, kAllCommands},
-    {"-h", Option::Help, 0, kAllCommands},
-    {"--version", Option::Version, 0, kAllCommands},
-    {"--data", Option::Data, 1, kAllCommands},
-    {"--row", Option::Row, 2, of(Command::Compare) | of(Command::Accounts),
-     "--row には金額と回数の 2 つの値が必要です。"},
-    {"--preset", Option::Preset, 1, of(Command::Compare) | of(Command::Accounts)},
-    {"--sort", Option::Sort, 0, of(Command::Compare)},
-    {"--format", Option::Format, 1, of(Command::Compare) | of(Command::Cheapest) | of(Command::Accounts)},
-    {"--from", Option::From, 1, of(Command::Cheapest)},
-    {"--to", Option::To, 1, of(Command::Cheapest)},
-    {"--max", Option::Max, 1, of(Command::Accounts)},
-}};
-
-Result store_preset(Options& o, const std::string& key)
-{
-    o.preset = preset_plan_by_key(key);
-    if (o.preset)
+    if (preset_plan_by_key(key))
         return {};
     std::vector<std::string_view> keys;
     for (const PresetPlan& p : preset_plans())
@@ -88,101 +29,84 @@ Result store_preset(Options& o, const std::string& key)
     return Usage{"--preset の名前が違います: 「" + key + "」（" + joined(keys, ", ") + " のどれか）"};
 }
 
-// At least one account; more than there are brokers means all of them.
-Result store_max(Options& o, const std::string& text)
+Result check_format(const std::string& name)
 {
-    const auto k = whole_number(text);
-    if (!k || *k < 1)
-        return Usage{"--max は 1 以上の口座の数です: 「" + text + "」"};
-    o.max_accounts = static_cast<int>(std::min<std::int64_t>(*k, kMaxBrokers));
-    return {};
+    if (format_named(name))
+        return {};
+    return Usage{"--format は table, csv, json のどれかです: 「" + name + "」"};
 }
 
-Result store_format(Options& o, const std::string& name)
+} // namespace
+
+const OptionSpec kHelpOption{.name = "--help", .help = "この説明", .alias = "-h"};
+const OptionSpec kVersionOption{.name = "--version", .help = "バージョンを表示"};
+const OptionSpec kDataOption{
+    .name = "--data", .values = "FILE", .help = "データファイル (既定: カレントディレクトリの compare.dat)"};
+
+const OptionSpec kRowOption{.name = "--row",
+                            .values = "AMOUNT COUNT",
+                            .help = "取引計画の 1 行 (1 回の金額と年間の回数)。5 回まで、\n"
+                                    "書いた順に 1〜5 行目になります。足りない行は 0 × 0 です。\n"
+                                    "金額は \"1,000,000\" や \"¥1,000,000\" も可、回数の小数は偶数丸め。",
+                            .missing = "--row には金額と回数の 2 つの値が必要です。",
+                            .repeats = true};
+const OptionSpec kPresetOption{.name = "--preset",
+                               .values = "NAME",
+                               .help = "既定の取引計画を使う (--row とは併用不可)",
+                               .check = check_preset};
+const OptionSpec kFormatOption{.name = "--format",
+                               .values = "FORMAT",
+                               .help = "table (既定, 人が読む表), csv, json",
+                               .check = check_format,
+                               .fallback = "table"};
+
+namespace {
+
+constexpr std::array<const OptionSpec*, 3> kCommonOptions{&kHelpOption, &kVersionOption, &kDataOption};
+
+bool common(const OptionSpec* option)
 {
-    const auto format = format_named(name);
-    if (!format)
-        return Usage{"--format は table, csv, json のどれかです: 「" + name + "」"};
-    o.format = *format;
-    return {};
+    return std::ranges::find(kCommonOptions, option) != kCommonOptions.end();
 }
 
-Result store(Options& o, Option option, Values v)
+bool takes(const Command& command, const OptionSpec& option)
 {
-    switch (option) {
-    case Option::Help:
-        o.help = true;
-        break;
-    case Option::Version:
-        o.version = true;
-        break;
-    case Option::Data:
-        o.data = v[0];
-        break;
-    case Option::Row:
-        o.rows.emplace_back(v[0], v[1]);
-        break;
-    case Option::Preset:
-        return store_preset(o, v[0]);
-    case Option::Sort:
-        o.sort = true;
-        break;
-    case Option::Format:
-        return store_format(o, v[0]);
-    case Option::From:
-        o.from = v[0];
-        break;
-    case Option::To:
-        o.to = v[0];
-        break;
-    case Option::Max:
-        return store_max(o, v[0]);
-    }
-    return {};
+    return std::ranges::find(command.options, &option) != command.options.end();
 }
 
-// Whether the line set the option; "--format table" is no more than the default.
-bool given(const Options& o, Option option)
+// The common options, then the others in the order the commands first list them.
+const std::vector<const OptionSpec*>& all_options()
 {
-    switch (option) {
-    case Option::Row:
-        return !o.rows.empty();
-    case Option::Preset:
-        return o.preset != nullptr;
-    case Option::Sort:
-        return o.sort;
-    case Option::Format:
-        return o.format != Format::Table;
-    case Option::From:
-        return o.from.has_value();
-    case Option::To:
-        return o.to.has_value();
-    case Option::Max:
-        return o.max_accounts.has_value();
-    case Option::Help:
-    case Option::Version:
-    case Option::Data:
-        break;
-    }
-    return false;
+    static const std::vector<const OptionSpec*> options = [] {
+        std::vector<const OptionSpec*> out(kCommonOptions.begin(), kCommonOptions.end());
+        for (const Command* command : all_commands())
+            for (const OptionSpec* option : command->options)
+                if (std::ranges::find(out, option) == out.end())
+                    out.push_back(option);
+        return out;
+    }();
+    return options;
+}
+
+std::size_t value_count(const OptionSpec& option)
+{
+    return option.values.empty() ? 0 : static_cast<std::size_t>(std::ranges::count(option.values, ' ')) + 1;
 }
 
 // "--from, --to は cheapest でだけ使えます。": every option that goes with the same commands.
 std::string misplaced(const OptionSpec& option)
 {
-    std::vector<std::string_view> names, commands;
-    for (const OptionSpec& s : kOptions)
-        if (s.commands == option.commands)
-            names.push_back(s.name);
-    for (const CommandSpec& c : kCommands)
-        if (option.commands & of(c.command))
-            commands.push_back(c.name);
+    const std::vector<std::string_view> commands = commands_taking(option);
+    std::vector<std::string_view> names;
+    for (const OptionSpec* other : all_options())
+        if (!common(other) && commands_taking(*other) == commands)
+            names.push_back(other->name);
     return joined(names, ", ") + " は " + joined(commands, " と ") + " でだけ使えます。";
 }
 
-Result check_operands(const CommandSpec& command, const std::vector<std::string>& operands)
+Result check_operands(const Command& command, const std::vector<std::string>& operands)
 {
-    const std::vector<std::string_view>& wanted = command.operands;
+    const std::span<const std::string_view> wanted = command.operands;
     if (operands.size() > wanted.size())
         return Usage{"余分な引数があります: 「" + operands[wanted.size()] + "」"};
     if (operands.size() < wanted.size())
@@ -199,38 +123,84 @@ Result check_operands(const CommandSpec& command, const std::vector<std::string>
 // The command and the options that go with it.
 Result check_combination(Options& o)
 {
-    const CommandSpec* command = nullptr;
     std::vector<std::string_view> names;
-    for (const CommandSpec& c : kCommands) {
-        names.push_back(c.name);
-        if (c.name == o.command_name)
-            command = &c;
+    for (const Command* c : all_commands()) {
+        names.push_back(c->name);
+        if (c->name == o.command_name)
+            o.command = c;
     }
-    if (!command)
+    if (!o.command)
         return Usage{o.command_name.empty() ? "COMMAND がありません (" + joined(names, ", ") + ")。"
                                             : "知らない COMMAND です: 「" + o.command_name + "」"};
-    o.command = command->command;
-    if (auto u = check_operands(*command, o.operands))
+    if (auto u = check_operands(*o.command, o.operands))
         return u;
-    for (const OptionSpec& option : kOptions)
-        if (!(option.commands & of(o.command)) && given(o, option.option))
-            return Usage{misplaced(option)};
-    if (o.rows.size() > kPlanRows)
+    for (const OptionSpec* option : all_options())
+        if (!common(option) && !takes(*o.command, *option) && o.has(*option))
+            return Usage{misplaced(*option)};
+    const std::size_t rows = o.values(kRowOption).size() / 2;
+    if (rows > kPlanRows)
         return Usage{"--row は 5 回までです。"};
-    if (!o.rows.empty() && o.preset)
+    if (rows > 0 && o.has(kPresetOption))
         return Usage{"--row と --preset は一緒に使えません。"};
     return {};
 }
 
 const OptionSpec* option_named(const std::string& name)
 {
-    for (const OptionSpec& option : kOptions)
-        if (option.name == name)
-            return &option;
+    for (const OptionSpec* option : all_options())
+        if (option->name == name || (!option->alias.empty() && option->alias == name))
+            return option;
     return nullptr;
 }
 
 } // namespace
+
+bool Options::has(const OptionSpec& option) const
+{
+    const auto it = given.find(&option);
+    return it != given.end() && (option.fallback.empty() || it->second.front() != option.fallback);
+}
+
+std::optional<std::string> Options::value(const OptionSpec& option) const
+{
+    const auto it = given.find(&option);
+    if (it == given.end() || it->second.empty())
+        return std::nullopt;
+    return it->second.front();
+}
+
+std::vector<std::string> Options::values(const OptionSpec& option) const
+{
+    const auto it = given.find(&option);
+    return it == given.end() ? std::vector<std::string>{} : it->second;
+}
+
+std::string Options::data() const
+{
+    return value(kDataOption).value_or(kDataFileName);
+}
+
+Format Options::format() const
+{
+    return *format_named(value(kFormatOption).value_or(std::string(kFormatOption.fallback)));
+}
+
+std::vector<std::string_view> commands_taking(const OptionSpec& option)
+{
+    std::vector<std::string_view> names;
+    for (const Command* command : all_commands())
+        if (takes(*command, option))
+            names.push_back(command->name);
+    return names;
+}
+
+std::string joined(std::span<const std::string_view> parts, std::string_view separator)
+{
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        out.append(i > 0 ? separator : "").append(parts[i]);
+    return out;
+}
 
 std::optional<std::int64_t> whole_number(const std::string& text)
 {
@@ -253,12 +223,19 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
             break;
         }
         if (const OptionSpec* option = option_named(a)) {
-            if (args.size() - i - 1 < option->values)
+            const std::size_t count = value_count(*option);
+            if (args.size() - i - 1 < count)
                 return Usage{option->missing.empty() ? a + " の後に値がありません。"
                                                      : std::string(option->missing)};
-            if (auto u = store(o, option->option, Values(args).subspan(i + 1, option->values)))
-                return u;
-            i += option->values;
+            const Values values = Values(args).subspan(i + 1, count);
+            for (const std::string& value : values)
+                if (auto u = option->check ? option->check(value) : std::nullopt)
+                    return u;
+            std::vector<std::string>& kept = o.given[option];
+            if (!option->repeats)
+                kept.clear();
+            kept.insert(kept.end(), values.begin(), values.end());
+            i += count;
         } else if (a.starts_with('-') && !whole_number(a)) {
             return Usage{"知らないオプションです: 「" + a + "」"};
         } else if (o.command_name.empty()) {
@@ -267,7 +244,7 @@ std::optional<Usage> parse_options(const std::vector<std::string>& args, Options
             o.operands.push_back(a);
         }
     }
-    if (o.help || o.version)
+    if (o.has(kHelpOption) || o.has(kVersionOption))
         return std::nullopt;
     return check_combination(o);
 }
