@@ -124,18 +124,12 @@ QStringList trade_notes(const CommissionChart& chart_data)
 QStringList year_notes(const YearlyChart& chart_data)
 {
     QStringList notes;
-    for (const std::vector<std::optional<Money>>& costs : chart_data.costs) {
+    const std::size_t end = chart_data.factors.size() - 1;
+    for (const std::vector<FactorRange>& overflows : chart_data.overflows) {
         OverflowNote note;
-        for (std::size_t i = 0; i < costs.size(); ++i) {
-            if (costs[i])
-                continue;
-            std::size_t last = i;
-            while (last + 1 < costs.size() && !costs[last + 1])
-                ++last;
-            note.add(factor_text(chart_data.factors[i]), factor_text(chart_data.factors[last]), i == 0,
-                     last + 1 == costs.size());
-            i = last;
-        }
+        for (const FactorRange& o : overflows)
+            note.add(factor_text(chart_data.factors[o.first]), factor_text(chart_data.factors[o.last]),
+                     o.first == 0, o.last == end);
         notes << note.text();
     }
     return notes;
@@ -519,10 +513,9 @@ void chart_window::list_year_cheapest(const YearlyChart& chart_data)
             range_text(factor_text(chart_data.factors[run.first]), factor_text(chart_data.factors[run.last]));
         if (run.row == kNoCheapest) {
             const QString names = names_where(table_, [&](std::size_t b) {
-                for (std::size_t i = run.first; i <= run.last; ++i)
-                    if (!chart_data.costs[b][i])
-                        return true;
-                return false;
+                return std::any_of(
+                    chart_data.overflows[b].begin(), chart_data.overflows[b].end(),
+                    [&](const FactorRange& o) { return o.first <= run.last && run.first <= o.last; });
             });
             add_list_row(year_cheapest, unranked_cells(factors, names, QStringLiteral("年間の費用")));
             continue;

@@ -218,3 +218,33 @@ TEST(YearlyChart, NearestFactorIsNearestOnTheLogarithmicAxis)
          {Case{0.01, 0}, Case{0.3, 0}, Case{0.32, 1}, Case{3.1, 1}, Case{3.2, 2}, Case{50.0, 2}})
         EXPECT_EQ(chart.nearest_factor(c.x), c.index) << c.x;
 }
+
+// Row 0 trades `amount` `count` times at `rate` up to the first bound; row 1
+// costs nothing. The runs cover exactly the empty costs, and stay apart.
+TEST(YearlyChart, OverflowsAreTheRunsOfEmptyCosts)
+{
+    struct Case {
+        std::int64_t amount;
+        std::int32_t count;
+        float rate;
+        std::size_t runs;
+    };
+    for (const Case& c : {Case{300'000, 10, 0.0115f, 0}, Case{100'000'000, INT32_MAX, 0.0115f, 1},
+                          Case{300'000, 10, 1e12f, 1}}) {
+        BrokerTable t;
+        t.set_last_broker(1);
+        test::set_standard_schedule(t, 0);
+        t.broker(0).brackets.at(0).rate = c.rate;
+        const YearlyChart chart = yearly_chart(t, plan_of({{c.amount, c.count}}));
+        EXPECT_EQ(chart.overflows.at(0).size(), c.runs) << c.amount;
+        EXPECT_TRUE(chart.overflows.at(1).empty());
+        std::vector<bool> covered(chart.factors.size());
+        for (std::size_t k = 0; k < chart.overflows[0].size(); ++k) {
+            const FactorRange o = chart.overflows[0][k];
+            EXPECT_TRUE(k == 0 || chart.overflows[0][k - 1].last + 1 < o.first);
+            std::fill(covered.begin() + o.first, covered.begin() + o.last + 1, true);
+        }
+        for (std::size_t i = 0; i < covered.size(); ++i)
+            EXPECT_EQ(covered[i], !chart.costs[0][i]) << c.amount << ' ' << i;
+    }
+}
