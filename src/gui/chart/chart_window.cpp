@@ -19,6 +19,7 @@
 #include <iterator>
 #include <limits>
 
+#include "core/analysis/chart_text.h"
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
@@ -63,77 +64,6 @@ QIcon line_sample(const QPen& pen, QSize size, qreal ratio)
 constexpr std::size_t kMaxListedRuns = 1000;
 const QSize kWantedSize{980, 680};
 const QSize kSmallestSize{560, 420};
-
-QString exact_yen(Money amount)
-{
-    return QStringLiteral("%1 円（%2）").arg(general_form(amount), currency_form(amount));
-}
-
-QString factor_text(double factor)
-{
-    return QStringLiteral("×") + QString::number(factor, 'f', 2);
-}
-
-QString range_text(const QString& first, const QString& last)
-{
-    return first + QStringLiteral(" 〜 ") + last;
-}
-
-// "¥30,000,001 以上は桁あふれ": where a broker's figure leaves the money range,
-// each stretch from first to last, open where it reaches an end of the range.
-class OverflowNote {
-public:
-    void add(const QString& first, const QString& last, bool at_start, bool at_end)
-    {
-        if (at_start && at_end)
-            all_ = true;
-        else if (at_end)
-            parts_ << first + QStringLiteral(" 以上");
-        else if (at_start)
-            parts_ << last + QStringLiteral(" 以下");
-        else
-            parts_ << range_text(first, last) + QStringLiteral(" の間");
-    }
-    QString text() const
-    {
-        if (all_)
-            return QStringLiteral("範囲のどこでも桁あふれ");
-        return parts_.isEmpty() ? QString()
-                                : parts_.join(QStringLiteral("、")) + QStringLiteral("は桁あふれ");
-    }
-
-private:
-    QStringList parts_;
-    bool all_ = false;
-};
-
-QStringList trade_notes(const CommissionChart& chart_data)
-{
-    QStringList notes;
-    const AmountRange range = chart_data.range;
-    for (const std::vector<AmountRange>& overflows : chart_data.overflows) {
-        OverflowNote note;
-        for (const AmountRange& o : overflows)
-            note.add(currency_form(Money::from_whole_yen(o.from)), currency_form(Money::from_whole_yen(o.to)),
-                     o.from == range.from, o.to == range.to);
-        notes << note.text();
-    }
-    return notes;
-}
-
-QStringList year_notes(const YearlyChart& chart_data)
-{
-    QStringList notes;
-    const std::size_t end = chart_data.factors.size() - 1;
-    for (const std::vector<FactorRange>& overflows : chart_data.overflows) {
-        OverflowNote note;
-        for (const FactorRange& o : overflows)
-            note.add(factor_text(chart_data.factors[o.first]), factor_text(chart_data.factors[o.last]),
-                     o.first == 0, o.last == end);
-        notes << note.text();
-    }
-    return notes;
-}
 
 // Two neighbouring points are joined unless the commission overflows between them.
 std::vector<std::vector<QList<QPointF>>> trade_lines(const CommissionChart& chart_data)
@@ -456,7 +386,7 @@ void chart_window::draw_trade(AmountRange range)
                         from < to ? from : from * 0.999, from < to ? to : to * 1.001);
     const auto lines = trade_lines(chart_data);
     QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("1 回の手数料（円"));
-    add_lines(trade_, lines, trade_notes(chart_data), *x, *y, &chart_window::show_trade_tip);
+    add_lines(trade_, lines, overflow_notes(chart_data), *x, *y, &chart_window::show_trade_tip);
     list_trade_cheapest(chart_data);
 }
 
@@ -468,8 +398,8 @@ void chart_window::list_trade_cheapest(const CommissionChart& chart_data)
     const std::size_t listed = std::min(chart_data.cheapest.size(), kMaxListedRuns);
     for (std::size_t i = 0; i < listed; ++i) {
         const CheapestRun& run = chart_data.cheapest[i];
-        const QString amounts = range_text(currency_form(Money::from_whole_yen(run.from)),
-                                           currency_form(Money::from_whole_yen(run.to)));
+        const QString amounts = span_text(currency_form(Money::from_whole_yen(run.from)),
+                                          currency_form(Money::from_whole_yen(run.to)));
         if (run.row == kNoCheapest) {
             const QString names = names_where(table_, [&](std::size_t b) {
                 return std::any_of(
@@ -496,7 +426,7 @@ void chart_window::fill_year_chart(const YearlyChart& chart_data)
                         chart_data.factors.front() * 0.999, chart_data.factors.back() * 1.001);
     const auto lines = year_lines(chart_data);
     QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("年間の費用（円、維持費を含む"));
-    add_lines(year_, lines, year_notes(chart_data), *x, *y, &chart_window::show_year_tip);
+    add_lines(year_, lines, overflow_notes(chart_data), *x, *y, &chart_window::show_year_tip);
     for (std::size_t m = 1; m < chart_data.runs().size(); ++m) {
         auto* mark = new QGraphicsLineItem(&chart);
         mark->setPen(QPen(Qt::darkGray, 1.0, Qt::DashLine));
@@ -510,7 +440,7 @@ void chart_window::list_year_cheapest(const YearlyChart& chart_data)
 {
     for (const YearlyRun& run : chart_data.runs()) {
         const QString factors =
-            range_text(factor_text(chart_data.factors[run.first]), factor_text(chart_data.factors[run.last]));
+            span_text(factor_text(chart_data.factors[run.first]), factor_text(chart_data.factors[run.last]));
         if (run.row == kNoCheapest) {
             const QString names = names_where(table_, [&](std::size_t b) {
                 return std::any_of(
