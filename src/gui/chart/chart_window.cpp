@@ -7,9 +7,7 @@
 #include <QHeaderView>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QMoveEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -23,6 +21,7 @@
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
+#include "gui/chart/screen_fit.h"
 #include "gui/layout/box_text.h"
 #include "gui/layout/ui_font.h"
 
@@ -232,14 +231,6 @@ void slant_crowded_labels(QChart& chart)
     x->setLabelsAngle(chart.plotArea().width() / decades < widest * 1.2 ? -45 : 0);
 }
 
-// Before the window manager has framed the window, its frame is a guess: a
-// title bar of two lines of text and thin edges.
-QMargins guessed_frame(const QFontMetrics& metrics)
-{
-    const int line = metrics.height();
-    return {line / 2, 2 * line, line / 2, line / 2};
-}
-
 void name_plot(QChartView& view, QListWidget& legend, const QString& view_name, const QString& what)
 {
     view.setObjectName(what + QStringLiteral("_chart"));
@@ -265,8 +256,7 @@ chart_window::chart_window(const BrokerTable& table, const TradePlan& plan, QWid
     setObjectName(QStringLiteral("chart_window"));
     setWindowTitle(QStringLiteral("手数料のグラフ"));
     setFont(proportional_gothic());
-    resize(kWantedSize);
-    fit_to_screen(guessed_frame(fontMetrics()));
+    new ScreenFit(*this, kWantedSize, kSmallestSize);
 
     chart_tabs.setObjectName(QStringLiteral("chart_tabs"));
     chart_tabs.setAccessibleName(QStringLiteral("グラフの種類"));
@@ -578,19 +568,6 @@ void chart_window::show_year_tip(int row, QPointF point, bool inside)
                        &year_.view);
 }
 
-// At most the screen's free area less the frame, all of it on that area: the
-// wanted size at a scale of 2 is larger than many screens.
-void chart_window::fit_to_screen(QMargins frame)
-{
-    const QRect room = screen()->availableGeometry();
-    const QSize inside = room.size().shrunkBy(frame);
-    setMinimumSize(kSmallestSize.boundedTo(inside));
-    resize(size().boundedTo(inside));
-    const QSize outside = size().grownBy(frame);
-    move(room.x() + std::max(0, room.width() - outside.width()) / 2,
-         room.y() + std::max(0, room.height() - outside.height()) / 2);
-}
-
 // A legend as wide as its names, but no more than two sevenths of the window:
 // on a small screen the chart keeps the room, and a long note wraps.
 void chart_window::resizeEvent(QResizeEvent* event)
@@ -598,21 +575,6 @@ void chart_window::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     for (Plot* plot : {&trade_, &year_})
         plot->legend.setMaximumWidth(std::max(plot->legend.fontMetrics().height() * 13, width() * 2 / 7));
-}
-
-// The frame is known once the window manager has framed the window; the first
-// time, the guess made before is checked.
-void chart_window::moveEvent(QMoveEvent* event)
-{
-    QWidget::moveEvent(event);
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    if (framed_ || frame == inner)
-        return;
-    framed_ = true;
-    if (!screen()->availableGeometry().contains(frame))
-        fit_to_screen({inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                       frame.bottom() - inner.bottom()});
 }
 
 } // namespace fee::ui

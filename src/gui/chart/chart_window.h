@@ -37,7 +37,6 @@ public:
     chart_window(const BrokerTable& table, const TradePlan& plan, QWidget* parent = nullptr);
 
 protected:
-    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -82,14 +81,12 @@ private:
     void show_trade_tip(int row, QPointF point, bool inside);
     void show_year_tip(int row, QPointF point, bool inside);
     void place_change_marks();
-    void fit_to_screen(QMargins frame);
 
     const BrokerTable& table_;
     const TradePlan plan_;
     AmountRange trade_range_ = kChartAmounts;
     YearlyChart year_data_;
     std::vector<QGraphicsLineItem*> marks_;
-    bool framed_ = false;
 };
 
 } // namespace fee::ui
