@@ -21,6 +21,7 @@
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
+#include "gui/chart/chart_axes.h"
 #include "gui/chart/screen_fit.h"
 #include "gui/layout/box_text.h"
 #include "gui/layout/ui_font.h"
@@ -171,66 +172,6 @@ QWidget* page_of(const QString& name, const QList<QWidget*>& top, QWidget& view,
     return page;
 }
 
-template <typename Axis> Axis* add_axis(QChart& chart, Qt::Alignment side, const QString& title)
-{
-    auto* axis = new Axis;
-    axis->setTitleText(title);
-    axis->setTitleFont(proportional_gothic());
-    axis->setLabelsFont(proportional_gothic());
-    chart.addAxis(axis, side);
-    return axis;
-}
-
-// Amounts of money span from a tenth of a yen to millions: on a logarithmic
-// scale every broker stays readable, unless some point is 0 or below.
-QAbstractAxis* add_money_axis(QChart& chart, const std::vector<std::vector<QList<QPointF>>>& lines,
-                              const QString& title)
-{
-    double low = std::numeric_limits<double>::infinity();
-    double high = 0.0;
-    for (const auto& row : lines)
-        for (const QList<QPointF>& points : row)
-            for (const QPointF& p : points) {
-                low = std::min(low, p.y());
-                high = std::max(high, p.y());
-            }
-    if (low > 0.0 && std::isfinite(low)) {
-        auto* axis = add_axis<QLogValueAxis>(chart, Qt::AlignLeft, title + QStringLiteral("、対数目盛）"));
-        axis->setLabelFormat(low >= 1.0 ? QStringLiteral("%.0f") : QStringLiteral("%g"));
-        axis->setRange(std::pow(10.0, std::floor(std::log10(low))),
-                       std::pow(10.0, std::ceil(std::log10(high))));
-        return axis;
-    }
-    auto* axis = add_axis<QValueAxis>(chart, Qt::AlignLeft, title + QStringLiteral("）"));
-    axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setRange(std::min(std::isfinite(low) ? low : 0.0, 0.0), high > 0.0 ? high * 1.05 : 1.0);
-    axis->applyNiceNumbers();
-    return axis;
-}
-
-// A factor or amount axis; one value alone, which a logarithmic axis cannot
-// span, or the ends of the factors get a hair of room, so that their ticks show.
-QLogValueAxis* add_log_x(QChart& chart, const QString& title, const char* format, double low, double high)
-{
-    auto* x = add_axis<QLogValueAxis>(chart, Qt::AlignBottom, title);
-    x->setLabelFormat(QString::fromLatin1(format));
-    x->setMinorTickCount(8);
-    x->setRange(low, high);
-    return x;
-}
-
-// Amounts of nine digits a tenfold apart collide on a narrow chart: there
-// they slant.
-void slant_crowded_labels(QChart& chart)
-{
-    auto* x = qobject_cast<QLogValueAxis*>(chart.axes(Qt::Horizontal).value(0));
-    if (!x)
-        return;
-    const double decades = std::max(std::log10(x->max() / x->min()), 1.0);
-    const int widest = QFontMetrics(x->labelsFont()).horizontalAdvance(QString::number(x->max(), 'f', 0));
-    x->setLabelsAngle(chart.plotArea().width() / decades < widest * 1.2 ? -45 : 0);
-}
-
 void name_plot(QChartView& view, QListWidget& legend, const QString& view_name, const QString& what)
 {
     view.setObjectName(what + QStringLiteral("_chart"));
@@ -372,6 +313,7 @@ void chart_window::draw_trade(AmountRange range)
     const CommissionChart chart_data = commission_chart(table_, range);
     const auto from = static_cast<double>(range.from);
     const auto to = static_cast<double>(range.to);
+    // One amount alone, which a logarithmic axis cannot span, gets a hair of room.
     auto* x = add_log_x(chart, QStringLiteral("1 回の取引金額（円、対数目盛）"), "%.0f",
                         from < to ? from : from * 0.999, from < to ? to : to * 1.001);
     const auto lines = trade_lines(chart_data);
