@@ -30,37 +30,6 @@ namespace fee::ui {
 
 namespace {
 
-// One colour a table row, as far apart as the eye tells them, most distinct
-// first, each readable on white and on a dark grey. The line style is a second
-// cue, for printouts and colour blindness.
-constexpr QRgb kBrokerColours[kMaxBrokers] = {0xd91626, 0x00a600, 0x3d4cf2, 0x009fbf, 0xf218aa, 0xbf9413,
-                                              0xa65b6e, 0x4c733f, 0x777fd9, 0xde00f2, 0xa64f11, 0xbf9469,
-                                              0xd977c8, 0x87a629, 0xf23d79, 0x11a65b, 0xf26500, 0x9b30bf,
-                                              0x29a691, 0x4d678c, 0x73620b};
-
-QPen broker_pen(int row)
-{
-    QPen pen(QColor(kBrokerColours[static_cast<std::size_t>(row) % std::size(kBrokerColours)]));
-    pen.setWidthF(2.0);
-    static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine};
-    pen.setStyle(kStyles[row % 3]);
-    return pen;
-}
-
-// The line as it is drawn, for the legend.
-QIcon line_sample(const QPen& pen, QSize size, qreal ratio)
-{
-    QPixmap pixmap(size * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(pen);
-    const double middle = size.height() / 2.0;
-    painter.drawLine(QPointF(1.0, middle), QPointF(size.width() - 1.0, middle));
-    return QIcon(pixmap);
-}
-
 constexpr std::size_t kMaxListedRuns = 1000;
 const QSize kWantedSize{980, 680};
 const QSize kSmallestSize{560, 420};
@@ -153,7 +122,7 @@ void add_list_row(QTableWidget& list, const QStringList& cells)
 }
 
 // A page with `top` above the chart and its legend, and the list below.
-QWidget* page_of(const QString& name, const QList<QWidget*>& top, QWidget& view, QWidget& legend,
+QWidget* page_of(const QString& name, const QList<QWidget*>& top, ChartWithLegend& chart,
                  const QString& caption, QTableWidget& list)
 {
     auto* page = new QWidget;
@@ -161,10 +130,7 @@ QWidget* page_of(const QString& name, const QList<QWidget*>& top, QWidget& view,
     auto* layout = new QVBoxLayout(page);
     for (QWidget* w : top)
         layout->addWidget(w);
-    auto* plot = new QHBoxLayout;
-    plot->addWidget(&view, 1);
-    plot->addWidget(&legend);
-    layout->addLayout(plot, 3);
+    layout->addWidget(&chart, 3);
     auto* label = new QLabel(caption);
     label->setWordWrap(true);
     layout->addWidget(label);
@@ -172,27 +138,12 @@ QWidget* page_of(const QString& name, const QList<QWidget*>& top, QWidget& view,
     return page;
 }
 
-void name_plot(QChartView& view, QListWidget& legend, const QString& view_name, const QString& what)
-{
-    view.setObjectName(what + QStringLiteral("_chart"));
-    view.setAccessibleName(view_name);
-    // The plot hands its focus to the view, yet a screen reader lists it too.
-    view.viewport()->setAccessibleName(view_name + QStringLiteral("の描画領域"));
-    legend.setObjectName(what + QStringLiteral("_legend"));
-    legend.setAccessibleName(view_name + QStringLiteral("の証券会社"));
-    legend.setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-    legend.setWordWrap(true);
-    legend.setIconSize(QSize(32, 12));
-    // The legend is the list; the room around the plot goes to the plot.
-    view.chart()->legend()->hide();
-    view.chart()->layout()->setContentsMargins(0, 0, 0, 0);
-    view.chart()->setBackgroundRoundness(0);
-}
-
 } // namespace
 
 chart_window::chart_window(const BrokerTable& table, const TradePlan& plan, QWidget* parent)
-    : QWidget(parent, Qt::Window), table_(table), plan_(plan)
+    : QWidget(parent, Qt::Window),
+      trade_(table, QStringLiteral("1 回の手数料のグラフ"), QStringLiteral("trade")),
+      year_(table, QStringLiteral("年間の費用のグラフ"), QStringLiteral("year")), table_(table), plan_(plan)
 {
     setObjectName(QStringLiteral("chart_window"));
     setWindowTitle(QStringLiteral("手数料のグラフ"));
@@ -201,8 +152,6 @@ chart_window::chart_window(const BrokerTable& table, const TradePlan& plan, QWid
 
     chart_tabs.setObjectName(QStringLiteral("chart_tabs"));
     chart_tabs.setAccessibleName(QStringLiteral("グラフの種類"));
-    name_plot(trade_.view, trade_.legend, QStringLiteral("1 回の手数料のグラフ"), QStringLiteral("trade"));
-    name_plot(year_.view, year_.legend, QStringLiteral("年間の費用のグラフ"), QStringLiteral("year"));
     trade_cheapest.setObjectName(QStringLiteral("trade_cheapest"));
     trade_cheapest.setAccessibleName(QStringLiteral("取引金額ごとの最も安い証券会社"));
     year_cheapest.setObjectName(QStringLiteral("year_cheapest"));
@@ -220,10 +169,10 @@ QWidget* chart_window::trade_page()
     range_message.setObjectName(QStringLiteral("range_message"));
     range_message.setWordWrap(true);
     range_message.hide();
-    QChart* chart = trade_.view.chart();
+    QChart* chart = &trade_.chart();
     connect(chart, &QChart::plotAreaChanged, this, [chart] { slant_crowded_labels(*chart); });
     draw_trade(kChartAmounts);
-    return page_of(QStringLiteral("1 回の手数料"), {range_row(), &range_message}, trade_.view, trade_.legend,
+    return page_of(QStringLiteral("1 回の手数料"), {range_row(), &range_message}, trade_,
                    QStringLiteral("取引金額ごとの最も安い証券会社（同額なら表の順で先の会社）"),
                    trade_cheapest);
 }
@@ -275,7 +224,7 @@ QWidget* chart_window::year_page()
     year_data_ = yearly_chart(table_, plan_);
     fill_year_chart(year_data_);
     return page_of(
-        QStringLiteral("年間の費用"), {}, year_.view, year_.legend,
+        QStringLiteral("年間の費用"), {}, year_,
         QStringLiteral(
             "今の計画の回数を何倍にしたときに、どの証券会社が最も安いか（破線の位置で入れ替わります）"),
         year_cheapest);
@@ -304,12 +253,8 @@ void chart_window::redraw_trade()
 void chart_window::draw_trade(AmountRange range)
 {
     trade_range_ = range;
-    QChart& chart = *trade_.view.chart();
-    chart.removeAllSeries();
-    for (QAbstractAxis* axis : chart.axes()) {
-        chart.removeAxis(axis);
-        delete axis;
-    }
+    trade_.clear();
+    QChart& chart = trade_.chart();
     const CommissionChart chart_data = commission_chart(table_, range);
     const auto from = static_cast<double>(range.from);
     const auto to = static_cast<double>(range.to);
@@ -318,7 +263,8 @@ void chart_window::draw_trade(AmountRange range)
                         from < to ? from : from * 0.999, from < to ? to : to * 1.001);
     const auto lines = trade_lines(chart_data);
     QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("1 回の手数料（円"));
-    add_lines(trade_, lines, overflow_notes(chart_data), *x, *y, &chart_window::show_trade_tip);
+    trade_.draw(lines, overflow_notes(chart_data), *x, *y,
+                [this](int row, QPointF point) { return trade_tip(row, point); });
     list_trade_cheapest(chart_data);
 }
 
@@ -352,13 +298,14 @@ void chart_window::list_trade_cheapest(const CommissionChart& chart_data)
 
 void chart_window::fill_year_chart(const YearlyChart& chart_data)
 {
-    QChart& chart = *year_.view.chart();
+    QChart& chart = year_.chart();
     // A hair wider than the factors, so that the ticks at 0.1 and 10 are drawn.
     auto* x = add_log_x(chart, QStringLiteral("取引回数の倍率（今の計画 = 1、対数目盛）"), "%g",
                         chart_data.factors.front() * 0.999, chart_data.factors.back() * 1.001);
     const auto lines = year_lines(chart_data);
     QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("年間の費用（円、維持費を含む"));
-    add_lines(year_, lines, overflow_notes(chart_data), *x, *y, &chart_window::show_year_tip);
+    year_.draw(lines, overflow_notes(chart_data), *x, *y,
+               [this](int row, QPointF point) { return year_tip(row, point); });
     for (std::size_t m = 1; m < chart_data.runs().size(); ++m) {
         auto* mark = new QGraphicsLineItem(&chart);
         mark->setPen(QPen(Qt::darkGray, 1.0, Qt::DashLine));
@@ -389,82 +336,11 @@ void chart_window::list_year_cheapest(const YearlyChart& chart_data)
     fit_columns(year_cheapest);
 }
 
-void chart_window::add_lines(Plot& plot, const Lines& lines, const QStringList& overflow_notes,
-                             QAbstractAxis& x, QAbstractAxis& y,
-                             void (chart_window::*tip)(int, QPointF, bool))
-{
-    QChart& chart = *plot.view.chart();
-    plot.series.assign(lines.size(), {});
-    for (std::size_t b = 0; b < lines.size(); ++b) {
-        const int row = static_cast<int>(b);
-        for (const QList<QPointF>& points : lines[b]) {
-            auto* series = new QLineSeries;
-            series->setName(decode_cp932(table_.broker(row).name));
-            series->setPen(broker_pen(row));
-            series->setPointsVisible(points.size() == 1); // a line of one point draws nothing
-            series->replace(points);
-            chart.addSeries(series);
-            series->attachAxis(&x);
-            series->attachAxis(&y);
-            connect(series, &QLineSeries::hovered, this,
-                    [this, row, tip](const QPointF& at, bool inside) { (this->*tip)(row, at, inside); });
-            plot.series[b].push_back(series);
-        }
-    }
-    fill_legend(plot, overflow_notes);
-}
-
-// One checkable entry a broker, with its line as the icon and, where it
-// overflows, where; a broker hidden before a redraw stays hidden.
-void chart_window::fill_legend(Plot& plot, const QStringList& overflow_notes)
-{
-    std::vector<bool> hidden;
-    for (int i = 0; i < plot.legend.count(); ++i)
-        hidden.push_back(plot.legend.item(i)->checkState() == Qt::Unchecked);
-    disconnect(&plot.legend, &QListWidget::itemChanged, this, nullptr);
-    plot.legend.clear();
-    for (int row = 0; row <= table_.last_broker(); ++row) {
-        const QString name = decode_cp932(table_.broker(row).name);
-        const QString& note = overflow_notes[row];
-        auto* item = new QListWidgetItem(note.isEmpty() ? name : name + u'\n' + note, &plot.legend);
-        item->setIcon(line_sample(broker_pen(row), plot.legend.iconSize(), devicePixelRatioF()));
-        item->setData(Qt::AccessibleTextRole, note.isEmpty() ? name : name + QStringLiteral("、") + note);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        const bool shown =
-            static_cast<std::size_t>(row) >= hidden.size() || !hidden[static_cast<std::size_t>(row)];
-        item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
-        show_row(plot, item);
-    }
-    connect(&plot.legend, &QListWidget::itemChanged, this, [this, &plot](QListWidgetItem* item) {
-        show_row(plot, item);
-        describe(plot);
-    });
-    describe(plot);
-}
-
-void chart_window::show_row(Plot& plot, QListWidgetItem* item)
-{
-    for (QLineSeries* series : plot.series[static_cast<std::size_t>(plot.legend.row(item))])
-        series->setVisible(item->checkState() == Qt::Checked);
-}
-
-// What a screen reader says of the chart: the brokers it shows.
-void chart_window::describe(Plot& plot)
-{
-    QStringList shown;
-    for (int i = 0; i < plot.legend.count(); ++i)
-        if (plot.legend.item(i)->checkState() == Qt::Checked)
-            shown << plot.legend.item(i)->data(Qt::AccessibleTextRole).toString();
-    plot.view.setAccessibleDescription(shown.isEmpty() ? QStringLiteral("どの証券会社も表示していません")
-                                                       : QStringLiteral("表示中の証券会社: ") +
-                                                             shown.join(QStringLiteral("。")));
-}
-
 // Halfway on the logarithmic axis between the last factor of one cheapest
 // broker and the first of the next.
 void chart_window::place_change_marks()
 {
-    QChart& chart = *year_.view.chart();
+    QChart& chart = year_.chart();
     const auto* x = qobject_cast<QLogValueAxis*>(chart.axes(Qt::Horizontal).value(0));
     if (!x)
         return;
@@ -479,44 +355,34 @@ void chart_window::place_change_marks()
     }
 }
 
-void chart_window::show_trade_tip(int row, QPointF point, bool inside)
+QString chart_window::trade_tip(int row, QPointF point) const
 {
     const std::int64_t amount =
         std::clamp<std::int64_t>(std::llround(point.x()), trade_range_.from, trade_range_.to);
     const Money money = Money::from_whole_yen(amount);
     const auto commission = trade_commission(table_.broker(row), money);
-    if (!inside || !commission) {
-        QToolTip::hideText();
-        return;
-    }
-    QToolTip::showText(QCursor::pos(),
-                       decode_cp932(table_.broker(row).name) + u'\n' + currency_form(money) +
-                           QStringLiteral(" の取引\n手数料 ") + exact_yen(*commission),
-                       &trade_.view);
+    if (!commission)
+        return {};
+    return decode_cp932(table_.broker(row).name) + u'\n' + currency_form(money) +
+           QStringLiteral(" の取引\n手数料 ") + exact_yen(*commission);
 }
 
-void chart_window::show_year_tip(int row, QPointF point, bool inside)
+QString chart_window::year_tip(int row, QPointF point) const
 {
     const std::size_t nearest = year_data_.nearest_factor(point.x());
     const std::optional<Money> cost = year_data_.costs[static_cast<std::size_t>(row)][nearest];
-    if (!inside || !cost) {
-        QToolTip::hideText();
-        return;
-    }
-    QToolTip::showText(QCursor::pos(),
-                       decode_cp932(table_.broker(row).name) + QStringLiteral("\n取引回数 ") +
-                           factor_text(year_data_.factors[nearest]) + QStringLiteral("\n年間の費用 ") +
-                           exact_yen(*cost),
-                       &year_.view);
+    if (!cost)
+        return {};
+    return decode_cp932(table_.broker(row).name) + QStringLiteral("\n取引回数 ") +
+           factor_text(year_data_.factors[nearest]) + QStringLiteral("\n年間の費用 ") + exact_yen(*cost);
 }
 
-// A legend as wide as its names, but no more than two sevenths of the window:
-// on a small screen the chart keeps the room, and a long note wraps.
+// The legends' share of the window is the window's to give.
 void chart_window::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    for (Plot* plot : {&trade_, &year_})
-        plot->legend.setMaximumWidth(std::max(plot->legend.fontMetrics().height() * 13, width() * 2 / 7));
+    for (ChartWithLegend* chart : {&trade_, &year_})
+        chart->limit_legend(width());
 }
 
 } // namespace fee::ui

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/analysis/chart_data.h"
+#include "gui/chart/chart_with_legend.h"
 
 class QGraphicsLineItem;
 class QLineSeries;
@@ -40,27 +41,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Per table row, its lines: more than one where it leaves the money range
-    // in between, none where it never fits.
-    using Lines = std::vector<std::vector<QList<QPointF>>>;
-
-    // A chart with its own legend beside it, every broker in it however many.
-    struct Plot {
-        QChartView view;
-        QListWidget legend;
-        std::vector<std::vector<QLineSeries*>> series; // per table row
-    };
-
     // Controls; their objectNames are these names (the plots': trade_chart,
     // trade_legend, year_chart, year_legend).
     QTabWidget chart_tabs{this};
-    Plot trade_;
+    ChartWithLegend trade_;
     QLineEdit trade_from;
     QLineEdit trade_to;
     QPushButton key_redraw;
     QLabel range_message;
     QTableWidget trade_cheapest;
-    Plot year_;
+    ChartWithLegend year_;
     QTableWidget year_cheapest;
 
     QWidget* trade_page();
@@ -71,15 +61,8 @@ private:
     void list_trade_cheapest(const CommissionChart& chart_data);
     void fill_year_chart(const YearlyChart& chart_data);
     void list_year_cheapest(const YearlyChart& chart_data);
-    // One line a broker, or a few, on the two axes, with its hover tip and
-    // its legend entry; `overflow_notes` says per row where it does not fit.
-    void add_lines(Plot& plot, const Lines& lines, const QStringList& overflow_notes, QAbstractAxis& x,
-                   QAbstractAxis& y, void (chart_window::*tip)(int, QPointF, bool));
-    void fill_legend(Plot& plot, const QStringList& overflow_notes);
-    void show_row(Plot& plot, QListWidgetItem* item);
-    void describe(Plot& plot);
-    void show_trade_tip(int row, QPointF point, bool inside);
-    void show_year_tip(int row, QPointF point, bool inside);
+    QString trade_tip(int row, QPointF point) const;
+    QString year_tip(int row, QPointF point) const;
     void place_change_marks();
 
     const BrokerTable& table_;
