@@ -71,56 +71,6 @@ std::vector<std::vector<QList<QPointF>>> year_lines(const YearlyChart& chart_dat
     return lines;
 }
 
-// The brokers for which `overflows(row)` holds, 「quoted」.
-template <typename Overflows> QString names_where(const BrokerTable& table, Overflows overflows)
-{
-    QStringList names;
-    for (int b = 0; b <= table.last_broker(); ++b)
-        if (overflows(static_cast<std::size_t>(b)))
-            names << QStringLiteral("「%1」").arg(decode_cp932(table.broker(b).name));
-    return names.join(QStringLiteral("、"));
-}
-
-// A stretch, its cheapest broker and that broker's figures at both ends.
-QStringList ranked_cells(const QString& stretch, const BrokerTable& table, int row, Money first, Money last)
-{
-    return {stretch, decode_cp932(table.broker(row).name),
-            general_form(first) + QStringLiteral(" 円 〜 ") + general_form(last) + QStringLiteral(" 円")};
-}
-
-QStringList unranked_cells(const QString& stretch, const QString& names, const QString& figure)
-{
-    return {stretch, QStringLiteral("（比べられません）"),
-            names + QStringLiteral(" の") + figure + QStringLiteral("が桁あふれするため")};
-}
-
-void setup_list(QTableWidget& list, const QStringList& headers)
-{
-    list.setColumnCount(static_cast<int>(headers.size()));
-    list.setHorizontalHeaderLabels(headers);
-    list.verticalHeader()->hide();
-    list.horizontalHeader()->setStretchLastSection(true);
-    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list.setSelectionBehavior(QAbstractItemView::SelectRows);
-    list.setWordWrap(false);
-}
-
-// The last column takes the rest: sized to its cells too, it would stay
-// narrow once the list is redrawn.
-void fit_columns(QTableWidget& list)
-{
-    for (int c = 0; c + 1 < list.columnCount(); ++c)
-        list.resizeColumnToContents(c);
-}
-
-void add_list_row(QTableWidget& list, const QStringList& cells)
-{
-    const int row = list.rowCount();
-    list.insertRow(row);
-    for (int c = 0; c < cells.size(); ++c)
-        list.setItem(row, c, new QTableWidgetItem(cells[c]));
-}
-
 // A page with `top` above the chart and its legend, and the list below.
 QWidget* page_of(const QString& name, const QList<QWidget*>& top, ChartWithLegend& chart,
                  const QString& caption, QTableWidget& list)
@@ -143,7 +93,16 @@ QWidget* page_of(const QString& name, const QList<QWidget*>& top, ChartWithLegen
 chart_window::chart_window(const BrokerTable& table, const TradePlan& plan, QWidget* parent)
     : QWidget(parent, Qt::Window),
       trade_(table, QStringLiteral("1 回の手数料のグラフ"), QStringLiteral("trade")),
-      year_(table, QStringLiteral("年間の費用のグラフ"), QStringLiteral("year")), table_(table), plan_(plan)
+      trade_cheapest(table, QStringLiteral("trade_cheapest"),
+                     QStringLiteral("取引金額ごとの最も安い証券会社"),
+                     {QStringLiteral("1 回の取引金額"), QStringLiteral("最も安い証券会社"),
+                      QStringLiteral("その手数料（範囲の最初 〜 最後）")}),
+      year_(table, QStringLiteral("年間の費用のグラフ"), QStringLiteral("year")),
+      year_cheapest(table, QStringLiteral("year_cheapest"),
+                    QStringLiteral("取引回数の倍率ごとの最も安い証券会社"),
+                    {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
+                     QStringLiteral("その年間の費用（範囲の最初 〜 最後）")}),
+      table_(table), plan_(plan)
 {
     setObjectName(QStringLiteral("chart_window"));
     setWindowTitle(QStringLiteral("手数料のグラフ"));
@@ -152,10 +111,6 @@ chart_window::chart_window(const BrokerTable& table, const TradePlan& plan, QWid
 
     chart_tabs.setObjectName(QStringLiteral("chart_tabs"));
     chart_tabs.setAccessibleName(QStringLiteral("グラフの種類"));
-    trade_cheapest.setObjectName(QStringLiteral("trade_cheapest"));
-    trade_cheapest.setAccessibleName(QStringLiteral("取引金額ごとの最も安い証券会社"));
-    year_cheapest.setObjectName(QStringLiteral("year_cheapest"));
-    year_cheapest.setAccessibleName(QStringLiteral("取引回数の倍率ごとの最も安い証券会社"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(&chart_tabs);
     chart_tabs.addTab(trade_page(), QStringLiteral("1回の手数料"));
@@ -164,8 +119,6 @@ chart_window::chart_window(const BrokerTable& table, const TradePlan& plan, QWid
 
 QWidget* chart_window::trade_page()
 {
-    setup_list(trade_cheapest, {QStringLiteral("1 回の取引金額"), QStringLiteral("最も安い証券会社"),
-                                QStringLiteral("その手数料（範囲の最初 〜 最後）")});
     range_message.setObjectName(QStringLiteral("range_message"));
     range_message.setWordWrap(true);
     range_message.hide();
@@ -219,8 +172,6 @@ QWidget* chart_window::range_row()
 
 QWidget* chart_window::year_page()
 {
-    setup_list(year_cheapest, {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
-                               QStringLiteral("その年間の費用（範囲の最初 〜 最後）")});
     year_data_ = yearly_chart(table_, plan_);
     fill_year_chart(year_data_);
     return page_of(
@@ -278,22 +229,22 @@ void chart_window::list_trade_cheapest(const CommissionChart& chart_data)
         const CheapestRun& run = chart_data.cheapest[i];
         const QString amounts = span_text(currency_form(Money::from_whole_yen(run.from)),
                                           currency_form(Money::from_whole_yen(run.to)));
-        if (run.row == kNoCheapest) {
-            const QString names = names_where(table_, [&](std::size_t b) {
-                return std::any_of(
-                    chart_data.overflows[b].begin(), chart_data.overflows[b].end(),
-                    [&](const AmountRange& o) { return o.from <= run.to && run.from <= o.to; });
-            });
-            add_list_row(trade_cheapest, unranked_cells(amounts, names, QStringLiteral("手数料")));
-            continue;
-        }
-        add_list_row(trade_cheapest,
-                     ranked_cells(amounts, table_, run.row, run.commission_from, run.commission_to));
+        if (run.row == kNoCheapest)
+            trade_cheapest.add_unranked(
+                amounts,
+                [&](std::size_t b) {
+                    return std::any_of(
+                        chart_data.overflows[b].begin(), chart_data.overflows[b].end(),
+                        [&](const AmountRange& o) { return o.from <= run.to && run.from <= o.to; });
+                },
+                QStringLiteral("手数料"));
+        else
+            trade_cheapest.add_ranked(amounts, run.row, run.commission_from, run.commission_to);
     }
     if (listed < chart_data.cheapest.size())
-        add_list_row(trade_cheapest, {QStringLiteral("ほか %1 範囲").arg(chart_data.cheapest.size() - listed),
-                                      QStringLiteral("すべては fee-compare-cli cheapest で出力できます")});
-    fit_columns(trade_cheapest);
+        trade_cheapest.add_row({QStringLiteral("ほか %1 範囲").arg(chart_data.cheapest.size() - listed),
+                                QStringLiteral("すべては fee-compare-cli cheapest で出力できます")});
+    trade_cheapest.fit_columns();
 }
 
 void chart_window::fill_year_chart(const YearlyChart& chart_data)
@@ -321,19 +272,20 @@ void chart_window::list_year_cheapest(const YearlyChart& chart_data)
         const QString factors =
             span_text(factor_text(chart_data.factors[run.first]), factor_text(chart_data.factors[run.last]));
         if (run.row == kNoCheapest) {
-            const QString names = names_where(table_, [&](std::size_t b) {
-                return std::any_of(
-                    chart_data.overflows[b].begin(), chart_data.overflows[b].end(),
-                    [&](const FactorRange& o) { return o.first <= run.last && run.first <= o.last; });
-            });
-            add_list_row(year_cheapest, unranked_cells(factors, names, QStringLiteral("年間の費用")));
+            year_cheapest.add_unranked(
+                factors,
+                [&](std::size_t b) {
+                    return std::any_of(
+                        chart_data.overflows[b].begin(), chart_data.overflows[b].end(),
+                        [&](const FactorRange& o) { return o.first <= run.last && run.first <= o.last; });
+                },
+                QStringLiteral("年間の費用"));
             continue;
         }
         const auto& costs = chart_data.costs[static_cast<std::size_t>(run.row)];
-        add_list_row(year_cheapest,
-                     ranked_cells(factors, table_, run.row, *costs[run.first], *costs[run.last]));
+        year_cheapest.add_ranked(factors, run.row, *costs[run.first], *costs[run.last]);
     }
-    fit_columns(year_cheapest);
+    year_cheapest.fit_columns();
 }
 
 // Halfway on the logarithmic axis between the last factor of one cheapest

@@ -13,6 +13,7 @@
 
 #include "core/analysis/chart_data.h"
 #include "gui/chart/chart_with_legend.h"
+#include "gui/chart/cheapest_list.h"
 
 class QGraphicsLineItem;
 class QLineSeries;
@@ -49,9 +50,9 @@ private:
     QLineEdit trade_to;
     QPushButton key_redraw;
     QLabel range_message;
-    QTableWidget trade_cheapest;
+    CheapestList trade_cheapest;
     ChartWithLegend year_;
-    QTableWidget year_cheapest;
+    CheapestList year_cheapest;
 
     QWidget* trade_page();
     QWidget* range_row();
