@@ -93,7 +93,7 @@ QWidget* CommissionPage::range_row()
         layout->addWidget(&box.edit);
         connect(&box.edit, &QLineEdit::returnPressed, this, &CommissionPage::redraw);
     }
-    redraw_button_.setObjectName(QStringLiteral("key_redraw"));
+    redraw_button_.setObjectName(QStringLiteral("redraw_button"));
     redraw_button_.setText(QStringLiteral("描き直す(&R)"));
     redraw_button_.setAccessibleName(QStringLiteral("描き直す"));
     redraw_button_.setAutoDefault(false);

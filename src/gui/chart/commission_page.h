@@ -25,7 +25,7 @@ private:
     void list_cheapest(const CommissionChart& chart_data);
     QString tip(int row, QPointF point) const;
 
-    // Their objectNames: trade_from, trade_to, key_redraw, range_message.
+    // Their objectNames: trade_from, trade_to, redraw_button, range_message.
     QLineEdit from_box_;
     QLineEdit to_box_;
     QPushButton redraw_button_;
