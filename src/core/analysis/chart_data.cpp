@@ -93,6 +93,20 @@ std::int64_t scaled(std::int32_t count, double factor)
     return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(count) * factor));
 }
 
+std::vector<FactorRange> empty_runs(const std::vector<std::optional<Money>>& costs)
+{
+    std::vector<FactorRange> runs;
+    for (std::size_t i = 0; i < costs.size(); ++i) {
+        if (costs[i])
+            continue;
+        if (!runs.empty() && runs.back().last + 1 == i)
+            runs.back().last = i;
+        else
+            runs.push_back({i, i});
+    }
+    return runs;
+}
+
 const BoxHints kRangeHints{"1 円以上の金額を入れて下さい。",
                            "「1,000,000」や「¥1,000,000」のように円単位で入れて下さい。", BoxRange::Money};
 
@@ -198,6 +212,7 @@ YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan)
                      *cost < *chart.costs[static_cast<std::size_t>(cheapest)][i])
                 cheapest = b;
         }
+        chart.overflows.push_back(empty_runs(costs));
         chart.costs.push_back(std::move(costs));
     }
     return chart;

@@ -65,6 +65,15 @@ struct YearlyRun {
     bool operator==(const YearlyRun&) const = default;
 };
 
+// Factors first..last (indexes), both ends included: the yearly chart's
+// counterpart of an AmountRange.
+struct FactorRange {
+    std::size_t first = 0;
+    std::size_t last = 0;
+
+    bool operator==(const FactorRange&) const = default;
+};
+
 // The plan's counts scaled from 0.1x to 10x, each broker's yearly cost at each
 // scale, fee included.
 struct YearlyChart {
@@ -75,6 +84,9 @@ struct YearlyChart {
     std::vector<std::array<std::int64_t, kPlanRows>> counts;
     // Per table row, per factor; empty where the cost leaves the money range.
     std::vector<std::vector<std::optional<Money>>> costs;
+    // Per table row, the runs of factors where its cost is empty, ascending and
+    // apart, as CommissionChart::overflows for amounts.
+    std::vector<std::vector<FactorRange>> overflows;
     // Per factor, the lowest row on a tie; kNoCheapest where any cost is empty.
     std::vector<int> cheapest;
 

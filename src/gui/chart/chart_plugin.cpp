@@ -14,7 +14,7 @@ class ChartPlugin : public QObject, public ChartModule {
 public:
     QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) override
     {
-        return new chart_window(table, plan, parent);
+        return new ChartWindow(table, plan, parent);
     }
 };
 

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "core/analysis/chart_data.h"
+#include "core/analysis/chart_text.h"
 #include "core/fees/commission.h"
+#include "core/money/number_text.h"
 #include "test_tables.h"
 
 using namespace fee;
@@ -217,4 +219,68 @@ TEST(YearlyChart, NearestFactorIsNearestOnTheLogarithmicAxis)
     for (const Case c :
          {Case{0.01, 0}, Case{0.3, 0}, Case{0.32, 1}, Case{3.1, 1}, Case{3.2, 2}, Case{50.0, 2}})
         EXPECT_EQ(chart.nearest_factor(c.x), c.index) << c.x;
+}
+
+// Row 0 trades `amount` `count` times at `rate` up to the first bound; row 1
+// costs nothing. The runs cover exactly the empty costs, and stay apart.
+TEST(YearlyChart, OverflowsAreTheRunsOfEmptyCosts)
+{
+    struct Case {
+        std::int64_t amount;
+        std::int32_t count;
+        float rate;
+        std::size_t runs;
+    };
+    for (const Case& c : {Case{300'000, 10, 0.0115f, 0}, Case{100'000'000, INT32_MAX, 0.0115f, 1},
+                          Case{300'000, 10, 1e12f, 1}}) {
+        BrokerTable t;
+        t.set_last_broker(1);
+        test::set_standard_schedule(t, 0);
+        t.broker(0).brackets.at(0).rate = c.rate;
+        const YearlyChart chart = yearly_chart(t, plan_of({{c.amount, c.count}}));
+        EXPECT_EQ(chart.overflows.at(0).size(), c.runs) << c.amount;
+        EXPECT_TRUE(chart.overflows.at(1).empty());
+        std::vector<bool> covered(chart.factors.size());
+        for (std::size_t k = 0; k < chart.overflows[0].size(); ++k) {
+            const FactorRange o = chart.overflows[0][k];
+            EXPECT_TRUE(k == 0 || chart.overflows[0][k - 1].last + 1 < o.first);
+            std::fill(covered.begin() + o.first, covered.begin() + o.last + 1, true);
+        }
+        for (std::size_t i = 0; i < covered.size(); ++i)
+            EXPECT_EQ(covered[i], !chart.costs[0][i]) << c.amount << ' ' << i;
+        const QStringList notes = overflow_notes(chart);
+        EXPECT_EQ(notes.at(0).isEmpty(), c.runs == 0) << c.amount;
+        for (const FactorRange& o : chart.overflows[0])
+            EXPECT_EQ(notes[0].contains(factor_text(chart.factors[o.first])), o.first > 0) << c.amount;
+    }
+}
+
+// Broker 1's brackets first..last at `rate`: its one stretch of overflow, and
+// the note that names each end of it the range does not share.
+TEST(ChartText, AnOverflowNoteNamesTheEndsInsideTheRange)
+{
+    struct Case {
+        int first, last;
+        float rate;
+        AmountRange range;
+        bool names_from, names_to;
+    };
+    for (const Case& c :
+         {Case{5, 5, 1e10f, kChartAmounts, true, false}, Case{1, 1, 1e12f, kChartAmounts, true, true},
+          Case{1, 1, 1e12f, {2'000'000, 10'000'000}, false, true},
+          Case{0, 5, 1e12f, {10'000, 10'000}, false, false}}) {
+        BrokerTable t;
+        t.set_last_broker(1);
+        test::set_standard_schedule(t, 1);
+        for (int k = c.first; k <= c.last; ++k)
+            t.broker(1).brackets.at(k).rate = c.rate;
+        const CommissionChart chart = commission_chart(t, c.range);
+        const QStringList notes = overflow_notes(chart);
+        ASSERT_EQ(notes.size(), 2);
+        EXPECT_TRUE(notes[0].isEmpty());
+        EXPECT_FALSE(notes[1].isEmpty());
+        const AmountRange o = chart.overflows[1].at(0);
+        EXPECT_EQ(notes[1].contains(currency_form(Money::from_whole_yen(o.from))), c.names_from) << c.first;
+        EXPECT_EQ(notes[1].contains(currency_form(Money::from_whole_yen(o.to))), c.names_to) << c.first;
+    }
 }

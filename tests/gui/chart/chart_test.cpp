@@ -271,7 +271,7 @@ private slots:
         const BrokerTable table = three_brokers();
         const fee::TradePlan plan =
             fee::parse_plan(fee::preset_plan_by_key("low-occasional")->texts()).value();
-        fee::ui::chart_window chart(table, plan);
+        fee::ui::ChartWindow chart(table, plan);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
         QChartView* view = child<QChartView>(&chart, QStringLiteral("trade_chart"));
@@ -305,7 +305,7 @@ private slots:
             table.broker(1).brackets.at(k).rate = 1e10f;
         fee::TradePlan plan = low_occasional();
         plan[0].amount = *Money::from_yen(40'000'000);
-        fee::ui::chart_window chart(table, plan);
+        fee::ui::ChartWindow chart(table, plan);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
         auto* trade = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
@@ -333,7 +333,7 @@ private slots:
         // A bad box is named and changes nothing; a narrower range has no overflow.
         auto* from = child<QLineEdit>(&chart, QStringLiteral("trade_from"));
         fee::test::retype(from, QStringLiteral("1.5"));
-        QTest::mouseClick(child<QPushButton>(&chart, QStringLiteral("key_redraw")), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&chart, QStringLiteral("redraw_button")), Qt::LeftButton);
         QVERIFY(child<QLabel>(&chart, QStringLiteral("range_message"))->isVisible());
         QVERIFY(from->hasFocus());
         QVERIFY(trade->item(1)->text().contains(QStringLiteral("¥30,000,001")));
@@ -360,7 +360,7 @@ private slots:
         const fee::YearlyChart data = fee::yearly_chart(table, plan);
         const std::vector<fee::YearlyRun> runs = data.runs();
         QCOMPARE(runs.size(), 2u);
-        fee::ui::chart_window chart(table, plan);
+        fee::ui::ChartWindow chart(table, plan);
         child<QTabWidget>(&chart, QStringLiteral("chart_tabs"))->setCurrentIndex(1);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
@@ -395,7 +395,7 @@ private slots:
         }
         const std::size_t runs = fee::cheapest_runs(table, fee::kChartAmounts).value().size();
         QVERIFY(runs > 1000);
-        fee::ui::chart_window chart(table, low_occasional());
+        fee::ui::ChartWindow chart(table, low_occasional());
         auto* cheapest = child<QTableWidget>(&chart, QStringLiteral("trade_cheapest"));
         QCOMPARE(cheapest->rowCount(), 1001);
         QCOMPARE(cheapest->item(1000, 0)->text(), QStringLiteral("ほか %1 範囲").arg(runs - 1000));

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QChartView>
+#include <QListWidget>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "gui/chart/chart_axes.h"
+
+class QLineSeries;
+
+namespace fee {
+class BrokerTable;
+}
+
+namespace fee::ui {
+
+// A chart of every broker's figure with its own legend beside it, every broker
+// in it however many: one checkable entry a broker, its line as the icon and,
+// where it overflows, where. Unchecking an entry hides that broker's lines;
+// hovering over a line shows what the page says of that point.
+class ChartWithLegend : public QWidget {
+    Q_OBJECT
+public:
+    // The tip for broker `row`'s line at `point`; empty for none.
+    using Tip = std::function<QString(int row, QPointF point)>;
+
+    // `name` is what a screen reader calls the chart; the view and the legend
+    // are named `what`_chart and `what`_legend.
+    ChartWithLegend(const BrokerTable& table, const QString& name, const QString& what);
+
+    QChart& chart() { return *view_.chart(); }
+    QChartView& view() { return view_; }
+    // Lines and axes gone, for a redraw.
+    void clear();
+    // One line a broker, or a few, on the two axes, with its legend entry;
+    // `overflow_notes` says per row where it does not fit. A broker hidden
+    // before a redraw stays hidden.
+    void draw(const BrokerLines& lines, const QStringList& overflow_notes, QAbstractAxis& x, QAbstractAxis& y,
+              Tip tip);
+    // A legend as wide as its names, but no more than two sevenths of a window
+    // `window_width` wide: on a small screen the chart keeps the room, and a
+    // long note wraps.
+    void limit_legend(int window_width);
+
+private:
+    void fill_legend(const QStringList& overflow_notes);
+    void show_row(QListWidgetItem* item);
+    void describe();
+
+    const BrokerTable& table_;
+    QChartView view_;
+    QListWidget legend_;
+    std::vector<std::vector<QLineSeries*>> series_; // per table row
+};
+
+} // namespace fee::ui

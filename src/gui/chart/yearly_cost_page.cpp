@@ -1,0 +1,117 @@
+#include "gui/chart/yearly_cost_page.h"
+
+#include <QGraphicsLineItem>
+#include <QLogValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "core/analysis/chart_text.h"
+#include "core/fees/broker_table.h"
+#include "core/text/codepage.h"
+
+namespace fee::ui {
+
+namespace {
+
+BrokerLines yearly_lines(const YearlyChart& chart_data)
+{
+    BrokerLines lines;
+    for (const std::vector<std::optional<Money>>& costs : chart_data.costs) {
+        auto& row = lines.emplace_back();
+        bool across = true;
+        for (std::size_t i = 0; i < costs.size(); ++i) {
+            if (costs[i] && across)
+                row.emplace_back();
+            across = !costs[i];
+            if (costs[i])
+                row.back().append({chart_data.factors[i], costs[i]->to_double_yen()});
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+YearlyCostPage::YearlyCostPage(const BrokerTable& table, const TradePlan& plan)
+    : ChartPage(table, QStringLiteral("年間の費用のグラフ"), QStringLiteral("year"),
+                QStringLiteral("取引回数の倍率ごとの最も安い証券会社"),
+                {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
+                 QStringLiteral("その年間の費用（範囲の最初 〜 最後）")}),
+      data_(yearly_chart(table, plan))
+{
+    draw();
+    lay_out(QStringLiteral("年間の費用"), {},
+            QStringLiteral(
+                "今の計画の回数を何倍にしたときに、どの証券会社が最も安いか（破線の位置で入れ替わります）"));
+}
+
+void YearlyCostPage::draw()
+{
+    QChart& chart = chart_.chart();
+    // A hair wider than the factors, so that the ticks at 0.1 and 10 are drawn.
+    auto* x = add_log_x(chart, QStringLiteral("取引回数の倍率（今の計画 = 1、対数目盛）"), "%g",
+                        data_.factors.front() * 0.999, data_.factors.back() * 1.001);
+    const BrokerLines lines = yearly_lines(data_);
+    QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("年間の費用（円、維持費を含む"));
+    chart_.draw(lines, overflow_notes(data_), *x, *y,
+                [this](int row, QPointF point) { return tip(row, point); });
+    for (std::size_t m = 1; m < data_.runs().size(); ++m) {
+        auto* mark = new QGraphicsLineItem(&chart);
+        mark->setPen(QPen(Qt::darkGray, 1.0, Qt::DashLine));
+        marks_.push_back(mark);
+    }
+    connect(&chart, &QChart::plotAreaChanged, this, &YearlyCostPage::place_change_marks);
+    list_cheapest();
+}
+
+void YearlyCostPage::list_cheapest()
+{
+    for (const YearlyRun& run : data_.runs()) {
+        const QString factors =
+            span_text(factor_text(data_.factors[run.first]), factor_text(data_.factors[run.last]));
+        if (run.row == kNoCheapest) {
+            cheapest_.add_unranked(
+                factors,
+                [&](std::size_t b) {
+                    return std::any_of(
+                        data_.overflows[b].begin(), data_.overflows[b].end(),
+                        [&](const FactorRange& o) { return o.first <= run.last && run.first <= o.last; });
+                },
+                QStringLiteral("年間の費用"));
+            continue;
+        }
+        const auto& costs = data_.costs[static_cast<std::size_t>(run.row)];
+        cheapest_.add_ranked(factors, run.row, *costs[run.first], *costs[run.last]);
+    }
+    cheapest_.fit_columns();
+}
+
+// Halfway on the logarithmic axis between the last factor of one cheapest
+// broker and the first of the next.
+void YearlyCostPage::place_change_marks()
+{
+    QChart& chart = chart_.chart();
+    const auto* x = qobject_cast<QLogValueAxis*>(chart.axes(Qt::Horizontal).value(0));
+    if (!x)
+        return;
+    const QRectF plot = chart.plotArea();
+    const std::vector<YearlyRun> runs = data_.runs();
+    for (std::size_t m = 0; m < marks_.size(); ++m) {
+        const double between = std::sqrt(data_.factors[runs[m].last] * data_.factors[runs[m + 1].first]);
+        const double at =
+            plot.left() + plot.width() * std::log(between / x->min()) / std::log(x->max() / x->min());
+        marks_[m]->setLine(at, plot.top(), at, plot.bottom());
+    }
+}
+
+QString YearlyCostPage::tip(int row, QPointF point) const
+{
+    const std::size_t nearest = data_.nearest_factor(point.x());
+    const std::optional<Money> cost = data_.costs[static_cast<std::size_t>(row)][nearest];
+    if (!cost)
+        return {};
+    return decode_cp932(table_.broker(row).name) + QStringLiteral("\n取引回数 ") +
+           factor_text(data_.factors[nearest]) + QStringLiteral("\n年間の費用 ") + exact_yen(*cost);
+}
+
+} // namespace fee::ui
