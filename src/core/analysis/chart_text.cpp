@@ -34,12 +34,12 @@ QString overflow_note(const std::vector<Stretch>& stretches)
     return parts.isEmpty() ? QString() : parts.join(QStringLiteral("、")) + QStringLiteral("は桁あふれ");
 }
 
+} // namespace
+
 QString yen_text(std::int64_t amount)
 {
     return currency_form(Money::from_whole_yen(amount));
 }
-
-} // namespace
 
 QString factor_text(double factor)
 {

@@ -13,6 +13,9 @@ namespace fee {
 // 「×0.10」: the plan's counts scaled by `factor`.
 QString factor_text(double factor);
 
+// 「¥30,000,001」: a whole-yen amount of a chart as the grid writes money.
+QString yen_text(std::int64_t amount);
+
 // 「first 〜 last」: a stretch of amounts or factors.
 QString span_text(const QString& first, const QString& last);
 

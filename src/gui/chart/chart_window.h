@@ -27,7 +27,4 @@ private:
     YearlyCostPage yearly_;
 };
 
-// The window's former name, until every test takes the new one.
-using chart_window = ChartWindow;
-
 } // namespace fee::ui

@@ -40,11 +40,6 @@ BrokerLines commission_lines(const CommissionChart& chart_data)
     return lines;
 }
 
-QString yen_text(std::int64_t amount)
-{
-    return currency_form(Money::from_whole_yen(amount));
-}
-
 } // namespace
 
 CommissionPage::CommissionPage(const BrokerTable& table)

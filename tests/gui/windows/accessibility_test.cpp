@@ -63,7 +63,7 @@ private slots:
         fee::ui::TradePlanWindow plan_window(program.prompter());
         fee::ui::ResultWindow grid(table, fee::compute_yearly_costs(table, plan).value(), program.prompter());
         fee::ui::AccountSetsWindow accounts(table, plan, fee::cheapest_account_sets(table, plan, 3).value());
-        fee::ui::chart_window chart(table, plan);
+        fee::ui::ChartWindow chart(table, plan);
         std::unique_ptr<fee::ui::HelpWindow> help(
             fee::ui::HelpWindow::open(QStringLiteral(FEE_HELP_FILE), nullptr));
         QVERIFY(help);
