@@ -22,17 +22,19 @@ void ComputeToPaintedGrid21Brokers(benchmark::State& state)
 {
     const fee::BrokerTable t = fee::bench::twenty_one_brokers();
     fee::ui::DialogPrompter prompter; // nothing to say: every figure fits
-    fee::ui::Form_sl plan(prompter);
+    fee::ui::TradePlanWindow plan(prompter);
     plan.set_plan_texts(fee::preset_plan_by_key("high-frequent")->texts());
-    std::unique_ptr<fee::ui::result> grid;
-    QObject::connect(&plan, &fee::ui::Form_sl::plan_entered, &plan, [&](const fee::TradePlan& trades) {
-        grid = std::make_unique<fee::ui::result>(t, fee::compute_yearly_costs(t, trades).value(), prompter);
-        grid->show();
-        grid->repaint();
-    });
+    std::unique_ptr<fee::ui::ResultWindow> grid;
+    QObject::connect(&plan, &fee::ui::TradePlanWindow::plan_entered, &plan,
+                     [&](const fee::TradePlan& trades) {
+                         grid = std::make_unique<fee::ui::ResultWindow>(
+                             t, fee::compute_yearly_costs(t, trades).value(), prompter);
+                         grid->show();
+                         grid->repaint();
+                     });
     plan.show();
     QApplication::processEvents();
-    auto* compute = plan.findChild<QPushButton*>(QStringLiteral("key_cal2"));
+    auto* compute = plan.findChild<QPushButton*>(QStringLiteral("submit_button"));
     for (auto _ : state) {
         compute->click();
         state.PauseTiming();

@@ -335,8 +335,8 @@ void CalculationTest::every_answer_opens_its_preset_data()
     QTest::addColumn<char>("money_key");
     QTest::addColumn<char>("time_key");
     QTest::addColumn<bool>("by_alt");
-    QTest::addColumn<int>("sw_money");
-    QTest::addColumn<int>("sw_time");
+    QTest::addColumn<int>("high_amounts");
+    QTest::addColumn<int>("frequent");
 
     for (const bool by_alt : {false, true}) {
         const char* how = by_alt ? "alt" : "click";
@@ -352,16 +352,16 @@ void CalculationTest::every_answer_opens_its_preset()
     QFETCH(char, money_key);
     QFETCH(char, time_key);
     QFETCH(bool, by_alt);
-    QFETCH(int, sw_money);
-    QFETCH(int, sw_time);
+    QFETCH(int, high_amounts);
+    QFETCH(int, frequent);
 
     BrokerTable table = fee_only_brokers({{QStringLiteral("さくら証券"), 1000}});
     // An earlier run's answers are the opposite; they must not decide anything.
     {
         fee::Calculation earlier(table, prompter_);
         ModalScript script({
-            {"amount_question", [&](QWidget* d) { press(d, sw_money ? 'L' : 'H'); }},
-            {"frequency_question", [&](QWidget* d) { press(d, sw_time ? 'J' : 'I'); }},
+            {"amount_question", [&](QWidget* d) { press(d, high_amounts ? 'L' : 'H'); }},
+            {"frequency_question", [&](QWidget* d) { press(d, frequent ? 'J' : 'I'); }},
             {"trade_plan_window", [](QWidget* d) { d->close(); }},
         });
         earlier.run();
@@ -384,8 +384,8 @@ void CalculationTest::every_answer_opens_its_preset()
          [&](QWidget* d) { answer(d, time_key == 'I' ? "frequent_button" : "occasional_button", time_key); }},
         {"trade_plan_window",
          [&](QWidget* d) {
-             QCOMPARE(amounts(d), preset_amounts(sw_money, sw_time));
-             QCOMPARE(counts(d), preset_counts(sw_money, sw_time));
+             QCOMPARE(amounts(d), preset_amounts(high_amounts, frequent));
+             QCOMPARE(counts(d), preset_counts(high_amounts, frequent));
              QCOMPARE(d->focusWidget(), amount_box(d, 0));
              d->close();
          }},
@@ -398,14 +398,14 @@ void CalculationTest::every_answer_opens_its_preset()
     QCOMPARE(log.events,
              QStringList({"show amount_question", "hide amount_question", "show frequency_question",
                           "hide frequency_question", "show trade_plan_window", "hide trade_plan_window"}));
-    QCOMPARE(log.amounts_at_show, preset_amounts(sw_money, sw_time));
-    QCOMPARE(log.counts_at_show, preset_counts(sw_money, sw_time));
+    QCOMPARE(log.amounts_at_show, preset_amounts(high_amounts, frequent));
+    QCOMPARE(log.counts_at_show, preset_counts(high_amounts, frequent));
     QCOMPARE(live_windows("fee::ui::TradePlanWindow"), 0);
 
     // The four plans differ where it matters: the only "3", and the 5 before the tens.
-    if (sw_money == 0 && sw_time == 0)
+    if (high_amounts == 0 && frequent == 0)
         QCOMPARE(log.counts_at_show.at(4), QStringLiteral("3"));
-    if (sw_money == 1 && sw_time == 0)
+    if (high_amounts == 1 && frequent == 0)
         QCOMPARE(log.counts_at_show, QStringList({"5", "10", "10", "10", "10"}));
 }
 
@@ -508,7 +508,7 @@ void CalculationTest::worked_example_shows_441500()
         {"frequency_question", [](QWidget* d) { press(d, 'J'); }},
         {"trade_plan_window",
          [](QWidget* d) {
-             // The low-amount, occasional preset is the worked plan; type it
+             // The low-amount, frequent preset is the worked plan; type it
              // anyway so the figure does not lean on the preset.
              const QStringList a = {"300,000", "500,000", "1,000,000", "3,000,000", "5,000,000"};
              const QStringList n = {"10", "10", "5", "5", "3"};
