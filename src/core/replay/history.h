@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/money/money.h"
+#include "core/outcome.h"
+
+namespace fee {
+
+// A broker's trade-history download (約定履歴, 取引履歴) as CSV, read with one
+// reader whatever the broker: the header found among the first lines by the
+// names its cells give, the cash stock trades kept, everything else counted.
+
+// How the file's bytes are read.
+enum class HistoryEncoding { Auto, Utf8, Cp932 };
+
+// The fields the reader looks for, in the order messages and outputs list them.
+enum class HistoryField { Date, Quantity, Price, Amount, Side, Fee };
+inline constexpr int kHistoryFields = 6;
+
+// "date", "quantity", … as --column names them; nothing for another name.
+std::optional<HistoryField> history_field_named(std::string_view name);
+std::string_view history_field_name(HistoryField field);
+
+// A column chosen by its header text instead of by the names the reader knows
+// (--column FIELD=HEADER, or the window's choice). Compared after the same
+// normalisation as the header search. Choosing the side replaces every side
+// column found; several choices of the side read all of them together.
+struct ColumnChoice {
+    HistoryField field = HistoryField::Date;
+    QString header;
+};
+
+struct HistoryOptions {
+    HistoryEncoding encoding = HistoryEncoding::Auto;
+    std::vector<ColumnChoice> columns;
+};
+
+// A calendar day as yyyymmdd, which orders and groups like the date.
+using HistoryDate = std::int32_t;
+
+// One cash stock trade of the file.
+struct HistoryTrade {
+    int line = 0; // the physical line its record starts on, from 1
+    HistoryDate date = 0;
+    Money amount;             // the amount column's figure, else quantity x price
+    std::optional<Money> fee; // the fee column's figure, when there is one and it holds a figure
+};
+
+// A line with a date that could not be priced, and why.
+struct UnreadableLine {
+    int line = 0;
+    std::string reason; // names the field and quotes the text
+};
+
+// What was read and what was left out.
+struct HistorySummary {
+    HistoryEncoding encoding = HistoryEncoding::Cp932; // as read (never Auto)
+    int header_line = 0;                               // from 1
+    // The header text of each field's column as the file writes it; the side
+    // may have several, the others one or none.
+    std::array<QStringList, kHistoryFields> columns;
+    int lines = 0;   // records after the header
+    int trades = 0;  // priced: every one in History::trades
+    int margin = 0;  // margin trades (信用…), left out
+    int other = 0;   // lines without a date, deposits, dividends, other products, left out
+    int rounded = 0; // trades whose quantity x price was finer than 1/10,000 yen
+    std::vector<UnreadableLine> unreadable;
+    // The fee column's sum over the priced trades; nothing without a fee column.
+    std::optional<Money> paid;
+
+    const QStringList& column(HistoryField field) const { return columns[static_cast<std::size_t>(field)]; }
+};
+
+struct History {
+    HistorySummary summary;
+    std::vector<HistoryTrade> trades; // in the file's order
+};
+
+// The largest file a history may be: far beyond any real download, and small
+// enough that reading it never costs more than a moment and its size in memory.
+inline constexpr qint64 kMaxHistoryBytes = 200LL * 1024 * 1024;
+
+// Reads the history in `bytes` (the whole file); `file_name` names it in
+// messages. Fails when no header is found (saying which names were looked
+// for), or when a chosen column is not in the header.
+Outcome<History> read_history(std::string_view bytes, const QString& file_name,
+                              const HistoryOptions& options = {});
+
+// The whole file at `path`, refusing one larger than kMaxHistoryBytes with
+// its size, a folder, a FIFO or a device, without blocking.
+Outcome<QByteArray> load_history_file(const QString& path);
+
+} // namespace fee
