@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "core/fees/daily_plan.h"
+#include "core/outcome.h"
+
+namespace fee {
+
+// The daily flat plans live beside compare.dat in a file of their own, so that
+// compare.dat stays exactly what other copies of the program read.
+inline constexpr const char* kDailyPlansFileName = "daily-plans.json";
+
+// The plans of a daily-plans.json (UTF-8, Qt's JSON). Refused with a message
+// that names `file`, the plan (by name, else by position) and what is wrong,
+// or the JSON error's line and column.
+Outcome<DailyPlans> parse_daily_plans(const QByteArray& bytes, const QString& file);
+
+// The file's bytes, in one fixed indented form: a plan's fields in the
+// alphabetical order Qt keeps, amounts as integers where they are whole yen.
+QByteArray serialize_daily_plans(const DailyPlans& plans);
+
+} // namespace fee
