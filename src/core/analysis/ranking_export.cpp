@@ -4,9 +4,9 @@
 #include <QIODevice>
 #include <QStringList>
 
-#include "core/document/file_save.h"
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
+#include "core/storage/file_save.h"
 #include "core/text/codepage.h"
 #include "core/text/csv.h"
 

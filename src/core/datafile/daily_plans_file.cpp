@@ -1,12 +1,16 @@
 #include "core/datafile/daily_plans_file.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 #include <QSet>
+#include <cerrno>
 #include <cmath>
+#include <sys/stat.h>
 
+#include "core/storage/side_file.h"
 #include "core/text/message_text.h"
 
 namespace fee {
@@ -180,6 +184,25 @@ Outcome<DailyPlans> parse_daily_plans(const QByteArray& bytes, const QString& fi
         read.push_back(std::move(plan).value());
     }
     return read;
+}
+
+Outcome<DailyPlans> read_daily_plans_file(const QString& path, QByteArray* bytes)
+{
+    const std::string name = path.toStdString();
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+        return DailyPlans{};
+    // Far beyond 21 plans of any size: a larger file is no plan file.
+    constexpr qint64 kLongestFile = 1 << 20;
+    const auto opened = open_side_file(path, SideAccess::ReadAny);
+    if (!opened)
+        return Error{opened.error().message + "。1日定額のプランを読めませんでした。"};
+    const auto read = read_side_file(path, kLongestFile);
+    if (!read)
+        return Error{name + " を読めません（大きすぎるか、読み取りの権限がありません）。"};
+    if (bytes)
+        *bytes = *read;
+    return parse_daily_plans(*read, path);
 }
 
 QByteArray serialize_daily_plans(const DailyPlans& plans)

@@ -7,10 +7,10 @@
 
 class QIODevice;
 
-#include "core/document/file_save.h"
-#include "core/document/side_file.h"
 #include "core/fees/broker_table.h"
 #include "core/outcome.h"
+#include "core/storage/safe_save.h"
+#include "core/storage/side_file.h"
 
 namespace fee {
 
@@ -61,26 +61,7 @@ Outcome<std::string> serialize_data_file(const BrokerTable& table);
 // Writes those bytes to an open device; a short or failed write is an error.
 Status<> write_data_file(QIODevice& device, const BrokerTable& table);
 
-// What a failed save's message says only after reading the file back.
-inline constexpr const char* kOldContentKept = "以前の内容はそのまま残っています。";
-
-struct SaveOptions {
-    // How whoever holds the file holds and records the save's new file.
-    NewFileHooks hooks;
-    // The name messages give the file, when not its real path.
-    QString shown_name;
-    // Where copies go when the file cannot be put back as it was; the
-    // system's temporary folder when empty or unusable.
-    QString rescue_folder;
-};
-
-// Saves the table: either the whole new content is in place, or the failure
-// message says what the file holds now, which it has checked by reading the
-// file back. Normally the new content goes to a new file renamed over the old
-// one; where the folder refuses a new file, the file is rewritten in place (see
-// rewrite_in_place). When the old content cannot be put back, copies of the
-// old content and of the table are written to the rescue folder, and the
-// message names both.
+// Saves the table's bytes as save_bytes saves them.
 Status<> save_data_file(const QString& path, const BrokerTable& table, const SaveOptions& options = {});
 
 } // namespace fee

@@ -7,9 +7,10 @@
 #include <QRegularExpression>
 #include <sys/stat.h>
 
+#include "core/datafile/daily_plans_file.h"
 #include "core/datafile/data_file.h"
 #include "core/document/data_location.h"
-#include "core/document/file_save.h"
+#include "core/storage/file_save.h"
 
 namespace fee {
 namespace {
@@ -83,7 +84,67 @@ Status<> DataDocument::open()
     table_ = read;
     saved_ = read;
     loaded_ = true;
+    read_daily_plans();
     return done();
+}
+
+QString DataDocument::daily_plans_path() const
+{
+    return QFileInfo(real_path_).dir().filePath(QString::fromLatin1(kDailyPlansFileName));
+}
+
+void DataDocument::read_daily_plans()
+{
+    QByteArray bytes;
+    auto plans = read_daily_plans_file(daily_plans_path(), &bytes);
+    if (!plans) {
+        plans_refusal_ = plans.error().message;
+        return;
+    }
+    plans_ = std::move(plans).value();
+    plans_fingerprint_ = fingerprint(daily_plans_path());
+}
+
+SaveOptions DataDocument::save_options(const QString& shown, const QString& rescue_stem)
+{
+    SaveOptions options;
+    options.hooks.record = [this](const QString& name, const FileIdentity& file) {
+        return lock_.record_new_file(name, file);
+    };
+    options.rescue_folder = rescue_folder_;
+    options.rescue_stem = rescue_stem;
+    options.shown_name = shown;
+    return options;
+}
+
+DataDocument::Closed DataDocument::commit_daily_plans(const DailyPlans& plans, CloseQuestions& answers)
+{
+    using Answer = CloseQuestions::Answer;
+    if (!loaded_ || !plans_refusal_.empty() || plans == plans_)
+        return Closed::LeftAsItWas;
+    if (!lock_.held())
+        return answers.cannot_save(lock_.unguarded()) == Answer::Discard ? Closed::LeftAsItWas
+                                                                         : Closed::Cancelled;
+    const QString path = daily_plans_path();
+    if (fingerprint(path) != plans_fingerprint_) {
+        const Answer answer = answers.changed_on_disk(path);
+        if (answer != Answer::Save)
+            return answer == Answer::Discard ? Closed::LeftAsItWas : Closed::Cancelled;
+    }
+    const QByteArray bytes = serialize_daily_plans(plans);
+    for (;;) {
+        const auto saved = save_bytes(path, std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                                      save_options(path, QStringLiteral("daily-plans")));
+        lock_.finish_save();
+        if (saved) {
+            plans_ = plans;
+            plans_fingerprint_ = fingerprint(path);
+            return Closed::Saved;
+        }
+        const Answer answer = answers.save_failed(saved.error().message);
+        if (answer != Answer::Save)
+            return answer == Answer::Discard ? Closed::LeftAsItWas : Closed::Cancelled;
+    }
 }
 
 LostChanges DataDocument::lost_changes() const
@@ -113,7 +174,7 @@ std::string DataDocument::export_refusal(const QString& target) const
     const QString folder = QFileInfo(real_path_).absolutePath();
     const QStringList locks = {lock_file_path(real_path_), lock_.lock_file()};
     static const QRegularExpression rescue_copy(
-        QStringLiteral("^compare-\\d{8}-\\d{6}-(before|unsaved)(-\\d+)?\\.dat$"));
+        QStringLiteral("^(compare|daily-plans)-\\d{8}-\\d{6}-(before|unsaved)(-\\d+)?\\.dat$"));
     for (const QString& name : real_names(target)) {
         const QFileInfo info(name);
         for (const QString& lock : locks) {
@@ -126,6 +187,8 @@ std::string DataDocument::export_refusal(const QString& target) const
             return refuse("このプログラムが保存に使う名前");
         if (info.absolutePath() == folder && info.fileName() == QString::fromLatin1(kHelpFileName))
             return refuse("ヘルプのファイル");
+        if (info.absolutePath() == folder && info.fileName() == QString::fromLatin1(kDailyPlansFileName))
+            return refuse("1日定額のプランのファイル");
         const QString where = info.absolutePath();
         if ((where == canonical_folder(rescue_folder_) || where == canonical_folder(QDir::tempPath())) &&
             rescue_copy.match(info.fileName()).hasMatch())
@@ -140,13 +203,8 @@ Status<> DataDocument::save()
         return Error{path_.toStdString() + " は読み込まれていないので、保存しません。"};
     if (!lock_.held())
         return Error{lock_.unguarded() + "変更は保存できません。"};
-    SaveOptions options;
+    SaveOptions options = save_options(path_, QStringLiteral("compare"));
     options.hooks.hold = [this](int fd) { return lock_.hold_new_file(fd); };
-    options.hooks.record = [this](const QString& name, const FileIdentity& file) {
-        return lock_.record_new_file(name, file);
-    };
-    options.rescue_folder = rescue_folder_;
-    options.shown_name = path_;
     const QByteArray at_start = fingerprint(real_path_);
     const auto saved = save_data_file(real_path_, table_, options);
     lock_.finish_save();

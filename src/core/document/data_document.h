@@ -7,7 +7,9 @@
 
 #include "core/document/data_lock.h"
 #include "core/fees/broker_table.h"
+#include "core/fees/daily_plan.h"
 #include "core/outcome.h"
+#include "core/storage/safe_save.h"
 
 namespace fee {
 
@@ -59,6 +61,19 @@ public:
     // failure nothing was changed and the document stays empty.
     Status<> open();
     bool loaded() const { return loaded_; }
+    // The daily flat plans beside the file (daily-plans.json), read at open;
+    // none where there is no such file.
+    const DailyPlans& daily_plans() const { return plans_; }
+    // Why the plans were not read; empty when they were, or there are none.
+    // A refused file is never written.
+    const std::string& plans_refusal() const { return plans_refusal_; }
+    QString daily_plans_path() const;
+    // The plan window's OK: the plans written when they changed, by the rules
+    // of compare.dat's save (another program's change asked about, a failed
+    // save retried, given up or cancelled as `answers` say). compare.dat
+    // itself is not touched.
+    Closed commit_daily_plans(const DailyPlans& plans, CloseQuestions& answers);
+
     // Why the loaded file cannot be saved (no lock can be taken); else empty.
     const std::string& unguarded() const { return lock_.unguarded(); }
     // Said once the file has loaded: names that read like UTF-8; or empty.
@@ -91,6 +106,9 @@ public:
     void release();
 
 private:
+    void read_daily_plans();
+    SaveOptions save_options(const QString& shown, const QString& rescue_stem);
+
     QString path_;
     QString real_path_; // links resolved at open: what is locked and written
     QString rescue_folder_;
@@ -99,6 +117,9 @@ private:
     BrokerTable saved_;
     QByteArray fingerprint_;
     std::string load_warning_;
+    DailyPlans plans_;
+    QByteArray plans_fingerprint_;
+    std::string plans_refusal_;
     bool loaded_ = false;
     bool list_edited_ = false;
 };

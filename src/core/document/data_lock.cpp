@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "core/datafile/data_file.h"
-#include "core/document/file_save.h"
+#include "core/storage/file_save.h"
 #include "core/text/message_text.h"
 
 namespace fee {

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <string>
 
-#include "core/document/side_file.h"
 #include "core/outcome.h"
+#include "core/storage/side_file.h"
 
 namespace fee {
 

@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <unordered_map>
 
-#include "core/document/side_file.h"
 #include "core/replay/csv_records.h"
 #include "core/replay/history_cells.h"
+#include "core/storage/side_file.h"
 #include "core/text/message_text.h"
 
 namespace fee {

@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "core/document/side_file.h"
+#include "core/storage/side_file.h"
 
 namespace fee::ui {
 namespace {

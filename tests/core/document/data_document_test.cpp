@@ -2,16 +2,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 
+#include "core/datafile/daily_plans_file.h"
 #include "core/datafile/data_file.h"
 #include "core/document/data_document.h"
 #include "core/document/data_lock.h"
 #include "core/editing/editor_transfer.h"
+#include "core/storage/side_file.h"
 #include "qt_print.h"
 #include "test_tables.h"
 
@@ -233,6 +236,50 @@ TEST_F(DataDocumentTest, AFileThatCannotBePutBackIsCopiedAndTheCopiesNamed)
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", temp_before);
+}
+
+} // namespace
+
+namespace {
+
+// The plan window's OK writes daily-plans.json beside the file only when the
+// plans changed, never compare.dat, and never a plans file it refused.
+TEST_F(DataDocumentTest, DailyPlansAreWrittenBesideTheFileOnlyWhenTheyChanged)
+{
+    struct Leave : UnattendedAnswers {
+        Answer changed_on_disk(const QString&) override { return Answer::Discard; }
+    } answers;
+    const QString plans_path = dir_.filePath("daily-plans.json");
+    const std::string data_before = serialize_data_file(table_).value();
+    const DailyPlans one = {{QStringLiteral("A"), {}, {{500'000, {}}}, std::nullopt, {}}};
+    DataDocument document(path());
+    ASSERT_TRUE(document.open().ok());
+    EXPECT_TRUE(document.daily_plans().empty());
+    EXPECT_EQ(document.commit_daily_plans({}, answers), DataDocument::Closed::LeftAsItWas);
+    EXPECT_FALSE(QFile::exists(plans_path));
+    EXPECT_EQ(document.commit_daily_plans(one, answers), DataDocument::Closed::Saved);
+    EXPECT_EQ(parse_daily_plans(read_side_file(plans_path, 1 << 20).value(), plans_path).value(), one);
+    // Another program's plans are not overwritten unasked.
+    touch("daily-plans.json", "{\"version\": 1, \"plans\": []}");
+    EXPECT_EQ(document.commit_daily_plans({}, answers), DataDocument::Closed::LeftAsItWas);
+    EXPECT_EQ(read_side_file(plans_path, 100).value(), "{\"version\": 1, \"plans\": []}");
+    EXPECT_EQ(read_side_file(path(), 1 << 20).value().toStdString(), data_before);
+    document.release();
+
+    // A refused file, or a link in its place, is read by nobody and written by nobody.
+    for (const bool link : {false, true}) {
+        QFile::remove(plans_path);
+        if (link)
+            ASSERT_TRUE(QFile::link(path(), plans_path));
+        else
+            touch("daily-plans.json", "not json");
+        DataDocument next(path());
+        ASSERT_TRUE(next.open().ok());
+        EXPECT_NE(next.plans_refusal().find("daily-plans.json"), std::string::npos) << next.plans_refusal();
+        EXPECT_EQ(next.commit_daily_plans(one, answers), DataDocument::Closed::LeftAsItWas);
+        EXPECT_EQ(QFileInfo(plans_path).isSymLink(), link);
+        EXPECT_EQ(read_side_file(path(), 1 << 20).value().toStdString(), data_before);
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "core/document/side_file.h"
+#include "core/storage/side_file.h"
 
 #include <QFile>
 #include <cerrno>

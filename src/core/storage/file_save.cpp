@@ -1,4 +1,4 @@
-#include "core/document/file_save.h"
+#include "core/storage/file_save.h"
 
 #include <QDir>
 #include <QFile>

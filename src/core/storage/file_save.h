@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/document/side_file.h"
 #include "core/outcome.h"
+#include "core/storage/side_file.h"
 
 class QFile;
 class QFileInfo;
