@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/fees/commission.h"
+#include "core/fees/participants.h"
 
 namespace fee {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 constexpr std::size_t kRows = kPlanRows;
 using Units = std::int64_t;
 using RowMask = std::uint32_t;    // bit r: plan row r
-using BrokerMask = std::uint32_t; // bit b: table row b
+using BrokerMask = std::uint64_t; // bit b: participant b (brokers, then daily plans)
 
 // A broker that cannot take a row stands there as the highest amount there is.
 // A set is only totalled once each counted row has a real taker, whose amount
@@ -32,20 +33,19 @@ struct Prepared {
     RowMask counted = 0;
 };
 
-Prepared prepare(const BrokerTable& table, const TradePlan& plan)
+Prepared prepare(const Participants& participants, const TradePlan& plan)
 {
     Prepared p;
     for (std::size_t r = 0; r < kRows; ++r)
         if (plan[r].count != 0)
             p.counted |= 1u << r;
-    for (int b = 0; b <= table.last_broker(); ++b) {
-        const Broker& broker = table.broker(b);
+    for (int b = 0; b < participants.size(); ++b) {
         Offer offer;
-        offer.fee = broker.yearly_fee.units();
+        offer.fee = participants.yearly_fee(b).units();
         for (std::size_t r = 0; r < kRows; ++r) {
             if (plan[r].count == 0)
                 continue;
-            const auto c = trade_commission(broker, plan[r].amount);
+            const auto c = participants.commission(b, plan[r].amount);
             const auto part = c ? c->times(plan[r].count) : std::nullopt;
             offer.part[r] = part ? part->units() : kCannotTake;
             if (part)
@@ -245,9 +245,15 @@ AccountsFailure why_no_set(const Prepared& p, int max_size)
 Outcome<std::vector<AccountSet>, AccountsFailure>
 cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_accounts)
 {
+    return cheapest_account_sets(Participants(table), plan, max_accounts);
+}
+
+Outcome<std::vector<AccountSet>, AccountsFailure>
+cheapest_account_sets(const Participants& participants, const TradePlan& plan, int max_accounts)
+{
     assert(max_accounts >= 1);
-    const int max_size = std::min(max_accounts, table.broker_count());
-    const Prepared p = prepare(table, plan);
+    const int max_size = std::min(max_accounts, participants.size());
+    const Prepared p = prepare(participants, plan);
     if (const auto row = row_nobody_takes(p))
         return AccountsFailure{AccountsFailure::Kind::RowOverflows, *row, 0};
     const std::vector<Best> best = Search(p, static_cast<std::size_t>(max_size)).run();

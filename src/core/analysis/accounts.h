@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/fees/broker_table.h"
+#include "core/fees/participants.h"
 #include "core/fees/trade_plan.h"
 #include "core/money/money.h"
 #include "core/outcome.h"
@@ -48,6 +49,10 @@ struct AccountsFailure {
 // the range is left out; the result fails only when every k is.
 Outcome<std::vector<AccountSet>, AccountsFailure>
 cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_accounts);
+// The same among brokers and daily plans alike: members and takers are
+// participants' indexes.
+Outcome<std::vector<AccountSet>, AccountsFailure>
+cheapest_account_sets(const Participants& participants, const TradePlan& plan, int max_accounts);
 
 // What `set` saves against the best single broker, the first of `sets` where
 // one broker alone carries the plan; none where none does.

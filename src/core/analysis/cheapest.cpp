@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/fees/commission.h"
+#include "core/fees/participants.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
 #include "core/text/message_text.h"
@@ -112,11 +113,68 @@ void split_by_clamp(const Broker& broker, const Broker& unlimited, CommissionPie
     }
 }
 
+// A daily plan's fee for whole-yen amounts: flat up to each tier's bound and
+// within each step above the last; flat for good once the cap holds. More
+// pieces than this in one range is a plan whose steps are too fine to rank
+// amount by amount.
+constexpr std::size_t kMostPlanPieces = 1'000'000;
+
+Outcome<std::vector<CommissionPiece>, TradeOverflow> plan_pieces(const Participants& participants, int i,
+                                                                 AmountRange range)
+{
+    const DailyPlan& plan = participants.plan(i);
+    std::vector<CommissionPiece> pieces;
+    std::optional<Money> last_fee;
+    // [from, to] within the range, joined to the piece before at the same fee;
+    // false where the fee leaves the money range.
+    const auto add = [&](std::int64_t from, std::int64_t to) {
+        from = std::max(from, range.from);
+        to = std::min(to, range.to);
+        if (from > to)
+            return true;
+        const auto fee = day_fee(plan, Money::from_whole_yen(from));
+        if (!fee)
+            return false;
+        if (!pieces.empty() && pieces.back().to + 1 == from && fee == last_fee)
+            pieces.back().to = to;
+        else
+            pieces.push_back({from, to, 0, true});
+        last_fee = fee;
+        return true;
+    };
+    std::int64_t lo = -kMaxWholeYen;
+    for (const DailyTier& tier : plan.tiers) {
+        if (!add(lo, tier.up_to))
+            return TradeOverflow{i, std::max(lo, range.from)};
+        lo = tier.up_to + 1;
+    }
+    if (!plan.above) {
+        if (!add(lo, range.to))
+            return TradeOverflow{i, std::max(lo, range.from)};
+        return pieces;
+    }
+    // Steps start one yen above the last tier and every `per` yen after.
+    const std::int64_t per = plan.above->per;
+    for (std::int64_t from = range.from > lo ? lo + (range.from - lo) / per * per : lo; from <= range.to;
+         from += per) {
+        const std::int64_t to = from > kMaxWholeYen - per ? kMaxWholeYen : from + per - 1;
+        const auto fee = day_fee(plan, Money::from_whole_yen(std::max(from, range.from)));
+        const bool capped = fee && plan.maximum != Money{} && *fee == plan.maximum; // flat from here on
+        if (!add(from, capped ? range.to : to))
+            return TradeOverflow{i, std::max(from, range.from)};
+        if (pieces.size() > kMostPlanPieces)
+            return TradeOverflow{i, from, true};
+        if (capped || to == kMaxWholeYen)
+            break;
+    }
+    return pieces;
+}
+
 // One broker within a stretch of amounts where its piece does not change: its
 // commission is `offset` (flat) or the bracket's line, amount x slope + offset
-// in 1/10,000 yen, rounded.
+// in 1/10,000 yen, rounded. A daily plan's is always flat.
 struct Line {
-    const Broker* broker = nullptr;
+    const Participants* who = nullptr;
     int row = 0;
     bool flat = false;
     float rate = 0.0f;
@@ -124,17 +182,19 @@ struct Line {
     double offset = 0.0;
 };
 
-Line line_of(const Broker& broker, int row, const CommissionPiece& piece)
+Line line_of(const Participants& participants, int row, const CommissionPiece& piece)
 {
-    const Bracket& bracket = broker.brackets[static_cast<std::size_t>(piece.bracket)];
-    Line line{&broker, row, piece.flat, bracket.rate, 0.0, 0.0};
+    Line line{&participants, row, piece.flat, 0.0f, 0.0, 0.0};
     if (piece.flat) {
         line.offset =
-            static_cast<double>(trade_commission(broker, Money::from_whole_yen(piece.from))->units());
-    } else {
-        line.slope = static_cast<double>(bracket.rate) * static_cast<double>(Money::kScale);
-        line.offset = static_cast<double>(bracket.add_on.units());
+            static_cast<double>(participants.commission(row, Money::from_whole_yen(piece.from))->units());
+        return line;
     }
+    const Broker& broker = participants.broker(row);
+    const Bracket& bracket = broker.brackets[static_cast<std::size_t>(piece.bracket)];
+    line.rate = bracket.rate;
+    line.slope = static_cast<double>(bracket.rate) * static_cast<double>(Money::kScale);
+    line.offset = static_cast<double>(bracket.add_on.units());
     return line;
 }
 
@@ -220,7 +280,7 @@ private:
     // Every amount of the range was checked for overflow before.
     static Money commission(const Line& line, std::int64_t amount)
     {
-        return *trade_commission(*line.broker, Money::from_whole_yen(amount));
+        return *line.who->commission(line.row, Money::from_whole_yen(amount));
     }
 
     void add(std::int64_t from, std::int64_t to, const Line& line, Money at_from)
@@ -243,7 +303,20 @@ private:
 
 std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow& overflow)
 {
-    const QString name = quoted_text(decode_cp932(table.broker(overflow.broker).name));
+    return trade_overflow_message(Participants(table), overflow);
+}
+
+std::string trade_overflow_message(const Participants& participants, const TradeOverflow& overflow)
+{
+    if (participants.is_plan(overflow.broker)) {
+        const std::string plan = participants.label(overflow.broker);
+        if (overflow.too_fine)
+            return plan +
+                   "は刻みが細かすぎて、この金額の範囲では比べられません。金額の範囲を狭くして下さい。";
+        return plan + "は " + currency_form(Money::from_whole_yen(overflow.amount)).toStdString() +
+               " の 1 日の手数料が大きすぎて計算できません（金額の桁あふれ）。金額の範囲を狭くして下さい。";
+    }
+    const QString name = quoted_text(participants.name(overflow.broker));
     return QStringLiteral("%1 番目の証券会社「%2」は %3 の取引の手数料が大きすぎて計算できません"
                           "（金額の桁あふれ）。金額の範囲を狭くして下さい。")
         .arg(overflow.broker + 1)
@@ -254,8 +327,16 @@ std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow
 Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const BrokerTable& table, int row,
                                                                        AmountRange range)
 {
+    return commission_pieces(Participants(table), row, range);
+}
+
+Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const Participants& participants,
+                                                                       int row, AmountRange range)
+{
     assert(-kMaxWholeYen <= range.from && range.from <= range.to && range.to <= kMaxWholeYen);
-    const Broker& broker = table.broker(row);
+    if (participants.is_plan(row))
+        return plan_pieces(participants, row, range);
+    const Broker& broker = participants.broker(row);
     const std::vector<CommissionPiece> brackets = bracket_pieces(broker, range);
     for (const CommissionPiece& piece : brackets)
         if (const auto at = first_overflow(broker, piece.from, piece.to))
@@ -289,12 +370,33 @@ std::vector<AmountRange> overflow_stretches(const BrokerTable& table, int row, A
     return stretches;
 }
 
+std::vector<AmountRange> overflow_stretches(const Participants& participants, int row, AmountRange range)
+{
+    if (!participants.is_plan(row))
+        return overflow_stretches(participants.table(), row, range);
+    // A plan's fee only grows with the amount: what overflows is a suffix.
+    const auto fails = [&](std::int64_t a) {
+        return !participants.commission(row, Money::from_whole_yen(a));
+    };
+    if (!fails(range.to))
+        return {};
+    if (fails(range.from))
+        return {range};
+    return {{first_where(range.from, range.to, fails), range.to}};
+}
+
 Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable& table, AmountRange range)
+{
+    return cheapest_runs(Participants(table), range);
+}
+
+Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const Participants& participants,
+                                                               AmountRange range)
 {
     std::vector<std::vector<CommissionPiece>> pieces;
     std::vector<std::int64_t> starts;
-    for (int b = 0; b <= table.last_broker(); ++b) {
-        auto p = commission_pieces(table, b, range);
+    for (int b = 0; b < participants.size(); ++b) {
+        auto p = commission_pieces(participants, b, range);
         if (!p)
             return p.error();
         for (const CommissionPiece& piece : p.value())
@@ -315,7 +417,7 @@ Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable
             while (pieces[b][at[b]].to < first)
                 ++at[b];
             const int row = static_cast<int>(b);
-            lines[b] = line_of(table.broker(row), row, pieces[b][at[b]]);
+            lines[b] = line_of(participants, row, pieces[b][at[b]]);
         }
         sweep.run(lines, first, last);
     }

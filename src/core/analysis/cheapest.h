@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/fees/broker_table.h"
+#include "core/fees/participants.h"
 #include "core/outcome.h"
 
 namespace fee {
@@ -31,12 +32,14 @@ struct CheapestRun {
 
 // A trade of `amount` yen whose commission at broker `broker` leaves the money range.
 struct TradeOverflow {
-    int broker = 0;
+    int broker = 0;          // a participant where participants are compared
     std::int64_t amount = 0; // the smallest such amount of the range
+    bool too_fine = false;   // a daily plan with more steps in the range than can be ranked
 };
 
 // "「名前」の ¥1,000 の取引の手数料が大きすぎて…", naming the broker as the user sees it.
 std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow& overflow);
+std::string trade_overflow_message(const Participants& participants, const TradeOverflow& overflow);
 
 // A stretch of amounts over which one broker's commission follows one rule: a
 // single bracket, and either one amount throughout (raised to the minimum, cut
@@ -53,10 +56,14 @@ struct CommissionPiece {
 // overflows.
 Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const BrokerTable& table, int row,
                                                                        AmountRange range);
+// A participant's: a daily plan's are flat pieces, one per tier and step.
+Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const Participants& participants,
+                                                                       int row, AmountRange range);
 
 // The stretches of the range, in order and apart, where broker `row`'s
 // commission leaves the money range; 0 <= range.from.
 std::vector<AmountRange> overflow_stretches(const BrokerTable& table, int row, AmountRange range);
+std::vector<AmountRange> overflow_stretches(const Participants& participants, int row, AmountRange range);
 
 // For every whole-yen amount of the range, the broker with the lowest
 // trade_commission (a tie goes to the lowest row), as the maximal runs of
@@ -64,5 +71,8 @@ std::vector<AmountRange> overflow_stretches(const BrokerTable& table, int row, A
 // without trying every amount. Fails, naming the lowest such row, if any
 // broker's commission overflows anywhere in the range.
 Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable& table, AmountRange range);
+// The same among brokers and daily plans: `row` is a participant's index.
+Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const Participants& participants,
+                                                               AmountRange range);
 
 } // namespace fee

@@ -55,14 +55,30 @@ Outcome<Money, CostStepOverflow> yearly_cost(const Broker& broker, const TradePl
         [&](std::size_t r) { return plan[r].count; });
 }
 
+Outcome<Money, CostStepOverflow> yearly_cost(const Participants& participants, int i, const TradePlan& plan)
+{
+    if (!participants.is_plan(i))
+        return yearly_cost(participants.broker(i), plan);
+    const DailyPlan& daily = participants.plan(i);
+    return yearly_cost_steps(
+        daily.yearly_fee, [&](std::size_t r) { return day_fee(daily, plan[r].amount); },
+        [&](std::size_t r) { return plan[r].count; });
+}
+
 Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan)
 {
+    return compute_yearly_costs(Participants(table), plan);
+}
+
+Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const Participants& participants,
+                                                        const TradePlan& plan)
+{
     YearlyCosts costs;
-    costs.reserve(static_cast<std::size_t>(table.broker_count()));
-    for (int b = 0; b <= table.last_broker(); ++b) {
-        const auto cost = yearly_cost(table.broker(b), plan);
+    costs.reserve(static_cast<std::size_t>(participants.size()));
+    for (int i = 0; i < participants.size(); ++i) {
+        const auto cost = yearly_cost(participants, i, plan);
         if (!cost)
-            return CostOverflow{b};
+            return CostOverflow{i};
         costs.push_back(*cost);
     }
     return costs;

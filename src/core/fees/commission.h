@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/fees/broker_table.h"
+#include "core/fees/participants.h"
 #include "core/fees/trade_plan.h"
 #include "core/outcome.h"
 
@@ -66,8 +67,10 @@ Outcome<Money, CostStepOverflow> yearly_cost_steps(Money yearly_fee, CommissionO
     return *total;
 }
 
-// The plan's yearly cost at one broker.
+// The plan's yearly cost at one broker; at a participant, a daily plan's
+// trades each a day of its own.
 Outcome<Money, CostStepOverflow> yearly_cost(const Broker& broker, const TradePlan& plan);
+Outcome<Money, CostStepOverflow> yearly_cost(const Participants& participants, int i, const TradePlan& plan);
 
 // The yearly cost of every broker in use, in table order.
 using YearlyCosts = std::vector<Money>;
@@ -76,8 +79,11 @@ struct CostOverflow {
     int broker = 0;
 };
 
-// All or nothing: an overflow in any broker returns which one, and no figure at all.
+// All or nothing: an overflow in any broker returns which one, and no figure
+// at all. `broker` is a participant's index where participants are compared.
 Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan);
+Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const Participants& participants,
+                                                        const TradePlan& plan);
 
 // The result grid's order: table rows by ascending exact cost; equal costs keep
 // table order.

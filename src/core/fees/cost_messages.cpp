@@ -1,22 +1,21 @@
 #include "core/fees/cost_messages.h"
 
 #include "core/editing/box_message.h"
-#include "core/text/codepage.h"
 
 namespace fee {
 namespace {
 
-std::string headline(const BrokerTable& table, const CostOverflow& overflow)
+std::string headline(const Participants& participants, const CostOverflow& overflow)
 {
-    return broker_label(overflow.broker, table.broker(overflow.broker).name) +
-           "の年間費用が大きすぎて計算できません（" + trillions_of_yen(Money::max()) + "を超えます）。";
+    return participants.label(overflow.broker) + "の年間費用が大きすぎて計算できません（" +
+           trillions_of_yen(Money::max()) + "を超えます）。";
 }
 
 // The step of the yearly cost that leaves the money range, in the user's words.
-std::string cause(const Broker& broker, const TradePlan& plan)
+std::string cause(const Participants& participants, int i, const TradePlan& plan)
 {
     const std::string fee = "維持費を足すと大きすぎます。この証券会社の維持費を見直して下さい。";
-    const auto cost = yearly_cost(broker, plan);
+    const auto cost = yearly_cost(participants, i, plan);
     if (cost)
         return fee;
     const CostStepOverflow& at = cost.error();
@@ -27,7 +26,8 @@ std::string cause(const Broker& broker, const TradePlan& plan)
                      "または約定代金を見直して下さい。";
     case CostStep::TimesCount: {
         const bool minimum =
-            broker.minimum != Money{} && trade_commission(broker, plan[at.row].amount) == broker.minimum;
+            !participants.is_plan(i) && participants.broker(i).minimum != Money{} &&
+            participants.commission(i, plan[at.row].amount) == participants.broker(i).minimum;
         return row + "の回数をかけると大きすぎます。" +
                (minimum ? std::string("この証券会社の下限が大きすぎないか、または回数を見直して下さい。")
                         : std::string("回数か、この証券会社の手数料率・付加を見直して下さい。"));
@@ -44,13 +44,20 @@ std::string cause(const Broker& broker, const TradePlan& plan)
 
 std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow)
 {
-    return headline(table, overflow) + "この証券会社の手数料の表と維持費、または取引の予定を見直して下さい。";
+    return headline(Participants(table), overflow) +
+           "この証券会社の手数料の表と維持費、または取引の予定を見直して下さい。";
 }
 
 std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow,
                                   const TradePlan& plan)
 {
-    return headline(table, overflow) + cause(table.broker(overflow.broker), plan);
+    return cost_overflow_message(Participants(table), overflow, plan);
+}
+
+std::string cost_overflow_message(const Participants& participants, const CostOverflow& overflow,
+                                  const TradePlan& plan)
+{
+    return headline(participants, overflow) + cause(participants, overflow.broker, plan);
 }
 
 } // namespace fee

@@ -17,5 +17,7 @@ std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& 
 // is too large, and on which row of the plan.
 std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow,
                                   const TradePlan& plan);
+std::string cost_overflow_message(const Participants& participants, const CostOverflow& overflow,
+                                  const TradePlan& plan);
 
 } // namespace fee

@@ -7,6 +7,7 @@
 
 #include "core/analysis/cheapest.h"
 #include "core/fees/commission.h"
+#include "core/fees/participants.h"
 #include "test_tables.h"
 
 using namespace fee;
@@ -28,14 +29,14 @@ Money yen(std::int64_t y)
 }
 
 // Every amount tried, the definition itself.
-std::vector<CheapestRun> brute_force(const BrokerTable& t, AmountRange range)
+std::vector<CheapestRun> brute_force(const Participants& t, AmountRange range)
 {
     std::vector<CheapestRun> runs;
     for (std::int64_t a = range.from; a <= range.to; ++a) {
         int best = 0;
-        Money low = *trade_commission(t.broker(0), yen(a));
-        for (int b = 1; b <= t.last_broker(); ++b) {
-            const Money c = *trade_commission(t.broker(b), yen(a));
+        Money low = *t.commission(0, yen(a));
+        for (int b = 1; b < t.size(); ++b) {
+            const Money c = *t.commission(b, yen(a));
             if (c < low) {
                 low = c;
                 best = b;
@@ -51,11 +52,16 @@ std::vector<CheapestRun> brute_force(const BrokerTable& t, AmountRange range)
     return runs;
 }
 
-void expect_exact(const BrokerTable& t, AmountRange range)
+void expect_exact(const Participants& t, AmountRange range)
 {
     const auto runs = cheapest_runs(t, range);
     ASSERT_TRUE(runs.ok()) << "overflow at row " << runs.error().broker;
     EXPECT_EQ(runs.value(), brute_force(t, range)) << range.from << ".." << range.to;
+}
+
+void expect_exact(const BrokerTable& t, AmountRange range)
+{
+    expect_exact(Participants(t), range);
 }
 
 void set_flat_rate(BrokerTable& t, int row, float rate, std::int64_t add_on_units = 0)
@@ -92,6 +98,27 @@ TEST(CheapestRuns, MatchBruteForceAcrossBoundsAndClamps)
                                 AmountRange{4'999'000, 5'001'000}, AmountRange{13'042'000, 13'045'000},
                                 AmountRange{49'999'000, 50'001'000}, AmountRange{-1'500, 1'500}})
         expect_exact(t, r);
+}
+
+// A daily plan takes part as one trade a day: steps, tiers and its cap meet
+// the brokers' lines exactly; a tie goes to the broker, then to the plan first in the file.
+TEST(CheapestRuns, DailyPlansTakePartAsOneTradeADay)
+{
+    const BrokerTable t = mixed_table();
+    const DailyPlans plans = {
+        {"stepped",
+         {},
+         {{50'000, yen(0)}, {1'000'000, yen(2'000)}},
+         DailyStep{700'000, yen(700)},
+         yen(9'000)},
+        {"fine", {}, {{30'000, yen(60)}}, DailyStep{1'000, yen(30)}, {}},
+        {"twin", {}, {{50'000, yen(0)}, {1'000'000, yen(2'000)}}, DailyStep{700'000, yen(700)}, yen(9'000)},
+    };
+    for (const AmountRange r :
+         {AmountRange{1, 3'000}, AmountRange{49'000, 51'000}, AmountRange{170'000, 240'000},
+          AmountRange{999'000, 1'001'500}, AmountRange{8'690'000, 8'710'000},
+          AmountRange{13'042'000, 13'045'000}, AmountRange{-1'500, 1'500}})
+        expect_exact(Participants(t, plans), r);
 }
 
 TEST(CheapestRuns, NearlyEqualRatesHandTheWinBackAndForthExactly)
