@@ -1,12 +1,12 @@
 #include "core/replay/replay.h"
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <set>
 #include <thread>
 
 #include "core/fees/commission.h"
-#include "core/text/codepage.h"
 
 namespace fee {
 namespace {
@@ -15,6 +15,51 @@ struct Priced {
     std::optional<ReplayCost> cost;
     ReplayOverflow overflow;
 };
+
+// The trades of each day: indexes into the history's trades, in date order.
+using Days = std::vector<std::vector<std::size_t>>;
+
+Days days_of(const History& history)
+{
+    std::vector<std::size_t> order(history.trades.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&history](std::size_t a, std::size_t b) {
+        return history.trades[a].date < history.trades[b].date;
+    });
+    Days days;
+    for (const std::size_t t : order) {
+        if (days.empty() || history.trades[days.back().front()].date != history.trades[t].date)
+            days.emplace_back();
+        days.back().push_back(t);
+    }
+    return days;
+}
+
+Priced price_plan(const DailyPlan& plan, int row, const History& history, const Days& days, int years,
+                  std::vector<std::vector<Money>>* details)
+{
+    Money commission;
+    for (const auto& day : days) {
+        Money total;
+        for (const std::size_t t : day)
+            if (const auto sum = total.plus(history.trades[t].amount))
+                total = *sum;
+            else
+                return {std::nullopt, {row, static_cast<int>(t)}};
+        const auto fee = day_fee(plan, total);
+        const auto sum = fee ? commission.plus(*fee) : std::nullopt;
+        if (!sum)
+            return {std::nullopt, {row, static_cast<int>(day.front())}};
+        commission = *sum;
+        if (details)
+            (*details)[day.front()][static_cast<std::size_t>(row)] = *fee;
+    }
+    const auto fees = plan.yearly_fee.times(years);
+    const auto total = fees ? commission.plus(*fees) : std::nullopt;
+    if (!total)
+        return {std::nullopt, {row, -1}};
+    return {ReplayCost{row, commission, *fees, *total}, {}};
+}
 
 Priced price_at(const Broker& broker, int row, const History& history, int years,
                 std::vector<std::vector<Money>>* details)
@@ -91,15 +136,25 @@ int trading_years(const History& history)
 Outcome<std::vector<ReplayCost>, ReplayOverflow>
 price_history(const BrokerTable& table, const History& history, std::vector<std::vector<Money>>* details)
 {
+    return price_history(Participants(table), history, details);
+}
+
+Outcome<std::vector<ReplayCost>, ReplayOverflow> price_history(const Participants& participants,
+                                                               const History& history,
+                                                               std::vector<std::vector<Money>>* details)
+{
     const int years = trading_years(history);
-    const int brokers = table.broker_count();
+    const int brokers = participants.size();
     if (details)
         details->assign(history.trades.size(), std::vector<Money>(static_cast<std::size_t>(brokers)));
+    const Days days = participants.size() > participants.broker_count() ? days_of(history) : Days{};
     std::vector<Priced> priced(static_cast<std::size_t>(brokers));
-    // Brokers are priced apart from each other: half of them on a second core.
+    // Participants are priced apart from each other: half of them on a second core.
     const auto price_rows = [&](int from, int step) {
         for (int b = from; b < brokers; b += step)
-            priced[static_cast<std::size_t>(b)] = price_at(table.broker(b), b, history, years, details);
+            priced[static_cast<std::size_t>(b)] =
+                participants.is_plan(b) ? price_plan(participants.plan(b), b, history, days, years, details)
+                                        : price_at(participants.broker(b), b, history, years, details);
     };
     if (history.trades.size() * static_cast<std::size_t>(brokers) > 100'000) {
         std::thread second(price_rows, 1, 2);
@@ -122,7 +177,13 @@ price_history(const BrokerTable& table, const History& history, std::vector<std:
 std::string replay_overflow_message(const BrokerTable& table, const History& history,
                                     const ReplayOverflow& overflow)
 {
-    const std::string who = broker_label(overflow.broker, table.broker(overflow.broker).name);
+    return replay_overflow_message(Participants(table), history, overflow);
+}
+
+std::string replay_overflow_message(const Participants& participants, const History& history,
+                                    const ReplayOverflow& overflow)
+{
+    const std::string who = participants.label(overflow.broker);
     if (overflow.trade < 0)
         return who + "の維持費を足すと、計算できる金額の範囲を超えます。維持費を確かめて下さい。";
     const HistoryTrade& t = history.trades[static_cast<std::size_t>(overflow.trade)];
@@ -135,6 +196,28 @@ std::vector<MonthlyCost> monthly_costs(const Broker& broker, const History& hist
     return cumulative(history, [&broker](const HistoryTrade& t, bool new_year) -> std::optional<Money> {
         const auto one = trade_commission(broker, t.amount);
         return one && new_year ? one->plus(broker.yearly_fee) : one;
+    });
+}
+
+std::vector<MonthlyCost> monthly_costs(const Participants& participants, int i, const History& history)
+{
+    if (!participants.is_plan(i))
+        return monthly_costs(participants.broker(i), history);
+    // A day is priced once: at its first trade, with all of that day's amounts.
+    const DailyPlan& plan = participants.plan(i);
+    std::map<HistoryDate, Money> day_totals;
+    for (const HistoryTrade& t : history.trades) {
+        const auto sum = day_totals[t.date].plus(t.amount);
+        if (!sum)
+            return {};
+        day_totals[t.date] = *sum;
+    }
+    std::set<HistoryDate> priced;
+    return cumulative(history, [&](const HistoryTrade& t, bool new_year) -> std::optional<Money> {
+        if (!priced.insert(t.date).second)
+            return Money{};
+        const auto fee = day_fee(plan, day_totals[t.date]);
+        return fee && new_year ? fee->plus(plan.yearly_fee) : fee;
     });
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/fees/broker_table.h"
+#include "core/fees/participants.h"
 #include "core/outcome.h"
 #include "core/replay/history.h"
 
@@ -31,9 +32,16 @@ struct ReplayOverflow {
 Outcome<std::vector<ReplayCost>, ReplayOverflow>
 price_history(const BrokerTable& table, const History& history,
               std::vector<std::vector<Money>>* details = nullptr);
+// The same with the daily plans; a plan's day fee stands in the details at
+// the day's first trade, its other trades at 0.
+Outcome<std::vector<ReplayCost>, ReplayOverflow>
+price_history(const Participants& participants, const History& history,
+              std::vector<std::vector<Money>>* details = nullptr);
 
 // The broker named, and the trade's line, as `compare` names an overflow.
 std::string replay_overflow_message(const BrokerTable& table, const History& history,
+                                    const ReplayOverflow& overflow);
+std::string replay_overflow_message(const Participants& participants, const History& history,
                                     const ReplayOverflow& overflow);
 
 // The calendar years that hold a trade.
@@ -47,6 +55,7 @@ struct MonthlyCost {
     Money cost;
 };
 std::vector<MonthlyCost> monthly_costs(const Broker& broker, const History& history);
+std::vector<MonthlyCost> monthly_costs(const Participants& participants, int i, const History& history);
 // The same for the fee column's figures, as the file says they were paid.
 std::vector<MonthlyCost> monthly_paid(const History& history);
 

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <map>
 
 #include "core/datafile/data_file.h"
-#include "core/fees/commission.h"
+#include "core/fees/participants.h"
 #include "core/replay/history.h"
 #include "core/replay/replay.h"
 #include "history_files.h"
@@ -90,29 +91,41 @@ TEST(History, ChosenColumnsAndEncodingsOverrideWhatIsFound)
     EXPECT_FALSE(read(history_file(Layout::PlainAbbreviated), {HistoryEncoding::Cp932, {}}).ok());
 }
 
-// Each trade at each broker by the per-trade formula; the yearly fee once a
-// calendar year with a trade; the cheapest first.
+// Each trade at each broker by the per-trade formula; at a daily plan each
+// day once, its trades added up; the yearly fee once a calendar year with a
+// trade; the cheapest first, brokers before plans on a tie.
 TEST(Replay, EachTradeIsPricedAsTheRankingPricesIt)
 {
     BrokerTable table;
     ASSERT_TRUE(read_data_file(QStringLiteral(FEE_SAMPLE_DATA), table).ok());
-    const auto history = read(history_file(Layout::QuotedWithTitle));
+    const DailyPlans plans = {
+        {"day", *Money::from_yen(1'000), {{500'000, {}}}, DailyStep{1'000'000, *Money::from_yen(1'100)}, {}},
+        {"twin", *Money::from_yen(1'000), {{500'000, {}}}, DailyStep{1'000'000, *Money::from_yen(1'100)}, {}},
+    };
+    const Participants participants(table, plans);
+    auto history = read(history_file(Layout::QuotedWithTitle));
     ASSERT_TRUE(history.ok());
+    history.value().trades[2].date = history->trades[3].date; // two trades on one day
+    std::map<HistoryDate, Money> days;
+    for (const HistoryTrade& t : history->trades)
+        days[t.date] = *days[t.date].plus(t.amount);
     std::vector<std::vector<Money>> details;
-    const auto costs = price_history(table, *history, &details);
+    const auto costs = price_history(participants, *history, &details);
     ASSERT_TRUE(costs.ok());
-    ASSERT_EQ(costs->size(), std::size_t(table.broker_count()));
+    ASSERT_EQ(costs->size(), std::size_t(participants.size()));
     for (std::size_t i = 0; i < costs->size(); ++i) {
         const ReplayCost& c = (*costs)[i];
-        Money commission;
-        for (std::size_t t = 0; t < history->trades.size(); ++t) {
-            commission =
-                *commission.plus(*trade_commission(table.broker(c.broker), history->trades[t].amount));
-            EXPECT_EQ(details[t][std::size_t(c.broker)],
-                      *trade_commission(table.broker(c.broker), history->trades[t].amount));
-        }
-        EXPECT_EQ(c.commission, commission);
-        EXPECT_EQ(c.yearly_fees, *table.broker(c.broker).yearly_fee.times(3));
+        Money commission, column;
+        if (participants.is_plan(c.broker))
+            for (const auto& [date, total] : days)
+                commission = *commission.plus(*participants.commission(c.broker, total));
+        else
+            for (const HistoryTrade& t : history->trades)
+                commission = *commission.plus(*participants.commission(c.broker, t.amount));
+        for (const auto& line : details)
+            column = *column.plus(line[std::size_t(c.broker)]);
+        EXPECT_EQ(std::pair(c.commission, column), std::pair(commission, commission));
+        EXPECT_EQ(c.yearly_fees, *participants.yearly_fee(c.broker).times(3));
         EXPECT_EQ(c.total, *commission.plus(c.yearly_fees));
         if (i > 0)
             EXPECT_TRUE((*costs)[i - 1].total < c.total ||
