@@ -46,12 +46,13 @@ std::vector<AmountRange> outside(AmountRange range, std::vector<AmountRange> out
     return in;
 }
 
-std::vector<CommissionPoint> curve(const BrokerTable& table, int row, const std::vector<AmountRange>& fits,
+std::vector<CommissionPoint> curve(const Participants& participants, int row,
+                                   const std::vector<AmountRange>& fits,
                                    const std::vector<std::int64_t>& samples)
 {
     std::vector<std::int64_t> amounts;
     for (const AmountRange& stretch : fits) {
-        const std::vector<CommissionPiece> pieces = commission_pieces(table, row, stretch).value();
+        const std::vector<CommissionPiece> pieces = commission_pieces(participants, row, stretch).value();
         for (const CommissionPiece& piece : pieces) {
             amounts.push_back(piece.from);
             amounts.push_back(piece.to);
@@ -64,13 +65,13 @@ std::vector<CommissionPoint> curve(const BrokerTable& table, int row, const std:
     std::vector<CommissionPoint> points;
     points.reserve(amounts.size());
     for (const std::int64_t a : amounts) // every amount of `fits` was checked for overflow
-        points.push_back({a, *trade_commission(table.broker(row), Money::from_whole_yen(a))});
+        points.push_back({a, *participants.commission(row, Money::from_whole_yen(a))});
     return points;
 }
 
 // The runs over each stretch where every broker fits, and a run of
 // kNoCheapest for each stretch between them.
-std::vector<CheapestRun> ranked(const BrokerTable& table, AmountRange range,
+std::vector<CheapestRun> ranked(const Participants& participants, AmountRange range,
                                 const std::vector<AmountRange>& fits)
 {
     std::vector<CheapestRun> runs;
@@ -78,7 +79,7 @@ std::vector<CheapestRun> ranked(const BrokerTable& table, AmountRange range,
     for (const AmountRange& stretch : fits) {
         if (stretch.from > next)
             runs.push_back({next, stretch.from - 1, kNoCheapest, {}, {}});
-        const std::vector<CheapestRun> part = cheapest_runs(table, stretch).value();
+        const std::vector<CheapestRun> part = cheapest_runs(participants, stretch).value();
         runs.insert(runs.end(), part.begin(), part.end());
         next = stretch.to + 1;
     }
@@ -125,17 +126,22 @@ Outcome<std::int64_t> range_end(const std::string& box, QStringView text)
 
 CommissionChart commission_chart(const BrokerTable& table, AmountRange range)
 {
+    return commission_chart(Participants(table), range);
+}
+
+CommissionChart commission_chart(const Participants& participants, AmountRange range)
+{
     assert(1 <= range.from);
     CommissionChart chart{range, {}, {}, {}};
     const std::vector<std::int64_t> samples = sample_amounts(range);
     std::vector<AmountRange> anyone;
-    for (int b = 0; b <= table.last_broker(); ++b) {
-        std::vector<AmountRange> overflows = overflow_stretches(table, b, range);
-        chart.curves.push_back(curve(table, b, outside(range, overflows), samples));
+    for (int b = 0; b < participants.size(); ++b) {
+        std::vector<AmountRange> overflows = overflow_stretches(participants, b, range);
+        chart.curves.push_back(curve(participants, b, outside(range, overflows), samples));
         anyone.insert(anyone.end(), overflows.begin(), overflows.end());
         chart.overflows.push_back(std::move(overflows));
     }
-    chart.cheapest = ranked(table, range, outside(range, std::move(anyone)));
+    chart.cheapest = ranked(participants, range, outside(range, std::move(anyone)));
     return chart;
 }
 
@@ -179,6 +185,11 @@ std::size_t YearlyChart::nearest_factor(double factor) const
 
 YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan)
 {
+    return yearly_chart(Participants(table), plan);
+}
+
+YearlyChart yearly_chart(const Participants& participants, const TradePlan& plan)
+{
     YearlyChart chart;
     for (int k = -kFactorsPerDecade; k <= kFactorsPerDecade; ++k) {
         const double factor = std::pow(10.0, k / double(kFactorsPerDecade));
@@ -189,20 +200,19 @@ YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan)
         chart.counts.push_back(counts);
     }
     chart.cheapest.assign(chart.factors.size(), 0);
-    for (int b = 0; b <= table.last_broker(); ++b) {
-        const Broker& broker = table.broker(b);
+    for (int b = 0; b < participants.size(); ++b) {
         // One trade's commission does not change with the counts: taken once a
         // row, and handed out by reference, which keeps the loop as fast as
         // when it was written out here.
         std::array<std::optional<Money>, kPlanRows> commissions;
         for (std::size_t r = 0; r < kPlanRows; ++r)
-            commissions[r] = trade_commission(broker, plan[r].amount);
+            commissions[r] = participants.commission(b, plan[r].amount);
+        const Money yearly_fee = participants.yearly_fee(b);
         std::vector<std::optional<Money>> costs;
         for (std::size_t i = 0; i < chart.factors.size(); ++i) {
             const auto& counts = chart.counts[i];
             const auto cost = yearly_cost_steps(
-                broker.yearly_fee,
-                [&](std::size_t r) -> const std::optional<Money>& { return commissions[r]; },
+                yearly_fee, [&](std::size_t r) -> const std::optional<Money>& { return commissions[r]; },
                 [&](std::size_t r) { return counts[r]; });
             int& cheapest = chart.cheapest[i];
             costs.push_back(cost ? std::optional(*cost) : std::nullopt);
