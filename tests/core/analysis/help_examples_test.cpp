@@ -320,6 +320,13 @@ void check_worked_example(const HelpDocument& help)
     EXPECT_EQ(help.text(QStringLiteral("wex-shown")), currency_form(total));
 }
 
+QString readme_text()
+{
+    QFile readme(QStringLiteral(FEE_README));
+    EXPECT_TRUE(readme.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(readme.readAll());
+}
+
 // The accounts example: the best single broker, the best pair, the row the
 // pair's newcomer takes over, its fee and the saving. The README tells the
 // same example with the same figures.
@@ -352,19 +359,10 @@ void check_accounts_example(const HelpDocument& help)
     EXPECT_EQ(help.count(QStringLiteral("acc-row-count")), plan[r].count);
     EXPECT_EQ(help.text(QStringLiteral("acc-row-one")), currency_form(*part(one.members[0])));
     EXPECT_EQ(help.text(QStringLiteral("acc-row-two")), currency_form(*part(newcomer)));
-    QFile readme(QStringLiteral(FEE_README));
-    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(readme.readAll());
+    const QString text = readme_text();
     for (const char* id :
          {"acc-one-total", "acc-two-total", "acc-two-fee", "acc-row-one", "acc-row-two", "acc-saving"})
         EXPECT_TRUE(text.contains(help.text(QString::fromLatin1(id)))) << "README lacks the help's " << id;
-}
-
-QString readme_text()
-{
-    QFile readme(QStringLiteral(FEE_README));
-    EXPECT_TRUE(readme.open(QIODevice::ReadOnly));
-    return QString::fromUtf8(readme.readAll());
 }
 
 // The replay example: the generated download line by line, what was read and
