@@ -17,7 +17,7 @@ constexpr const char* kUsageStart =
     R"(使い方: fee-compare-cli COMMAND [ARGUMENTS] [OPTIONS]
 
 証券会社の手数料データ compare.dat (Shift_JIS, CR LF) を調べ、整え、証券会社の一覧を編集し、
-年間の手数料を比較します。
+年間の手数料や、実際の取引履歴にかかる手数料を比較します。
 
 COMMAND:
 )";
@@ -25,6 +25,7 @@ COMMAND:
 constexpr const char* kCommandNotes =
     R"(                        ROW と TO は compare の row と同じ表の番号 (0 から) です。NAME は UTF-8 で書き、
                         ファイルの文字コード (Shift_JIS) にある文字だけが使えます。
+                        HISTORY は取引履歴の CSV ファイルで、replay は何も書き込みません。
                         rename, remove, move, normalize は、プログラムがそのファイルを開いている間は
                         何も変えずに終了コード 1 で終わります。
 
@@ -43,9 +44,16 @@ accounts の csv: 見出し行 accounts,total,rows,names の後に、組み合�
 total は正確な年間の合計、rows と names は口座の番号と名前を ; でつないだもの。json はさらに
 yen (円表示)、saving (1 社のときより安くなる額)、takers (取引の予定の各行を取引する口座の番号、
 回数 0 の行は null) を持ちます。
+replay の csv: 見出し行 row,name,trades,commission,yearly_fees,total,yen の後に、合計の安い順に
+1 社 1 行 (同額は表の順)。trades は試算した取引の数、commission は手数料の合計、yearly_fees は
+維持費の合計、total はその和。--details を付けると、空行の後に見出し line,date,amount,0,1,… で
+取引ごとに 1 行 (行番号、約定日、約定代金、表の番号ごとの手数料) が続きます。json は brokers
+(同じ項目の配列)、summary (読んだファイル、文字コード、見出しの行と列、行の数、除いた行、
+読めない行、履歴の手数料の列の合計 paid) と、--details では details を持つ 1 つのオブジェクトです。
 
 終了コード: 0 成功、1 データ・数値・桁あふれの誤り、ない番号、使えない名前、最後の 1 社の削除、
-ファイルがほかで開かれている (標準エラーに理由)、2 使い方の誤り。
+ファイルがほかで開かれている、取引履歴が読めない・見出しがない・現物株の取引がない
+(標準エラーに理由)、2 使い方の誤り。
 失敗したコマンドがデータファイルを作ったり変えたりすることはありません。
 )";
 

@@ -113,7 +113,7 @@ Result check_operands(const Command& command, const std::vector<std::string>& op
         return Usage{std::string(command.name) + " には " + joined(wanted, " ") + " が必要です（" +
                      std::string(wanted[operands.size()]) + " がありません）。"};
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (wanted[i] != "NAME" && !whole_number(operands[i]))
+        if (is_row_operand(wanted[i]) && !whole_number(operands[i]))
             return Usage{std::string(wanted[i]) + " は 0 から数えた表の番号 (整数) です: 「" + operands[i] +
                          "」"};
     }

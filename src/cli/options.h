@@ -47,7 +47,7 @@ extern const OptionSpec kFormatOption;
 struct Options {
     std::string command_name;
     const Command* command = nullptr;
-    std::vector<std::string> operands; // after the command: ROW, NAME, TO
+    std::vector<std::string> operands; // after the command: ROW, NAME, TO, HISTORY
     // The values of each option's last use; of every use where it repeats.
     std::map<const OptionSpec*, std::vector<std::string>> given;
 

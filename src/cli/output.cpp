@@ -14,20 +14,6 @@ QString text_of(std::string_view utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QString json_string(const QString& text)
-{
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == u'"' || c == u'\\')
-            out += u'\\';
-        if (c.unicode() < 0x20)
-            out += QStringLiteral("\\u%1").arg(static_cast<uint>(c.unicode()), 4, 16, QChar(u'0'));
-        else
-            out += c;
-    }
-    return out + u'"';
-}
-
 QString pad_left(const QString& text, std::size_t width)
 {
     const std::size_t n = display_width(text);
@@ -115,6 +101,20 @@ QString table(std::span<const Column> columns, const std::vector<Row>& rows,
 }
 
 } // namespace
+
+QString json_string(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\';
+        if (c.unicode() < 0x20)
+            out += QStringLiteral("\\u%1").arg(static_cast<uint>(c.unicode()), 4, 16, QChar(u'0'));
+        else
+            out += c;
+    }
+    return out + u'"';
+}
 
 std::optional<Format> format_named(std::string_view name)
 {

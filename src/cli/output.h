@@ -46,6 +46,9 @@ using Row = std::vector<QString>;
 // the table with its heading line; UTF-8, lines ended by LF.
 std::string write_rows(Format format, std::span<const Column> columns, const std::vector<Row>& rows);
 
+// A JSON string of `text`: quotes, backslashes and control characters escaped.
+QString json_string(const QString& text);
+
 // Width in terminal columns: East Asian wide characters take two.
 std::size_t display_width(const QString& text);
 

@@ -11,7 +11,7 @@ namespace fee {
 // One command of the companion: what the parser, --help and the run need of it.
 struct Command {
     std::string_view name;
-    // "NAME" is any text; every other operand is a row of the table.
+    // "ROW" and "TO" are rows of the table; any other operand is text (a name, a file).
     std::span<const std::string_view> operands = {};
     // Besides --help, --version and --data. When several options are out of
     // place, the one reported first is the one the commands list first.
@@ -20,6 +20,11 @@ struct Command {
     // The exit status; nothing reaches `out` unless the command succeeds.
     int (*run)(const Options& o, std::ostream& out, std::ostream& err);
 };
+
+inline bool is_row_operand(std::string_view operand)
+{
+    return operand == "ROW" || operand == "TO";
+}
 
 // Every command, in the order --help lists them.
 std::span<const Command* const> all_commands();

@@ -9,6 +9,7 @@
     command(compare)              \
     command(cheapest)             \
     command(accounts)             \
+    command(replay)               \
     command(rename)               \
     command(remove)               \
     command(move)

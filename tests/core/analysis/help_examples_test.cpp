@@ -14,8 +14,11 @@
 #include "core/fees/commission.h"
 #include "core/fees/preset_plans.h"
 #include "core/money/number_text.h"
+#include "core/replay/history.h"
+#include "core/replay/replay.h"
 #include "core/text/codepage.h"
 #include "qt_print.h"
+#include "replay/history_files.h"
 
 // The help's worked examples, recomputed with the program's own formula. Every
 // figure the help gives is marked with an id; a figure that no longer matches
@@ -317,6 +320,13 @@ void check_worked_example(const HelpDocument& help)
     EXPECT_EQ(help.text(QStringLiteral("wex-shown")), currency_form(total));
 }
 
+QString readme_text()
+{
+    QFile readme(QStringLiteral(FEE_README));
+    EXPECT_TRUE(readme.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(readme.readAll());
+}
+
 // The accounts example: the best single broker, the best pair, the row the
 // pair's newcomer takes over, its fee and the saving. The README tells the
 // same example with the same figures.
@@ -349,12 +359,52 @@ void check_accounts_example(const HelpDocument& help)
     EXPECT_EQ(help.count(QStringLiteral("acc-row-count")), plan[r].count);
     EXPECT_EQ(help.text(QStringLiteral("acc-row-one")), currency_form(*part(one.members[0])));
     EXPECT_EQ(help.text(QStringLiteral("acc-row-two")), currency_form(*part(newcomer)));
-    QFile readme(QStringLiteral(FEE_README));
-    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(readme.readAll());
+    const QString text = readme_text();
     for (const char* id :
          {"acc-one-total", "acc-two-total", "acc-two-fee", "acc-row-one", "acc-row-two", "acc-saving"})
         EXPECT_TRUE(text.contains(help.text(QString::fromLatin1(id)))) << "README lacks the help's " << id;
+}
+
+// The replay example: the generated download line by line, what was read and
+// its ranking at the sample brokers. The README shows the same file and figures.
+void check_replay_example(const HelpDocument& help)
+{
+    const std::string file = test::worked_example_history();
+    const QString text = decode_cp932(file);
+    EXPECT_EQ(help.text(QStringLiteral("rex-file")), text.simplified());
+    const auto history = read_history(file, QStringLiteral("history.csv"));
+    ASSERT_TRUE(history.ok());
+    const HistorySummary& s = history->summary;
+    const std::pair<const char*, int> counts[] = {{"rex-header", s.header_line},
+                                                  {"rex-lines", s.lines},
+                                                  {"rex-trades", s.trades},
+                                                  {"rex-margin", s.margin},
+                                                  {"rex-other", s.other}};
+    for (const auto& [id, count] : counts)
+        EXPECT_EQ(help.count(QString::fromLatin1(id)), count) << id;
+    const BrokerTable t = sample_table();
+    const auto costs = price_history(t, *history).value();
+    const auto name = [&t](int row) { return decode_cp932(t.broker(row).name); };
+    const QString readme = readme_text();
+    for (std::size_t i = 0; i < costs.size(); ++i) {
+        const ReplayCost& c = costs[i];
+        const auto figure = [&](const char* what) {
+            return help.text(id(QStringLiteral("rex"), what, int(i) + 1));
+        };
+        EXPECT_EQ(figure("name-"), name(c.broker));
+        EXPECT_EQ(figure("commission-"), currency_form(c.commission));
+        EXPECT_EQ(figure("fees-"), currency_form(c.yearly_fees));
+        EXPECT_EQ(figure("total-"), currency_form(c.total));
+        EXPECT_TRUE(readme.contains(general_form(c.total)) && readme.contains(currency_form(c.total))) << i;
+    }
+    EXPECT_EQ(help.text(QStringLiteral("rex-paid")), currency_form(*s.paid));
+    EXPECT_EQ(help.text(QStringLiteral("rex-best")), name(costs.front().broker));
+    EXPECT_EQ(help.text(QStringLiteral("rex-best-total")), currency_form(costs.front().total));
+    const auto plan = compute_yearly_costs(t, parse_plan(preset_plan(false, false).texts()).value()).value();
+    EXPECT_EQ(help.text(QStringLiteral("rex-plan-first")), name(cost_order(plan).front()));
+    for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        EXPECT_TRUE(readme.contains(line)) << "README lacks the example's line " << line;
+    EXPECT_TRUE(readme.contains(help.text(QStringLiteral("rex-paid"))));
 }
 
 void check_limits(const HelpDocument& help)
@@ -400,6 +450,11 @@ TEST(HelpResults, TheAccountsExampleByTheSearchItself)
     check_accounts_example(HelpDocument());
 }
 
+TEST(HelpResults, TheReplayExampleByTheReaderAndThePricing)
+{
+    check_replay_example(HelpDocument());
+}
+
 TEST(HelpResults, BrokerAndCountLimits)
 {
     check_limits(HelpDocument());
@@ -435,6 +490,7 @@ TEST(HelpDocument, EveryMarkedFigureIsChecked)
     check_sample_results(help);
     check_worked_example(help);
     check_accounts_example(help);
+    check_replay_example(help);
     check_limits(help);
     std::set<QString> unchecked;
     for (const QString& figure : help.ids())

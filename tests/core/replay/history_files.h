@@ -4,6 +4,7 @@
 // same trades in every layout, so that every layout must read the same.
 #include <QString>
 #include <QStringEncoder>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,36 @@ inline std::string history_file(Layout layout)
     if (utf8)
         return (layout == Layout::BomTwoSides ? std::string("\xEF\xBB\xBF") : std::string()) +
                text.toStdString();
+    QStringEncoder cp932("CP932");
+    const QByteArray bytes = cp932.encode(text);
+    return bytes.toStdString();
+}
+
+// The worked example of the README and the help: a year's download as a
+// broker gives it, ten cash trades with a margin trade and a dividend between.
+inline std::string worked_example_history()
+{
+    static const std::vector<QStringList> rows = {
+        {"約定履歴照会"},
+        {"期間", "2025/01/01～2025/12/31"},
+        {"約定日", "銘柄", "市場", "取引", "預り", "約定数量", "約定単価", "手数料/諸経費等",
+         "受渡金額/決済損益"},
+        {"2025/01/09", "東西化学", "東証", "株式現物買", "特定", "100", "2,650.5", "770", "265,820"},
+        {"2025/02/03", "北南電機", "東証", "株式現物買", "特定", "200", "1,066.5", "770", "214,070"},
+        {"2025/03/04", "中央食品", "東証", "信用新規買", "--", "300", "812", "0", "--"},
+        {"2025/03/21", "東西化学", "東証", "株式現物売", "特定", "100", "2,901", "770", "289,330"},
+        {"2025/03/31", "北南電機", "--", "配当金", "特定", "--", "--", "0", "1,200"},
+        {"2025/05/12", "山川建設", "東証", "株式現物買", "特定", "1,000", "512", "1,045", "513,045"},
+        {"2025/06/18", "北南電機", "東証", "株式現物売", "特定", "200", "1,234", "770", "246,030"},
+        {"2025/07/07", "海空運輸", "東証", "株式現物買", "特定", "50", "8,110", "770", "406,270"},
+        {"2025/08/22", "山川建設", "東証", "株式現物売", "特定", "1,000", "598", "1,045", "596,955"},
+        {"2025/09/10", "中央食品", "東証", "株式現物買", "特定", "300", "3,125", "1,045", "938,545"},
+        {"2025/11/14", "東西化学", "東証", "株式現物買", "特定", "100", "31,250", "1,980", "3,126,980"},
+        {"2025/12/19", "中央食品", "東証", "株式現物売", "特定", "300", "3,480", "1,650", "1,042,350"},
+    };
+    QString text;
+    for (const QStringList& cells : rows)
+        text += u'"' + cells.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
     QStringEncoder cp932("CP932");
     const QByteArray bytes = cp932.encode(text);
     return bytes.toStdString();
