@@ -363,9 +363,7 @@ int run(const Options& o, std::ostream& out, std::ostream& err)
         err << bytes.error().message << "\n";
         return 1;
     }
-    const auto history =
-        read_history(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())), file,
-                     history_options(o));
+    const auto history = read_history(bytes->bytes(), file, history_options(o));
     if (!history) {
         err << history.error().message << "\n";
         return 1;

@@ -1,57 +1,26 @@
 #include "core/fees/commission.h"
 
+#include "core/fees/commission_rule.h"
+
 #include <algorithm>
 #include <numeric>
 
 namespace fee {
 
-namespace {
-
-// The broker's row is looked up (and its index checked) by the caller, once per
-// broker; the bracket indexes below come from fixed loops and stay within 0..5.
-// Internal, like the formula below, so that the yearly cost's loop inlines them.
-inline std::size_t bracket_of(const Broker& broker, Money amount)
-{
-    std::size_t result = 0;
-    for (std::size_t k = 0; k < kBoundedBrackets; ++k)
-        if (amount > broker.brackets[k].upper_bound)
-            result = k + 1;
-    return result;
-}
-
-inline std::optional<Money> commission_of(const Broker& broker, Money amount)
-{
-    const Bracket& bracket = broker.brackets[bracket_of(broker, amount)];
-    const double product = amount.to_double_yen() * static_cast<double>(bracket.rate);
-    auto c = Money::from_double_yen_half_even(product);
-    if (!c)
-        return std::nullopt;
-    c = c->plus(bracket.add_on);
-    if (!c)
-        return std::nullopt;
-    if (*c < broker.minimum)
-        c = broker.minimum;
-    if (broker.maximum != Money{} && *c > broker.maximum)
-        c = broker.maximum;
-    return c;
-}
-
-} // namespace
-
 int bracket_index(const Broker& broker, Money amount)
 {
-    return static_cast<int>(bracket_of(broker, amount));
+    return static_cast<int>(rule::bracket_of(broker, amount));
 }
 
 std::optional<Money> trade_commission(const Broker& broker, Money amount)
 {
-    return commission_of(broker, amount);
+    return rule::commission_of(broker, amount);
 }
 
 Outcome<Money, CostStepOverflow> yearly_cost(const Broker& broker, const TradePlan& plan)
 {
     return yearly_cost_steps(
-        broker.yearly_fee, [&](std::size_t r) { return commission_of(broker, plan[r].amount); },
+        broker.yearly_fee, [&](std::size_t r) { return rule::commission_of(broker, plan[r].amount); },
         [&](std::size_t r) { return plan[r].count; });
 }
 

@@ -5,47 +5,73 @@
 
 namespace fee {
 
-bool CsvRecords::next(std::vector<std::string_view>& fields, int& line)
+namespace {
+
+// The end of a record's fields from `p` on that nobody reads: the first line
+// break outside quotes, found a line at a time, its quotes counted in bulk.
+const char* skip_rest(const char* p, const char* end)
+{
+    std::size_t quotes = 0;
+    for (;;) {
+        const auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* stop = nl ? nl : end;
+        quotes += static_cast<std::size_t>(std::count(p, stop, '"'));
+        if (quotes % 2 == 0 || !nl) {
+            // A CR before the LF ends the record as well.
+            return nl && nl > p && nl[-1] == '\r' && quotes % 2 == 0 ? nl - 1 : stop;
+        }
+        p = nl + 1;
+    }
+}
+
+} // namespace
+
+bool CsvRecords::next(std::vector<std::string_view>& fields, int& line, std::size_t most)
 {
     fields.clear();
     if (pos_ >= bytes_.size() || pos_ >= end_)
         return false;
     line = line_;
     const char* const data = bytes_.data();
-    const std::size_t size = bytes_.size();
-    const std::size_t record = pos_;
+    const char* const end = data + bytes_.size();
+    const char* const record = data + pos_;
+    const char* p = record;
     for (;;) {
-        const std::size_t start = pos_;
-        if (pos_ < size && data[pos_] == '"') {
+        const char* const start = p;
+        if (p < end && *p == '"') {
             // To the closing quote: a doubled quote stays inside the field.
             // Fields are short: a plain loop beats a call to memchr here.
-            std::size_t at = pos_ + 1;
+            ++p;
             for (;;) {
-                while (at < size && data[at] != '"')
-                    ++at;
-                if (++at >= size || data[at] != '"')
+                while (p < end && *p != '"')
+                    ++p;
+                if (++p >= end || *p != '"')
                     break;
-                ++at;
+                ++p;
             }
-            pos_ = std::min(at, size);
+            p = std::min(p, end);
         }
-        while (pos_ < size && data[pos_] != ',' && data[pos_] != '\r' && data[pos_] != '\n')
-            ++pos_;
-        fields.push_back(bytes_.substr(start, pos_ - start));
-        if (pos_ < size && data[pos_] == ',') {
-            ++pos_;
-            continue;
+        while (p < end && *p != ',' && *p != '\r' && *p != '\n')
+            ++p;
+        fields.emplace_back(start, static_cast<std::size_t>(p - start));
+        if (p < end && *p == ',') {
+            ++p;
+            if (fields.size() < most)
+                continue;
+            p = skip_rest(p, end);
         }
         // Line breaks inside quotes are rare: looked for once a record, not byte by byte.
-        for (const char* nl = static_cast<const char*>(std::memchr(data + record, '\n', pos_ - record)); nl;
-             nl = static_cast<const char*>(
-                 std::memchr(nl + 1, '\n', static_cast<std::size_t>(data + pos_ - nl - 1))))
+        for (const char* nl =
+                 static_cast<const char*>(std::memchr(record, '\n', static_cast<std::size_t>(p - record)));
+             nl;
+             nl = static_cast<const char*>(std::memchr(nl + 1, '\n', static_cast<std::size_t>(p - nl - 1))))
             ++line_;
-        if (pos_ >= size)
-            return true;
-        if (data[pos_++] == '\r' && pos_ < size && data[pos_] == '\n')
-            ++pos_;
-        ++line_;
+        if (p < end) {
+            if (*p++ == '\r' && p < end && *p == '\n')
+                ++p;
+            ++line_;
+        }
+        pos_ = static_cast<std::size_t>(p - data);
         return true;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,13 +22,18 @@ public:
     {
     }
 
+    // Whether its lines end in LF (CR LF included): only then may a record's
+    // last fields be skipped rather than split. Looked at from where it starts.
+    bool ends_lines_with_lf() const { return bytes_.find('\n', pos_) != std::string_view::npos; }
+
     // Where the next record starts, and on which line.
     std::size_t position() const { return pos_; }
     int line() const { return line_; }
 
-    // The next record's fields, as they stand in the file (quotes included);
-    // false at the end. `line` is the physical line the record starts on, from 1.
-    bool next(std::vector<std::string_view>& fields, int& line);
+    // The next record's fields, as they stand in the file (quotes included),
+    // no more than `most` of them; false at the end. `line` is the physical
+    // line the record starts on, from 1.
+    bool next(std::vector<std::string_view>& fields, int& line, std::size_t most = SIZE_MAX);
 
 private:
     std::string_view bytes_;

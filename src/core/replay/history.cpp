@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
+#include <utility>
 
 #include "core/replay/csv_records.h"
 #include "core/replay/history_cells.h"
@@ -250,10 +252,18 @@ constexpr std::size_t kSplitBytes = 1 << 20;
 
 void read_part(CsvRecords& records, const Columns& columns, HistoryEncoding encoding, History& into)
 {
+    // Fields after the last one read are not split, where lines end in LF:
+    // the rest of a record is skipped to its line break.
+    std::size_t most = 0;
+    for (const auto& field : columns)
+        for (const int c : field)
+            most = std::max(most, static_cast<std::size_t>(c) + 1);
+    if (!records.ends_lines_with_lf())
+        most = SIZE_MAX;
     TradeReader reader(columns, encoding, into);
     std::vector<std::string_view> fields;
     int line = 0;
-    while (records.next(fields, line))
+    while (records.next(fields, line, most))
         reader.read(fields, line);
 }
 
@@ -352,17 +362,38 @@ Outcome<History> read_history(std::string_view bytes, const QString& file_name, 
 
     read_trades(bytes, records, *columns, encoding, history);
     if (!(*columns)[index_of(HistoryField::Fee)].empty()) {
-        Money paid;
+        // A sum beyond the money range is no figure the file states: none.
+        std::optional<Money> paid = Money{};
         for (const HistoryTrade& t : history.trades)
-            if (const auto sum = paid.plus(t.fee.value_or(Money{})))
-                paid = *sum;
+            if (paid)
+                paid = paid->plus(t.fee.value_or(Money{}));
         history.summary.paid = paid;
     }
     history.summary.trades = static_cast<int>(history.trades.size());
     return history;
 }
 
-Outcome<QByteArray> load_history_file(const QString& path)
+HistoryFile::HistoryFile(HistoryFile&& other) noexcept
+    : map_(std::exchange(other.map_, nullptr)), size_(std::exchange(other.size_, 0)),
+      mapped_(std::exchange(other.mapped_, 0))
+{
+}
+
+HistoryFile& HistoryFile::operator=(HistoryFile&& other) noexcept
+{
+    std::swap(map_, other.map_);
+    std::swap(size_, other.size_);
+    std::swap(mapped_, other.mapped_);
+    return *this;
+}
+
+HistoryFile::~HistoryFile()
+{
+    if (map_)
+        ::munmap(map_, mapped_);
+}
+
+Outcome<HistoryFile> load_history_file(const QString& path)
 {
     const std::string name = path.toStdString();
     UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -375,20 +406,35 @@ Outcome<QByteArray> load_history_file(const QString& path)
         return Error{name + " は大きすぎます（" + std::to_string(st.st_size / (1024 * 1024)) +
                      " MB）。取引履歴は " + std::to_string(kMaxHistoryBytes / (1024 * 1024)) +
                      " MB までです。"};
-    QByteArray bytes(static_cast<qsizetype>(st.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
+    HistoryFile file;
+    if (st.st_size == 0)
+        return file;
+    // Read into memory of its own rather than mapped: a file cut short by
+    // another program while it is read must not end the program with SIGBUS.
+    // The memory comes whole (MAP_POPULATE), not page fault by page fault.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    void* map =
+        ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (map == MAP_FAILED)
+        return Error{name + " を読み込めません（" + errno_reason(errno) + "）。"};
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd.get(), static_cast<char*>(map) + got, size - got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            return Error{name + " を読み込めません（" + errno_reason(errno) + "）。"};
-        if (n == 0)
-            break;
-        got += n;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : 0;
+            ::munmap(map, size);
+            if (code != 0)
+                return Error{name + " を読み込めません（" + errno_reason(code) + "）。"};
+            break; // cut short meanwhile: what is there
+        }
+        got += static_cast<std::size_t>(n);
     }
-    bytes.truncate(got);
-    return bytes;
+    file.map_ = map;
+    file.size_ = got;
+    file.mapped_ = size;
+    return file;
 }
 
 } // namespace fee

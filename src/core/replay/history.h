@@ -95,8 +95,27 @@ inline constexpr qint64 kMaxHistoryBytes = 200LL * 1024 * 1024;
 Outcome<History> read_history(std::string_view bytes, const QString& file_name,
                               const HistoryOptions& options = {});
 
+// A history file's bytes, read into memory of their own.
+class HistoryFile {
+public:
+    HistoryFile() = default;
+    HistoryFile(HistoryFile&& other) noexcept;
+    HistoryFile& operator=(HistoryFile&& other) noexcept;
+    HistoryFile(const HistoryFile&) = delete;
+    HistoryFile& operator=(const HistoryFile&) = delete;
+    ~HistoryFile();
+
+    std::string_view bytes() const { return {static_cast<const char*>(map_), size_}; }
+
+private:
+    friend Outcome<HistoryFile> load_history_file(const QString& path);
+    void* map_ = nullptr;
+    std::size_t size_ = 0;   // what was read
+    std::size_t mapped_ = 0; // the memory's size
+};
+
 // The whole file at `path`, refusing one larger than kMaxHistoryBytes with
 // its size, a folder, a FIFO or a device, without blocking.
-Outcome<QByteArray> load_history_file(const QString& path);
+Outcome<HistoryFile> load_history_file(const QString& path);
 
 } // namespace fee

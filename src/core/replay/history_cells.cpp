@@ -31,8 +31,14 @@ std::optional<Money> ascii_figure(std::string_view s)
     int digits = 0, group = -1, decimals = -1;
     for (const char c : s) {
         if (is_digit(c)) {
-            if (decimals >= 0 && ++decimals > 4)
-                return std::nullopt; // a finer figure: the slow way decides
+            // Zeros beyond 1/10,000 yen say nothing; any other digit there is finer than money.
+            if (decimals >= 4) {
+                if (c != '0')
+                    return std::nullopt;
+                continue;
+            }
+            if (decimals >= 0)
+                ++decimals;
             if (__builtin_mul_overflow(units, 10, &units) || __builtin_add_overflow(units, c - '0', &units))
                 return std::nullopt;
             ++digits;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/fees/commission.h"
+#include "core/fees/commission_rule.h"
 
 namespace fee {
 namespace {
@@ -66,7 +67,7 @@ Priced price_at(const Broker& broker, int row, const History& history, int years
 {
     Money commission;
     for (std::size_t t = 0; t < history.trades.size(); ++t) {
-        const auto one = trade_commission(broker, history.trades[t].amount);
+        const auto one = rule::commission_of(broker, history.trades[t].amount);
         const auto sum = one ? commission.plus(*one) : std::nullopt;
         if (!sum)
             return {std::nullopt, {row, static_cast<int>(t)}};

@@ -62,7 +62,9 @@ TEST(History, LinesThatCannotBePricedAreNamed)
         // A quoted field across two lines: the next record starts on line 4.
         {"約定日,備考,数量,単価\n2025/1/6,\"two\nlines\",1,10\n2025/1/7,x,abc,10\n", 1, 4, 0, "abc"},
         {"約定日,数量,単価\n2025/1/6,1.5,0.0001\n2025/1/7,1,\n", 1, 3, 1, nullptr},
-        {"約定日,約定代金\n2025/1/6,\"1,000\"\n2025/1/7,1.00001\n2025/2/30,5\n", 1, 3, 0, "1.00001"},
+        {"約定日,約定代金\n2025/1/6,\"1,000.50000\"\n2025/1/7,1.00001\n2025/2/30,5\n", 1, 3, 0, "1.00001"},
+        // A line break in a quoted field after the last one read, and CR LF.
+        {"約定日,約定代金,備考\r\n2025/1/6,100,\"a\r\nb\"\r\n2025/1/7,x,c\r\n", 1, 4, 0, "x"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
