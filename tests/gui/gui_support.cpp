@@ -367,6 +367,11 @@ PromptStep answer_save_path(std::optional<QString> path, QString* suggested)
     return {PromptStep::Kind::SavePath, {}, {}, std::move(path), suggested};
 }
 
+PromptStep answer_open_path(std::optional<QString> path, QString* title)
+{
+    return {PromptStep::Kind::OpenPath, {}, {}, std::move(path), title};
+}
+
 void ScriptedPrompter::script(std::vector<PromptStep> steps)
 {
     steps_ = std::move(steps);
@@ -446,6 +451,12 @@ std::optional<QString> ScriptedPrompter::ask_save_path(const QString& title, con
             return step ? step->reply : std::nullopt;
         inform(refusal(*step->reply));
     }
+}
+
+std::optional<QString> ScriptedPrompter::ask_open_path(const QString& title, const QString&, const QString&)
+{
+    const PromptStep* step = next(PromptStep::Kind::OpenPath, title);
+    return step ? step->reply : std::nullopt;
 }
 
 void write_data_file_bytes(const QByteArray& bytes)

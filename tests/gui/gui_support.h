@@ -182,12 +182,12 @@ ModalStep press_in_message(const QStringList& parts);
 
 // What the user does at one of the program's prompts (see ScriptedPrompter).
 struct PromptStep {
-    enum class Kind { Message, Question, Text, SavePath };
+    enum class Kind { Message, Question, Text, SavePath, OpenPath };
     Kind kind = Kind::Message;
     QStringList parts;            // each one is in the text (Text: the text offered)
     QString answer;               // Question: the button pressed
-    std::optional<QString> reply; // Text, SavePath: what is typed; empty to cancel
-    QString* seen = nullptr;      // receives the text (SavePath: the path offered)
+    std::optional<QString> reply; // Text, SavePath, OpenPath: what is typed; empty to cancel
+    QString* seen = nullptr;      // receives the text (SavePath: the path offered; OpenPath: the title)
 };
 
 // A message with one button whose text holds every one of `parts`, read and closed.
@@ -200,6 +200,8 @@ PromptStep answer_text(std::optional<QString> reply, const QStringList& offered 
 // A file to save to: `path` chosen, or cancelled when empty; `suggested`
 // receives the path offered.
 PromptStep answer_save_path(std::optional<QString> path, QString* suggested = nullptr);
+// A file to read: `path` chosen, or cancelled when empty; `title` receives the dialog's title.
+PromptStep answer_open_path(std::optional<QString> path, QString* title = nullptr);
 
 // The program's prompts answered from a script, as a user would, at once and
 // without a dialog. Anything asked that the script did not expect is a
@@ -220,6 +222,8 @@ public:
     // A refused reply is told as a message, then the next reply is taken.
     std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
                                          const QString& filter, const SaveRefusal& refusal) override;
+    std::optional<QString> ask_open_path(const QString& title, const QString& folder,
+                                         const QString& filter) override;
 
 private:
     const PromptStep* next(PromptStep::Kind kind, const QString& text);

@@ -1,13 +1,19 @@
 // Preloaded into fee-compare (LD_PRELOAD) by scripts/screenshots: walks the
-// windows as a user would, finding each by its caption and its buttons' texts
+// windows as a user would (the replay of a trade history it writes into the
+// data's folder last), finding each by its caption and its buttons' texts
 // only, saves each as a PNG in $FEE_SHOTS_DIR, then ends the program without
 // its close. It knows nothing of the program's classes or object names, so the
 // same walk compares two builds pixel for pixel.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStringEncoder>
 #include <QStyleHints>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -23,6 +29,7 @@ namespace {
 const QString kMainTitle = QStringLiteral("リョーバン-手数料比較");
 const QString kQuestion = QStringLiteral("投資のスタイルは？");
 const QString kResult = QStringLiteral("手数料の試算結果です");
+const QString kHistoryFile = QStringLiteral("約定履歴.csv");
 constexpr int kSettleMs = 800;
 constexpr int kPatienceMs = 20000;
 
@@ -96,9 +103,52 @@ std::vector<Step> walk()
         {titled(kResult), {}, then_trigger(QStringLiteral("グラフ(&G)..."))},
         {titled(QStringLiteral("手数料のグラフ")), QStringLiteral("chart_amounts"),
          [](QWidget* w) { w->findChild<QTabWidget*>()->setCurrentIndex(1); }},
-        {titled(QStringLiteral("手数料のグラフ")), QStringLiteral("chart_activity"),
+        {titled(QStringLiteral("手数料のグラフ")), QStringLiteral("chart_activity"), close},
+        {titled(kResult), {}, then_press(QStringLiteral("閉じる(&X)"))},
+        {main_window, {}, then_trigger(QStringLiteral("取引履歴で試算(&R)..."))},
+        {titled(QStringLiteral("取引履歴を開く")),
+         {},
+         [](QWidget* w) {
+             auto* dialog = qobject_cast<QFileDialog*>(w);
+             // Typed, as a user does: the dialog leaves a box with the focus as it is.
+             dialog->findChild<QLineEdit*>()->setText(QDir::current().absoluteFilePath(kHistoryFile));
+             QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+         }},
+        {titled(QStringLiteral("取引履歴の試算 — ") + kHistoryFile), QStringLiteral("replay_window"),
+         then_press(QStringLiteral("グラフ(&G)..."))},
+        {titled(QStringLiteral("取引履歴のグラフ — ") + kHistoryFile), QStringLiteral("replay_chart"),
          [](QWidget*) { ::_exit(0); }},
     };
+}
+
+// Two years of a made-up broker's download, as brokers write them: CP932,
+// every field quoted, a title before the header, margin trades, a deposit and
+// a line that cannot be read among the cash trades.
+void write_history()
+{
+    QString text =
+        QStringLiteral("\"約定履歴照会\"\r\n\"期間\",\"2024/01/01～2025/12/31\"\r\n\r\n"
+                       "\"約定日\",\"銘柄\",\"取引\",\"約定数量\",\"約定単価\",\"手数料/諸経費等\"\r\n");
+    const char* const sides[] = {"株式現物買", "株式現物売", "株式現物買", "信用新規買", "株式現物売"};
+    const int quantities[] = {100, 200, 500, 1000, 300};
+    const char* const prices[] = {"2,650.5", "1,066.5", "512", "345.5", "8,110"};
+    for (int i = 0; i < 36; ++i) {
+        const QString date = QStringLiteral("%1/%2/%3")
+                                 .arg(2024 + i / 18)
+                                 .arg(i % 18 * 2 / 3 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(i * 7 % 27 + 1, 2, 10, QLatin1Char('0'));
+        const QString quantity =
+            i == 20 ? QStringLiteral("百") : QString::number(quantities[i % 5] * (i % 3 + 1));
+        text += QStringLiteral("\"%1\",\"銘柄%2\",\"%3\",\"%4\",\"%5\",\"%6\"\r\n")
+                    .arg(date)
+                    .arg(i % 7)
+                    .arg(QString::fromUtf8(i == 9 ? "入金" : sides[i % 5]), quantity,
+                         QString::fromUtf8(prices[i % 5]))
+                    .arg(i % 4 == 0 ? 275 : 99);
+    }
+    QFile file(kHistoryFile);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QStringEncoder("CP932").encode(text));
 }
 
 class Walker : public QObject {
@@ -116,6 +166,9 @@ private:
     {
         if (clock_.elapsed() > kPatienceMs) {
             std::fprintf(stderr, "screenshot walk stuck at step %zu\n", next_ + 1);
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible())
+                    std::fprintf(stderr, "  showing: %s\n", qPrintable(w->windowTitle()));
             ::_exit(2);
         }
         QWidget* window = top_level(steps_[next_].is_it);
@@ -146,6 +199,7 @@ void start_walking()
         return;
     // A steady cursor, so that two walks give the same pixels.
     QGuiApplication::styleHints()->setCursorFlashTime(0);
+    write_history();
     new Walker;
 }
 

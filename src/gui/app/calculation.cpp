@@ -1,12 +1,21 @@
 #include "gui/app/calculation.h"
 
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+
 #include "core/analysis/accounts.h"
 #include "core/fees/cost_messages.h"
 #include "core/fees/preset_plans.h"
+#include "gui/app/column_memory.h"
+#include "gui/app/history_reading.h"
 #include "gui/app/prompter.h"
 #include "gui/chart/chart_module.h"
 #include "gui/windows/account_sets_window.h"
 #include "gui/windows/dialog.h"
+#include "gui/windows/replay_window.h"
 #include "gui/windows/result_window.h"
 #include "gui/windows/style_questions.h"
 #include "gui/windows/trade_plan_window.h"
@@ -93,16 +102,20 @@ void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, Yearl
 
 // From the chart module, loaded the first time; where it cannot be, the
 // reason, and the rest of the program goes on.
-QWidget* Calculation::make_chart_window(QWidget& grid, const TradePlan& plan)
+ui::ChartModule* Calculation::chart_module()
 {
     QString why;
     ui::ChartModule* module = ui::load_chart_module(why);
-    if (!module) {
+    if (!module)
         prompter_.inform(
             QStringLiteral("グラフを開けません。グラフの部品 %1。プログラムを入れ直して下さい。").arg(why));
-        return nullptr;
-    }
-    return module->make_chart(table_, plan, &grid);
+    return module;
+}
+
+QWidget* Calculation::make_chart_window(QWidget& grid, const TradePlan& plan)
+{
+    ui::ChartModule* module = chart_module();
+    return module ? module->make_chart(table_, plan, &grid) : nullptr;
 }
 
 // Up to three accounts, as many as a user weighs; where no set can carry the
@@ -115,6 +128,136 @@ QWidget* Calculation::make_account_sets_window(QWidget& grid, const TradePlan& p
         return nullptr;
     }
     return new ui::AccountSetsWindow(table_, plan, sets.value(), &grid);
+}
+
+namespace {
+
+// The folder of the last history opened while the program runs.
+QString& last_history_folder()
+{
+    static QString folder;
+    return folder;
+}
+
+// Long enough to read a small file before its window shows, short enough
+// not to be noticed.
+constexpr int kMomentMs = 300;
+
+} // namespace
+
+std::optional<QString> Calculation::ask_history_path()
+{
+    QString folder = last_history_folder();
+    for (const QString& other :
+         {QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
+          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()})
+        if (folder.isEmpty() || !QDir(folder).exists())
+            folder = other;
+    const auto chosen =
+        prompter_.ask_open_path(QStringLiteral("取引履歴を開く"), folder,
+                                QStringLiteral("CSV ファイル (*.csv *.CSV);;すべてのファイル (*)"));
+    if (chosen)
+        last_history_folder() = QFileInfo(*chosen).absolutePath();
+    return chosen;
+}
+
+void Calculation::replay_chosen(const TableOrigin& origin)
+{
+    if (const auto path = ask_history_path())
+        replay(*path, origin);
+}
+
+void Calculation::replay(const QString& path, const TableOrigin& origin)
+{
+    ui::ReplayWindow window(table_, origin.data_file, prompter_);
+    window.set_export_refusal(export_refusal_);
+    window.set_table_edited(origin.edited);
+    HistoryReader reader;
+    ColumnMemory memory;
+    QPointer<QWidget> chart;
+    bool gave_up = false; // nothing to show: the window closes, or never shows
+
+    const auto read = [&](const QString& file, HistoryEncoding encoding,
+                          std::optional<std::vector<ColumnChoice>> columns) {
+        reader.start({file, encoding, std::move(columns), memory.all(), table_});
+        window.reading_started(file);
+    };
+    const auto give_up = [&] {
+        gave_up = true;
+        window.reject();
+    };
+    QObject::connect(&reader, &HistoryReader::finished, &window,
+                     [&](const Outcome<ReplayReadingPtr>& outcome) {
+                         window.reading_ended();
+                         if (!outcome) {
+                             prompter_.inform(QString::fromStdString(outcome.error().message));
+                             if (window.shown())
+                                 window.show_reading(window.shown()); // the lists as they were
+                             else
+                                 give_up();
+                             return;
+                         }
+                         const ReplayReadingPtr& reading = outcome.value();
+                         if (reading->chosen)
+                             memory.remember(reading->header_cells, reading->columns);
+                         window.show_reading(reading);
+                         // A chart open shows the new figures.
+                         if (chart) {
+                             chart->close(); // deleted later: a new one is made at once
+                             chart.clear();
+                             if (!reading->costs.empty())
+                                 bring_up(chart, [&] { return make_replay_chart(window, reading->months); });
+                         }
+                         if (!reading->problem.isEmpty())
+                             prompter_.inform(reading->problem);
+                     });
+    QObject::connect(&window, &ui::ReplayWindow::read_requested, &window, [&] {
+        if (window.shown())
+            read(window.shown()->path, window.chosen_encoding(), window.chosen_columns());
+    });
+    QObject::connect(&window, &ui::ReplayWindow::automatic_requested, &window, [&] {
+        if (!window.shown())
+            return;
+        memory.remember(window.shown()->header_cells, {});
+        read(window.shown()->path, window.shown()->encoding_asked, std::vector<ColumnChoice>{});
+    });
+    QObject::connect(&window, &ui::ReplayWindow::open_requested, &window, [&] {
+        if (const auto other = ask_history_path())
+            read(*other, HistoryEncoding::Auto, std::nullopt);
+    });
+    QObject::connect(&window, &ui::ReplayWindow::file_dropped, &window,
+                     [&](const QString& other) { read(other, HistoryEncoding::Auto, std::nullopt); });
+    QObject::connect(&window, &ui::ReplayWindow::cancel_requested, &window, [&] {
+        reader.cancel();
+        window.reading_ended();
+        if (!window.shown())
+            give_up();
+    });
+    QObject::connect(&window, &ui::ReplayWindow::chart_requested, &window, [&] {
+        if (window.shown() && !window.shown()->costs.empty())
+            bring_up(chart, [&] { return make_replay_chart(window, window.shown()->months); });
+    });
+
+    read(path, HistoryEncoding::Auto, std::nullopt);
+    // The main window takes no input meanwhile, as under the window to come.
+    QEventLoop moment;
+    QTimer::singleShot(kMomentMs, &moment, &QEventLoop::quit);
+    QObject::connect(&reader, &HistoryReader::finished, &moment, &QEventLoop::quit);
+    if (reader.busy())
+        moment.exec(QEventLoop::ExcludeUserInputEvents);
+    if (gave_up)
+        return;
+    if (reader.busy())
+        window.reading_started(path, true);
+    window.exec();
+    if (chart)
+        chart->close();
+}
+
+QWidget* Calculation::make_replay_chart(QWidget& window, const ui::ReplayMonths& months)
+{
+    ui::ChartModule* module = chart_module();
+    return module ? module->make_replay_chart(table_, months, &window) : nullptr;
 }
 
 } // namespace fee

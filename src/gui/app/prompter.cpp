@@ -109,4 +109,20 @@ std::optional<QString> DialogPrompter::ask_save_path(const QString& title, const
     return dialog.selectedFiles().first();
 }
 
+std::optional<QString> DialogPrompter::ask_open_path(const QString& title, const QString& folder,
+                                                     const QString& filter)
+{
+    QFileDialog dialog(owner());
+    // The same dialog as a save's, in the program's font and language.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setWindowTitle(title);
+    dialog.setNameFilter(filter);
+    dialog.setDirectory(folder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
 } // namespace fee::ui

@@ -36,6 +36,9 @@ public:
     // again.
     virtual std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
                                                  const QString& filter, const SaveRefusal& refusal) = 0;
+    // An existing file to read, starting in `folder`; empty when cancelled.
+    virtual std::optional<QString> ask_open_path(const QString& title, const QString& folder,
+                                                 const QString& filter) = 0;
 };
 
 // The prompter of the running program: dialog boxes over the window the user
@@ -48,6 +51,8 @@ public:
                                     int max_length) override;
     std::optional<QString> ask_save_path(const QString& title, const QString& suggested,
                                          const QString& filter, const SaveRefusal& refusal) override;
+    std::optional<QString> ask_open_path(const QString& title, const QString& folder,
+                                         const QString& filter) override;
 };
 
 // The program's name, the title of its messages and of its main window.

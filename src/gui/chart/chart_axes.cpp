@@ -1,5 +1,6 @@
 #include "gui/chart/chart_axes.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QFontMetrics>
 #include <QLogValueAxis>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/money/number_text.h"
 #include "gui/layout/ui_font.h"
 
 namespace fee::ui {
@@ -70,6 +72,67 @@ void slant_crowded_labels(QChart& chart)
     const double decades = std::max(std::log10(x->max() / x->min()), 1.0);
     const int widest = QFontMetrics(x->labelsFont()).horizontalAdvance(QString::number(x->max(), 'f', 0));
     x->setLabelsAngle(chart.plotArea().width() / decades < widest * 1.2 ? -45 : 0);
+}
+
+// Five to ten steps of 1, 2 or 5 times a power of ten, whole yen at least:
+// labels a reader can add up.
+QAbstractAxis* add_yen_axis(QChart& chart, double high, const QString& title)
+{
+    const double rough = std::max(high, 1.0) / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = power;
+    for (const double times : {1.0, 2.0, 5.0, 10.0}) {
+        step = std::max(1.0, power * times);
+        if (step >= rough)
+            break;
+    }
+    const double top = std::max(step, std::ceil(high / step) * step);
+    auto* axis = add_axis<QCategoryAxis>(chart, Qt::AlignLeft, title);
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setStartValue(0.0);
+    axis->setRange(0.0, top);
+    for (double at = 0.0; at <= top * (1.0 + 1e-9); at += step)
+        axis->append(currency_form(Money::from_whole_yen(static_cast<std::int64_t>(std::llround(at)))), at);
+    return axis;
+}
+
+namespace {
+
+QString month_label(int month)
+{
+    return QStringLiteral("%1/%2").arg(month / 100).arg(month % 100, 2, 10, QLatin1Char('0'));
+}
+
+// Every month where there is room, else every second, third, sixth... so that
+// no label is cut short; a category axis cuts a label to its category.
+void label_months(QCategoryAxis& axis, const std::vector<int>& months, double width)
+{
+    const double room = QFontMetrics(axis.labelsFont()).horizontalAdvance(month_label(200001)) * 1.5;
+    const auto count = static_cast<int>(months.size());
+    int step = 1;
+    for (const int wider : {2, 3, 6, 12, 24, 60, 120})
+        if (step < count && width / std::max(1, count / step) < room)
+            step = wider;
+    for (const QString& label : axis.categoriesLabels())
+        axis.remove(label);
+    for (int i = 0; i < count; i += step)
+        axis.append(month_label(months[static_cast<std::size_t>(i)]), i);
+}
+
+} // namespace
+
+QAbstractAxis* add_month_axis(QChart& chart, const std::vector<int>& months, const QString& title)
+{
+    auto* axis = add_axis<QCategoryAxis>(chart, Qt::AlignBottom, title);
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setStartValue(0.0);
+    const auto count = static_cast<double>(months.size());
+    // A single month still gets room on either side.
+    axis->setRange(count > 1 ? 0.0 : -0.5, count > 1 ? count - 1.0 : 0.5);
+    label_months(*axis, months, chart.plotArea().width());
+    QObject::connect(&chart, &QChart::plotAreaChanged, axis,
+                     [axis, months](const QRectF& plot) { label_months(*axis, months, plot.width()); });
+    return axis;
 }
 
 } // namespace fee::ui

@@ -26,4 +26,12 @@ QLogValueAxis* add_log_x(QChart& chart, const QString& title, const char* format
 // Slants the bottom axis's labels where they would collide.
 void slant_crowded_labels(QChart& chart);
 
+// A linear money axis on the left from ¥0 to a round figure at or above
+// `high` yen, its ticks labelled as the grid writes money (「¥120,000」).
+QAbstractAxis* add_yen_axis(QChart& chart, double high, const QString& title);
+
+// Calendar months (yyyymm) at the bottom, month i at x = i, labelled
+// 「2025/03」 at a step that keeps the labels apart.
+QAbstractAxis* add_month_axis(QChart& chart, const std::vector<int>& months, const QString& title);
+
 } // namespace fee::ui

@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <QtPlugin>
+#include <vector>
 
 #include "core/fees/trade_plan.h"
+#include "core/replay/replay.h"
 
 class QWidget;
 
@@ -13,13 +15,25 @@ class BrokerTable;
 
 namespace fee::ui {
 
-// The chart window lives in a module of its own, loaded the first time a
+// What the chart of a trade history draws: month by month, the cost so far at
+// the cheapest brokers, and what the file says was paid.
+struct ReplayMonths {
+    QString file_name;
+    std::vector<int> brokers;                    // table rows, cheapest first
+    std::vector<std::vector<MonthlyCost>> costs; // per broker, the same months
+    std::vector<MonthlyCost> paid;               // empty without a fee column
+};
+
+// The chart windows live in a module of its own, loaded the first time a
 // chart is asked for: the program then starts without Qt Charts and OpenGL.
 class ChartModule {
 public:
     virtual ~ChartModule() = default;
     // A new chart window for the table and plan, a child window of `parent`.
     virtual QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) = 0;
+    // A new window charting a trade history's costs, a child window of `parent`.
+    virtual QWidget* make_replay_chart(const BrokerTable& table, const ReplayMonths& months,
+                                       QWidget* parent) = 0;
 };
 
 // The module's file name, and the folders it is looked for in, in order: the
@@ -33,5 +47,5 @@ ChartModule* load_chart_module(QString& why);
 
 } // namespace fee::ui
 
-#define FEE_CHART_MODULE_IID "io.github.feecompare.FeeCompare.ChartModule/1"
+#define FEE_CHART_MODULE_IID "io.github.feecompare.FeeCompare.ChartModule/2"
 Q_DECLARE_INTERFACE(fee::ui::ChartModule, FEE_CHART_MODULE_IID)

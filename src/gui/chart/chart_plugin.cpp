@@ -3,6 +3,7 @@
 
 #include "gui/chart/chart_module.h"
 #include "gui/chart/chart_window.h"
+#include "gui/chart/replay_chart.h"
 
 namespace fee::ui {
 
@@ -15,6 +16,10 @@ public:
     QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) override
     {
         return new ChartWindow(table, plan, parent);
+    }
+    QWidget* make_replay_chart(const BrokerTable& table, const ReplayMonths& months, QWidget* parent) override
+    {
+        return new ReplayChart(table, months, parent);
     }
 };
 

@@ -47,10 +47,28 @@ QIcon line_sample(const QPen& pen, QSize size, qreal ratio)
     return QIcon(pixmap);
 }
 
+std::vector<LegendEntry> every_broker(const BrokerTable& table)
+{
+    std::vector<LegendEntry> entries;
+    for (int row = 0; row <= table.last_broker(); ++row)
+        entries.push_back(ChartWithLegend::broker_entry(table, row));
+    return entries;
+}
+
 } // namespace
 
+LegendEntry ChartWithLegend::broker_entry(const BrokerTable& table, int row)
+{
+    return {decode_cp932(table.broker(row).name), broker_pen(row)};
+}
+
 ChartWithLegend::ChartWithLegend(const BrokerTable& table, const QString& name, const QString& what)
-    : table_(table)
+    : ChartWithLegend(every_broker(table), name, what)
+{
+}
+
+ChartWithLegend::ChartWithLegend(std::vector<LegendEntry> entries, const QString& name, const QString& what)
+    : entries_(std::move(entries))
 {
     view_.setObjectName(what + QStringLiteral("_chart"));
     view_.setAccessibleName(name);
@@ -88,8 +106,8 @@ void ChartWithLegend::draw(const BrokerLines& lines, const QStringList& overflow
         const int row = static_cast<int>(b);
         for (const QList<QPointF>& points : lines[b]) {
             auto* series = new QLineSeries;
-            series->setName(decode_cp932(table_.broker(row).name));
-            series->setPen(broker_pen(row));
+            series->setName(entries_[b].name);
+            series->setPen(entries_[b].pen);
             series->setPointsVisible(points.size() == 1); // a line of one point draws nothing
             series->replace(points);
             chart().addSeries(series);
@@ -120,15 +138,14 @@ void ChartWithLegend::fill_legend(const QStringList& overflow_notes)
         hidden.push_back(legend_.item(i)->checkState() == Qt::Unchecked);
     disconnect(&legend_, &QListWidget::itemChanged, this, nullptr);
     legend_.clear();
-    for (int row = 0; row <= table_.last_broker(); ++row) {
-        const QString name = decode_cp932(table_.broker(row).name);
-        const QString& note = overflow_notes[row];
+    for (std::size_t row = 0; row < entries_.size(); ++row) {
+        const QString& name = entries_[row].name;
+        const QString& note = overflow_notes[static_cast<qsizetype>(row)];
         auto* item = new QListWidgetItem(note.isEmpty() ? name : name + u'\n' + note, &legend_);
-        item->setIcon(line_sample(broker_pen(row), legend_.iconSize(), devicePixelRatioF()));
+        item->setIcon(line_sample(entries_[row].pen, legend_.iconSize(), devicePixelRatioF()));
         item->setData(Qt::AccessibleTextRole, note.isEmpty() ? name : name + QStringLiteral("、") + note);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        const bool shown =
-            static_cast<std::size_t>(row) >= hidden.size() || !hidden[static_cast<std::size_t>(row)];
+        const bool shown = row >= hidden.size() || !hidden[row];
         item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
         show_row(item);
     }

@@ -2,6 +2,7 @@
 
 #include <QChartView>
 #include <QListWidget>
+#include <QPen>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -16,6 +17,12 @@ class BrokerTable;
 
 namespace fee::ui {
 
+// What the legend lists for one line: its name and how it is drawn.
+struct LegendEntry {
+    QString name;
+    QPen pen;
+};
+
 // A chart of every broker's figure with its own legend beside it, every broker
 // in it however many: one checkable entry a broker, its line as the icon and,
 // where it overflows, where. Unchecking an entry hides that broker's lines;
@@ -23,19 +30,24 @@ namespace fee::ui {
 class ChartWithLegend : public QWidget {
     Q_OBJECT
 public:
-    // The tip for broker `row`'s line at `point`; empty for none.
+    // The tip for entry `row`'s line at `point`; empty for none.
     using Tip = std::function<QString(int row, QPointF point)>;
 
     // `name` is what a screen reader calls the chart; the view and the legend
-    // are named `what`_chart and `what`_legend.
+    // are named `what`_chart and `what`_legend. One entry a broker, in table order.
     ChartWithLegend(const BrokerTable& table, const QString& name, const QString& what);
+    // The same for a few lines of one's own choosing, in this order.
+    ChartWithLegend(std::vector<LegendEntry> entries, const QString& name, const QString& what);
+
+    // Broker `row` as every chart draws it: its name and its colour and style.
+    static LegendEntry broker_entry(const BrokerTable& table, int row);
 
     QChart& chart() { return *view_.chart(); }
     QChartView& view() { return view_; }
     // Lines and axes gone, for a redraw.
     void clear();
-    // One line a broker, or a few, on the two axes, with its legend entry;
-    // `overflow_notes` says per row where it does not fit. A broker hidden
+    // One line an entry, or a few, on the two axes, with its legend entry;
+    // `overflow_notes` says per entry where it does not fit. An entry hidden
     // before a redraw stays hidden.
     void draw(const BrokerLines& lines, const QStringList& overflow_notes, QAbstractAxis& x, QAbstractAxis& y,
               Tip tip);
@@ -49,10 +61,10 @@ private:
     void show_row(QListWidgetItem* item);
     void describe();
 
-    const BrokerTable& table_;
+    const std::vector<LegendEntry> entries_;
     QChartView view_;
     QListWidget legend_;
-    std::vector<std::vector<QLineSeries*>> series_; // per table row
+    std::vector<std::vector<QLineSeries*>> series_; // per entry
 };
 
 } // namespace fee::ui

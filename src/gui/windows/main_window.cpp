@@ -3,11 +3,14 @@
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSessionManager>
 #include <algorithm>
@@ -20,7 +23,6 @@
 #include "core/text/codepage.h"
 #include "core/text/message_text.h"
 #include "core/version.h"
-#include "gui/app/calculation.h"
 #include "gui/app/prompter.h"
 #include "gui/layout/box_text.h"
 #include "gui/layout/form.h"
@@ -77,6 +79,14 @@ QString qt(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
+// The one local file a drag carries, if it carries one and no more.
+QString dragged_file(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
+        return {};
+    return data->urls().front().toLocalFile();
+}
+
 } // namespace
 
 MainWindow::MainWindow(DataDocument& document, Prompter& prompter, QWidget* parent)
@@ -107,6 +117,10 @@ MainWindow::MainWindow(DataDocument& document, Prompter& prompter, QWidget* pare
     connect(calculate_button_, &QPushButton::clicked, this, &MainWindow::start_calculation);
     connect(quit_button_, &QPushButton::clicked, this, &MainWindow::quit);
 
+    setAcceptDrops(true);
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->installEventFilter(this);
+
     // The client area keeps its size; the window is exactly menu bar plus client.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     fit_texts(*this);
@@ -117,6 +131,12 @@ MainWindow::~MainWindow() = default;
 void MainWindow::build_menu()
 {
     menuBar()->setObjectName(QStringLiteral("menu_bar"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("file_menu"));
+    QAction* replay = file->addAction(QStringLiteral("取引履歴で試算(&R)..."));
+    replay->setObjectName(QStringLiteral("replay_action"));
+    replay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(replay, &QAction::triggered, this, &MainWindow::replay_history);
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("help_menu"));
     QAction* contents = help->addAction(QStringLiteral("目次(&E)"));
@@ -342,9 +362,73 @@ void MainWindow::start_calculation()
 {
     if (!store_editor())
         return;
-    Calculation(table_, prompter_, [this](const QString& target) {
+    calculation().run();
+}
+
+// Exports never write the data file or the files kept beside it.
+Calculation MainWindow::calculation()
+{
+    return Calculation(table_, prompter_, [this](const QString& target) {
         return QString::fromStdString(document_.export_refusal(target));
-    }).run();
+    });
+}
+
+TableOrigin MainWindow::table_origin() const
+{
+    return {document_.path(), !document_.lost_changes().empty()};
+}
+
+void MainWindow::replay_history()
+{
+    if (!store_editor())
+        return;
+    calculation().replay_chosen(table_origin());
+}
+
+void MainWindow::replay_file(const QString& path)
+{
+    if (!store_editor())
+        return;
+    calculation().replay(path, table_origin());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!dragged_file(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = dragged_file(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended, so that the program it came from is not kept
+    // waiting while the replay's window is open.
+    QMetaObject::invokeMethod(
+        this, [this, path] { replay_file(path); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (dragged_file(drop->mimeData()).isEmpty())
+            break;
+        if (event->type() == QEvent::Drop)
+            dropEvent(drop);
+        else
+            drop->acceptProposedAction();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::quit()

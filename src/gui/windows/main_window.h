@@ -8,6 +8,7 @@
 #include "core/document/data_document.h"
 #include "core/document/data_location.h"
 #include "core/editing/editor_transfer.h"
+#include "gui/app/calculation.h"
 
 class QAction;
 class QComboBox;
@@ -29,7 +30,8 @@ class ScheduleEditor;
 
 // The main window: the broker list with its menu for renaming, removing and
 // reordering, the schedule editor of one broker, adding brokers, the
-// calculation, help and version, and the close. The document, opened before
+// calculation, the replay of a trade-history file (chosen in the ファイル menu
+// or dropped on the window), help and version, and the close. The document, opened before
 // the window is made, owns compare.dat; the window edits its table and turns
 // the document's questions at close into the user's.
 //
@@ -65,6 +67,9 @@ public:
     void move_broker_down();
     void add_broker();
     void start_calculation();
+    // A trade history chosen by the user, or `path`, priced at every broker.
+    void replay_history();
+    void replay_file(const QString& path);
     void quit();
     void show_help();
     void show_version();
@@ -88,6 +93,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Enter on a focused button presses it, as in every window of the program.
     void keyPressEvent(QKeyEvent* event) override;
+    // A file dropped anywhere on the window is replayed, the boxes included,
+    // which would otherwise take its name as text.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The one close, for the close box, 終了, a signal and the end of the
@@ -110,6 +120,8 @@ private:
     void move_shown_broker(int step);
     void show_list_at(int index);
     void set_tab_order();
+    Calculation calculation();
+    TableOrigin table_origin() const;
 
     DataDocument& document_;
     BrokerTable& table_; // the document's
