@@ -135,8 +135,7 @@ Outcome<ReplayReadingPtr> read_and_price(const ReplayRequest& request, const std
     auto loaded = load_history_file(request.path);
     if (!loaded)
         return loaded.error();
-    const QByteArray& bytes = loaded.value();
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::string_view view = loaded.value().bytes();
     const auto lines = first_lines(view, encoding_of(view, request.encoding));
     auto reading = std::make_shared<ReplayReading>();
     reading->path = request.path;
