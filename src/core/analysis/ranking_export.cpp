@@ -14,7 +14,7 @@ namespace fee {
 
 namespace {
 
-QString ranking_text(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order,
+QString ranking_text(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order,
                      QChar separator, const QString& line_end)
 {
     auto line = [&](const QString& a, const QString& b, const QString& c) {
@@ -24,20 +24,19 @@ QString ranking_text(const BrokerTable& table, const YearlyCosts& costs, const s
     QString text = line(QStringLiteral("会社名"), QStringLiteral("試算結果"), QStringLiteral("正確な額"));
     for (const int b : order) {
         const Money cost = costs.at(static_cast<std::size_t>(b));
-        text += line(spreadsheet_text(decode_cp932(table.broker(b).name)), currency_form(cost),
-                     general_form(cost));
+        text += line(spreadsheet_text(table.name(b)), currency_form(cost), general_form(cost));
     }
     return text;
 }
 
 } // namespace
 
-QString ranking_tsv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order)
+QString ranking_tsv(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order)
 {
     return ranking_text(table, costs, order, u'\t', QStringLiteral("\n"));
 }
 
-QByteArray ranking_csv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order)
+QByteArray ranking_csv(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order)
 {
     return QByteArray("\xEF\xBB\xBF") +
            ranking_text(table, costs, order, u',', QStringLiteral("\r\n")).toUtf8();

@@ -11,7 +11,7 @@ class QIODevice;
 
 namespace fee {
 
-class BrokerTable;
+class Participants;
 
 // The result grid's ranking for a spreadsheet: a header, then one line per
 // broker in `order` (table rows, as the grid shows them) with its name (as a
@@ -19,11 +19,11 @@ class BrokerTable;
 // the exact cost, three columns.
 
 // Tab-separated, lines ended by LF, for the clipboard.
-QString ranking_tsv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order);
+QString ranking_tsv(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order);
 
 // Comma-separated in UTF-8 with a byte-order mark and CR LF, which is what a
 // spreadsheet needs to open Japanese names correctly.
-QByteArray ranking_csv(const BrokerTable& table, const YearlyCosts& costs, const std::vector<int>& order);
+QByteArray ranking_csv(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order);
 
 // Writes the bytes to an open device; a short or failed write is an error.
 Status<> write_ranking(QIODevice& device, const QByteArray& bytes);

@@ -13,10 +13,10 @@ namespace fee {
 // order, then the daily flat plans in the file's order. A plan takes part
 // like a broker that trades once a day: its commission for a trade is the fee
 // of a day with that trade alone. Holds references: the table and the plans
-// outlive it.
+// outlive it. A table alone converts: its brokers without plans.
 class Participants {
 public:
-    explicit Participants(const BrokerTable& table, const DailyPlans& plans = no_plans())
+    Participants(const BrokerTable& table, const DailyPlans& plans = no_plans()) // NOLINT(*-explicit-*)
         : table_(&table), plans_(&plans)
     {
     }

@@ -52,9 +52,9 @@ void Calculation::run()
 void Calculation::compute(QDialog& plan_window, const TradePlan& plan)
 {
     // Every broker or none: an overflow never shows partial figures.
-    auto costs = compute_yearly_costs(table_, plan);
+    auto costs = compute_yearly_costs(participants_, plan);
     if (!costs) {
-        prompter_.inform(QString::fromStdString(cost_overflow_message(table_, costs.error(), plan)));
+        prompter_.inform(QString::fromStdString(cost_overflow_message(participants_, costs.error(), plan)));
         return;
     }
     show_result(plan_window, plan, std::move(costs).value());
@@ -82,7 +82,7 @@ void Calculation::show_result(QDialog& plan_window, const TradePlan& plan, Yearl
 {
     // Modal above the plan, which stays open beneath it. A fresh grid for
     // every computation, and what it asks for closes with it.
-    ui::ResultWindow grid(table_, std::move(costs), prompter_);
+    ui::ResultWindow grid(participants_, std::move(costs), prompter_);
     grid.set_export_refusal(export_refusal_);
     QPointer<QWidget> chart, accounts;
     QObject::connect(&grid, &ui::ResultWindow::chart_requested, &grid, [this, &chart, &grid, &plan] {
@@ -115,19 +115,19 @@ ui::ChartModule* Calculation::chart_module()
 QWidget* Calculation::make_chart_window(QWidget& grid, const TradePlan& plan)
 {
     ui::ChartModule* module = chart_module();
-    return module ? module->make_chart(table_, plan, &grid) : nullptr;
+    return module ? module->make_chart(participants_, plan, &grid) : nullptr;
 }
 
 // Up to three accounts, as many as a user weighs; where no set can carry the
 // plan, the reason instead of an empty window.
 QWidget* Calculation::make_account_sets_window(QWidget& grid, const TradePlan& plan)
 {
-    const auto sets = cheapest_account_sets(table_, plan, 3);
+    const auto sets = cheapest_account_sets(participants_, plan, 3);
     if (!sets) {
         prompter_.inform(QString::fromStdString(accounts_failure_message(sets.error())));
         return nullptr;
     }
-    return new ui::AccountSetsWindow(table_, plan, sets.value(), &grid);
+    return new ui::AccountSetsWindow(participants_, plan, sets.value(), &grid);
 }
 
 namespace {
@@ -169,7 +169,7 @@ void Calculation::replay_chosen(const TableOrigin& origin)
 
 void Calculation::replay(const QString& path, const TableOrigin& origin)
 {
-    ui::ReplayWindow window(table_, origin.data_file, prompter_);
+    ui::ReplayWindow window(participants_, origin.data_file, prompter_);
     window.set_export_refusal(export_refusal_);
     window.set_table_edited(origin.edited);
     HistoryReader reader;
@@ -179,7 +179,7 @@ void Calculation::replay(const QString& path, const TableOrigin& origin)
 
     const auto read = [&](const QString& file, HistoryEncoding encoding,
                           std::optional<std::vector<ColumnChoice>> columns) {
-        reader.start({file, encoding, std::move(columns), memory.all(), table_});
+        reader.start({file, encoding, std::move(columns), memory.all(), table_, plans_});
         window.reading_started(file);
     };
     const auto give_up = [&] {
@@ -257,7 +257,7 @@ void Calculation::replay(const QString& path, const TableOrigin& origin)
 QWidget* Calculation::make_replay_chart(QWidget& window, const ui::ReplayMonths& months)
 {
     ui::ChartModule* module = chart_module();
-    return module ? module->make_replay_chart(table_, months, &window) : nullptr;
+    return module ? module->make_replay_chart(participants_, months, &window) : nullptr;
 }
 
 } // namespace fee

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/fees/commission.h"
+#include "core/fees/participants.h"
 #include "gui/app/prompter.h"
 
 class QDialog;
@@ -39,9 +40,11 @@ class Calculation {
 public:
     // Every message goes through `prompter`; a file `export_refusal` refuses
     // is never an export's target.
+    // The daily plans take part beside the table's brokers.
     Calculation(const BrokerTable& table, ui::Prompter& prompter,
-                ui::Prompter::SaveRefusal export_refusal = {})
-        : table_(table), prompter_(prompter), export_refusal_(std::move(export_refusal))
+                ui::Prompter::SaveRefusal export_refusal = {}, DailyPlans plans = {})
+        : table_(table), plans_(std::move(plans)), prompter_(prompter),
+          export_refusal_(std::move(export_refusal))
     {
     }
 
@@ -69,6 +72,8 @@ private:
     std::optional<QString> ask_history_path();
 
     const BrokerTable& table_;
+    const DailyPlans plans_;
+    const Participants participants_{table_, plans_};
     ui::Prompter& prompter_;
     ui::Prompter::SaveRefusal export_refusal_;
 };

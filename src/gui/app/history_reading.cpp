@@ -89,11 +89,12 @@ void price(const ReplayRequest& request, const History& history, ReplayReading& 
     reading.first = first->date;
     reading.last = last->date;
     reading.years = trading_years(history);
-    auto costs = price_history(request.table, history);
+    const Participants participants(request.table, request.plans);
+    auto costs = price_history(participants, history);
     if (!costs) {
         reading.problem =
             QStringLiteral("%1 を試算できません。").arg(request.path) +
-            QString::fromStdString(replay_overflow_message(request.table, history, costs.error()));
+            QString::fromStdString(replay_overflow_message(participants, history, costs.error()));
         return;
     }
     reading.costs = std::move(costs).value();
@@ -101,7 +102,7 @@ void price(const ReplayRequest& request, const History& history, ReplayReading& 
     for (std::size_t i = 0; i < std::min(kChartedBrokers, reading.costs.size()); ++i) {
         const int row = reading.costs[i].broker;
         reading.months.brokers.push_back(row);
-        reading.months.costs.push_back(monthly_costs(request.table.broker(row), history));
+        reading.months.costs.push_back(monthly_costs(participants, row, history));
     }
     if (s.paid)
         reading.months.paid = monthly_paid(history);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/fees/broker_table.h"
+#include "core/fees/daily_plan.h"
 #include "core/outcome.h"
 #include "core/replay/history.h"
 #include "core/replay/replay.h"
@@ -33,7 +34,8 @@ struct ReplayRequest {
     // a header among the file's first lines, if any.
     std::optional<std::vector<ColumnChoice>> columns;
     RememberedColumns remembered;
-    BrokerTable table; // a copy: the reading runs on another thread
+    BrokerTable table; // copies: the reading runs on another thread
+    DailyPlans plans;
 };
 
 // What a reading found.

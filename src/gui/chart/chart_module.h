@@ -10,7 +10,7 @@
 class QWidget;
 
 namespace fee {
-class BrokerTable;
+class Participants;
 }
 
 namespace fee::ui {
@@ -30,9 +30,9 @@ class ChartModule {
 public:
     virtual ~ChartModule() = default;
     // A new chart window for the table and plan, a child window of `parent`.
-    virtual QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) = 0;
+    virtual QWidget* make_chart(const Participants& participants, const TradePlan& plan, QWidget* parent) = 0;
     // A new window charting a trade history's costs, a child window of `parent`.
-    virtual QWidget* make_replay_chart(const BrokerTable& table, const ReplayMonths& months,
+    virtual QWidget* make_replay_chart(const Participants& participants, const ReplayMonths& months,
                                        QWidget* parent) = 0;
 };
 
@@ -47,5 +47,5 @@ ChartModule* load_chart_module(QString& why);
 
 } // namespace fee::ui
 
-#define FEE_CHART_MODULE_IID "io.github.feecompare.FeeCompare.ChartModule/2"
+#define FEE_CHART_MODULE_IID "io.github.feecompare.FeeCompare.ChartModule/3"
 Q_DECLARE_INTERFACE(fee::ui::ChartModule, FEE_CHART_MODULE_IID)

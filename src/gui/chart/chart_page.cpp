@@ -5,7 +5,7 @@
 
 namespace fee::ui {
 
-ChartPage::ChartPage(const BrokerTable& table, const QString& chart_name, const QString& what,
+ChartPage::ChartPage(const Participants& table, const QString& chart_name, const QString& what,
                      const QString& list_name, const QStringList& headers)
     : table_(table), chart_(table, chart_name, what),
       cheapest_(table, what + QStringLiteral("_cheapest"), list_name, headers)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "core/fees/participants.h"
 #include "gui/chart/chart_with_legend.h"
 #include "gui/chart/cheapest_list.h"
 
@@ -19,13 +20,13 @@ public:
 protected:
     // The chart is named `chart_name` and the list `list_name` for a screen
     // reader; their objects' names begin with `what`.
-    ChartPage(const BrokerTable& table, const QString& chart_name, const QString& what,
+    ChartPage(const Participants& table, const QString& chart_name, const QString& what,
               const QString& list_name, const QStringList& headers);
     // The parts in place, `top` above the chart; `name` is the page's for a
     // screen reader.
     void lay_out(const QString& name, const QList<QWidget*>& top, const QString& caption);
 
-    const BrokerTable& table_;
+    const Participants table_; // refers to the caller's table and plans
     ChartWithLegend chart_;
     CheapestList cheapest_;
 };

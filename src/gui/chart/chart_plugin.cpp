@@ -13,13 +13,14 @@ class ChartPlugin : public QObject, public ChartModule {
     Q_INTERFACES(fee::ui::ChartModule)
 
 public:
-    QWidget* make_chart(const BrokerTable& table, const TradePlan& plan, QWidget* parent) override
+    QWidget* make_chart(const Participants& participants, const TradePlan& plan, QWidget* parent) override
     {
-        return new ChartWindow(table, plan, parent);
+        return new ChartWindow(participants, plan, parent);
     }
-    QWidget* make_replay_chart(const BrokerTable& table, const ReplayMonths& months, QWidget* parent) override
+    QWidget* make_replay_chart(const Participants& participants, const ReplayMonths& months,
+                               QWidget* parent) override
     {
-        return new ReplayChart(table, months, parent);
+        return new ReplayChart(participants, months, parent);
     }
 };
 

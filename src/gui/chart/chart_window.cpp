@@ -14,7 +14,7 @@ const QSize kSmallestSize{560, 420};
 
 } // namespace
 
-ChartWindow::ChartWindow(const BrokerTable& table, const TradePlan& plan, QWidget* parent)
+ChartWindow::ChartWindow(const Participants& table, const TradePlan& plan, QWidget* parent)
     : QWidget(parent, Qt::Window), commission_(table), yearly_(table, plan)
 {
     setObjectName(QStringLiteral("chart_window"));

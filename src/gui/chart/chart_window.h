@@ -16,7 +16,7 @@ namespace fee::ui {
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:
-    ChartWindow(const BrokerTable& table, const TradePlan& plan, QWidget* parent = nullptr);
+    ChartWindow(const Participants& table, const TradePlan& plan, QWidget* parent = nullptr);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

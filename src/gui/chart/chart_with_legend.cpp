@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "core/fees/broker_table.h"
+#include "core/fees/participants.h"
 #include "core/text/codepage.h"
 
 namespace fee::ui {
@@ -33,6 +33,17 @@ QPen broker_pen(int row)
     return pen;
 }
 
+// A daily plan in a style no broker has, its colours from the other end of
+// the list, so that a plan reads as a plan beside the broker of its colour.
+QPen plan_pen(int plan)
+{
+    QPen pen(QColor(kBrokerColours[std::size(kBrokerColours) - 1 -
+                                   static_cast<std::size_t>(plan) % std::size(kBrokerColours)]));
+    pen.setWidthF(2.0);
+    pen.setStyle(Qt::DashDotLine);
+    return pen;
+}
+
 // The line as it is drawn, for the legend.
 QIcon line_sample(const QPen& pen, QSize size, qreal ratio)
 {
@@ -47,22 +58,22 @@ QIcon line_sample(const QPen& pen, QSize size, qreal ratio)
     return QIcon(pixmap);
 }
 
-std::vector<LegendEntry> every_broker(const BrokerTable& table)
+std::vector<LegendEntry> every_broker(const Participants& table)
 {
     std::vector<LegendEntry> entries;
-    for (int row = 0; row <= table.last_broker(); ++row)
+    for (int row = 0; row < table.size(); ++row)
         entries.push_back(ChartWithLegend::broker_entry(table, row));
     return entries;
 }
 
 } // namespace
 
-LegendEntry ChartWithLegend::broker_entry(const BrokerTable& table, int row)
+LegendEntry ChartWithLegend::broker_entry(const Participants& table, int row)
 {
-    return {decode_cp932(table.broker(row).name), broker_pen(row)};
+    return {table.name(row), table.is_plan(row) ? plan_pen(row - table.broker_count()) : broker_pen(row)};
 }
 
-ChartWithLegend::ChartWithLegend(const BrokerTable& table, const QString& name, const QString& what)
+ChartWithLegend::ChartWithLegend(const Participants& table, const QString& name, const QString& what)
     : ChartWithLegend(every_broker(table), name, what)
 {
 }

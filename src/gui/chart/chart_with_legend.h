@@ -7,12 +7,12 @@
 #include <functional>
 #include <vector>
 
+#include "core/fees/participants.h"
 #include "gui/chart/chart_axes.h"
 
 class QLineSeries;
 
 namespace fee {
-class BrokerTable;
 }
 
 namespace fee::ui {
@@ -35,12 +35,12 @@ public:
 
     // `name` is what a screen reader calls the chart; the view and the legend
     // are named `what`_chart and `what`_legend. One entry a broker, in table order.
-    ChartWithLegend(const BrokerTable& table, const QString& name, const QString& what);
+    ChartWithLegend(const Participants& table, const QString& name, const QString& what);
     // The same for a few lines of one's own choosing, in this order.
     ChartWithLegend(std::vector<LegendEntry> entries, const QString& name, const QString& what);
 
     // Broker `row` as every chart draws it: its name and its colour and style.
-    static LegendEntry broker_entry(const BrokerTable& table, int row);
+    static LegendEntry broker_entry(const Participants& table, int row);
 
     QChart& chart() { return *view_.chart(); }
     QChartView& view() { return view_; }

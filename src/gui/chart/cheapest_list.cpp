@@ -9,7 +9,7 @@
 
 namespace fee::ui {
 
-CheapestList::CheapestList(const BrokerTable& table, const QString& object_name, const QString& name,
+CheapestList::CheapestList(const Participants& table, const QString& object_name, const QString& name,
                            const QStringList& headers)
     : table_(table)
 {
@@ -27,7 +27,7 @@ CheapestList::CheapestList(const BrokerTable& table, const QString& object_name,
 void CheapestList::add_ranked(const QString& stretch, int row, Money first, Money last)
 {
     add_row(
-        {stretch, decode_cp932(table_.broker(row).name),
+        {stretch, table_.name(row),
          span_text(general_form(first) + QStringLiteral(" 円"), general_form(last) + QStringLiteral(" 円"))});
 }
 
@@ -36,9 +36,9 @@ void CheapestList::add_unranked(const QString& stretch,
                                 const QString& figure)
 {
     QStringList names;
-    for (int b = 0; b <= table_.last_broker(); ++b)
+    for (int b = 0; b < table_.size(); ++b)
         if (overflows_there(static_cast<std::size_t>(b)))
-            names << QStringLiteral("「%1」").arg(decode_cp932(table_.broker(b).name));
+            names << QStringLiteral("「%1」").arg(table_.name(b));
     add_row({stretch, QStringLiteral("（比べられません）"),
              names.join(QStringLiteral("、")) + QStringLiteral(" の") + figure +
                  QStringLiteral("が桁あふれするため")});

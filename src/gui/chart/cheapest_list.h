@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <functional>
 
+#include "core/fees/participants.h"
 #include "core/money/money.h"
 
 namespace fee {
-class BrokerTable;
 }
 
 namespace fee::ui {
@@ -20,7 +20,7 @@ class CheapestList : public QTableWidget {
 public:
     // Named `object_name` and, for a screen reader, `name`; `headers` head the
     // stretch, the broker and its figures.
-    CheapestList(const BrokerTable& table, const QString& object_name, const QString& name,
+    CheapestList(const Participants& table, const QString& object_name, const QString& name,
                  const QStringList& headers);
 
     // Broker `row` is the cheapest over `stretch`, from `first` to `last`.
@@ -34,7 +34,7 @@ public:
     void fit_columns();
 
 private:
-    const BrokerTable& table_;
+    const Participants table_; // refers to the caller's table and plans
 };
 
 } // namespace fee::ui

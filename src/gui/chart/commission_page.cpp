@@ -42,7 +42,7 @@ BrokerLines commission_lines(const CommissionChart& chart_data)
 
 } // namespace
 
-CommissionPage::CommissionPage(const BrokerTable& table)
+CommissionPage::CommissionPage(const Participants& table)
     : ChartPage(table, QStringLiteral("1 回の手数料のグラフ"), QStringLiteral("trade"),
                 QStringLiteral("取引金額ごとの最も安い証券会社"),
                 {QStringLiteral("1 回の取引金額"), QStringLiteral("最も安い証券会社"),
@@ -164,11 +164,11 @@ QString CommissionPage::tip(int row, QPointF point) const
 {
     const std::int64_t amount = std::clamp<std::int64_t>(std::llround(point.x()), range_.from, range_.to);
     const Money money = Money::from_whole_yen(amount);
-    const auto commission = trade_commission(table_.broker(row), money);
+    const auto commission = table_.commission(row, money);
     if (!commission)
         return {};
-    return decode_cp932(table_.broker(row).name) + u'\n' + currency_form(money) +
-           QStringLiteral(" の取引\n手数料 ") + exact_yen(*commission);
+    return table_.name(row) + u'\n' + currency_form(money) + QStringLiteral(" の取引\n手数料 ") +
+           exact_yen(*commission);
 }
 
 } // namespace fee::ui

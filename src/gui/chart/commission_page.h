@@ -16,7 +16,7 @@ namespace fee::ui {
 class CommissionPage : public ChartPage {
     Q_OBJECT
 public:
-    explicit CommissionPage(const BrokerTable& table);
+    explicit CommissionPage(const Participants& table);
 
 private:
     QWidget* range_row();

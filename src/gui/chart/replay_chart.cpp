@@ -21,7 +21,7 @@ QString paid_name()
     return QStringLiteral("この履歴で支払った手数料");
 }
 
-std::vector<LegendEntry> entries_for(const BrokerTable& table, const ReplayMonths& months)
+std::vector<LegendEntry> entries_for(const Participants& table, const ReplayMonths& months)
 {
     std::vector<LegendEntry> entries;
     for (const int row : months.brokers)
@@ -50,7 +50,7 @@ QString month_text(int month)
 
 } // namespace
 
-ReplayChart::ReplayChart(const BrokerTable& table, const ReplayMonths& months, QWidget* parent)
+ReplayChart::ReplayChart(const Participants& table, const ReplayMonths& months, QWidget* parent)
     : QWidget(parent, Qt::Window), months_(months),
       chart_(entries_for(table, months), QStringLiteral("月ごとの累計費用のグラフ"), QStringLiteral("replay"))
 {

@@ -14,7 +14,7 @@ namespace fee::ui {
 class ReplayChart : public QWidget {
     Q_OBJECT
 public:
-    ReplayChart(const BrokerTable& table, const ReplayMonths& months, QWidget* parent = nullptr);
+    ReplayChart(const Participants& table, const ReplayMonths& months, QWidget* parent = nullptr);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

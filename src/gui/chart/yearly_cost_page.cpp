@@ -32,7 +32,7 @@ BrokerLines yearly_lines(const YearlyChart& chart_data)
 
 } // namespace
 
-YearlyCostPage::YearlyCostPage(const BrokerTable& table, const TradePlan& plan)
+YearlyCostPage::YearlyCostPage(const Participants& table, const TradePlan& plan)
     : ChartPage(table, QStringLiteral("年間の費用のグラフ"), QStringLiteral("year"),
                 QStringLiteral("取引回数の倍率ごとの最も安い証券会社"),
                 {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
@@ -110,8 +110,8 @@ QString YearlyCostPage::tip(int row, QPointF point) const
     const std::optional<Money> cost = data_.costs[static_cast<std::size_t>(row)][nearest];
     if (!cost)
         return {};
-    return decode_cp932(table_.broker(row).name) + QStringLiteral("\n取引回数 ") +
-           factor_text(data_.factors[nearest]) + QStringLiteral("\n年間の費用 ") + exact_yen(*cost);
+    return table_.name(row) + QStringLiteral("\n取引回数 ") + factor_text(data_.factors[nearest]) +
+           QStringLiteral("\n年間の費用 ") + exact_yen(*cost);
 }
 
 } // namespace fee::ui

@@ -16,7 +16,7 @@ namespace fee::ui {
 class YearlyCostPage : public ChartPage {
     Q_OBJECT
 public:
-    YearlyCostPage(const BrokerTable& table, const TradePlan& plan);
+    YearlyCostPage(const Participants& table, const TradePlan& plan);
 
 private:
     void draw();

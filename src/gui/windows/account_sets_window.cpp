@@ -26,14 +26,14 @@ QString plan_row_heading(std::size_t row, const PlanRow& r)
     return QStringLiteral("%1 行目\n%2 × %3 回").arg(row + 1).arg(currency_form(r.amount)).arg(r.count);
 }
 
-QString name_of(const BrokerTable& table, int row)
+QString name_of(const Participants& table, int row)
 {
-    return decode_cp932(table.broker(row).name);
+    return table.name(row);
 }
 
 } // namespace
 
-AccountSetsWindow::AccountSetsWindow(const BrokerTable& table, const TradePlan& plan,
+AccountSetsWindow::AccountSetsWindow(const Participants& table, const TradePlan& plan,
                                      const std::vector<AccountSet>& sets, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
@@ -74,7 +74,7 @@ AccountSetsWindow::AccountSetsWindow(const BrokerTable& table, const TradePlan& 
     account_sets_.setFocus();
 }
 
-void AccountSetsWindow::fill(const BrokerTable& table, const TradePlan& plan,
+void AccountSetsWindow::fill(const Participants& table, const TradePlan& plan,
                              const std::vector<AccountSet>& sets)
 {
     QStringList headings = kHeadings;

@@ -9,7 +9,7 @@
 #include "core/analysis/accounts.h"
 
 namespace fee {
-class BrokerTable;
+class Participants;
 }
 
 namespace fee::ui {
@@ -21,11 +21,11 @@ namespace fee::ui {
 class AccountSetsWindow : public QWidget {
     Q_OBJECT
 public:
-    AccountSetsWindow(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets,
+    AccountSetsWindow(const Participants& table, const TradePlan& plan, const std::vector<AccountSet>& sets,
                       QWidget* parent = nullptr);
 
 private:
-    void fill(const BrokerTable& table, const TradePlan& plan, const std::vector<AccountSet>& sets);
+    void fill(const Participants& table, const TradePlan& plan, const std::vector<AccountSet>& sets);
     void copy_sets();
 
     QTableWidget account_sets_{this};

@@ -368,9 +368,10 @@ void MainWindow::start_calculation()
 // Exports never write the data file or the files kept beside it.
 Calculation MainWindow::calculation()
 {
-    return Calculation(table_, prompter_, [this](const QString& target) {
-        return QString::fromStdString(document_.export_refusal(target));
-    });
+    return Calculation(
+        table_, prompter_,
+        [this](const QString& target) { return QString::fromStdString(document_.export_refusal(target)); },
+        document_.daily_plans());
 }
 
 TableOrigin MainWindow::table_origin() const

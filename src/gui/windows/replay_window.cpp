@@ -92,7 +92,7 @@ QString& last_csv_folder()
 
 } // namespace
 
-ReplayWindow::ReplayWindow(const BrokerTable& table, const QString& data_file, Prompter& prompter,
+ReplayWindow::ReplayWindow(const Participants& table, const QString& data_file, Prompter& prompter,
                            QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
@@ -489,8 +489,7 @@ void ReplayWindow::show_ranking(const ReplayReading& r)
                    .arg(currency_form(*s.paid), column);
         if (rows > 0)
             paid += QStringLiteral("同じ取引は、最も安い %1 では %2（維持費を含む）です。")
-                        .arg(decode_cp932(table_.broker(r.costs.front().broker).name),
-                             currency_form(r.costs.front().total));
+                        .arg(table_.name(r.costs.front().broker), currency_form(r.costs.front().total));
     }
     paid_text_.setText(paid);
     paid_text_.setVisible(!paid.isEmpty());
@@ -505,7 +504,7 @@ QStringList ReplayWindow::ranking_line(std::size_t place) const
     const ReplayCost& c = costs[place];
     const auto over = c.total.minus(costs.front().total);
     return {QString::number(place + 1),
-            decode_cp932(table_.broker(c.broker).name),
+            table_.name(c.broker),
             currency_form(c.total),
             currency_form(c.commission),
             currency_form(c.yearly_fees),
@@ -529,10 +528,10 @@ QString ReplayWindow::ranking_text(QChar separator, const QString& line_end) con
     const auto& costs = shown_->costs;
     for (std::size_t place = 0; place < costs.size(); ++place) {
         const ReplayCost& c = costs[place];
-        text += line({QString::number(place + 1),
-                      spreadsheet_text(decode_cp932(table_.broker(c.broker).name)), currency_form(c.total),
-                      general_form(c.total), general_form(c.commission), general_form(c.yearly_fees),
-                      general_form(c.total.minus(costs.front().total).value_or(Money{}))});
+        text +=
+            line({QString::number(place + 1), spreadsheet_text(table_.name(c.broker)), currency_form(c.total),
+                  general_form(c.total), general_form(c.commission), general_form(c.yearly_fees),
+                  general_form(c.total.minus(costs.front().total).value_or(Money{}))});
     }
     return text;
 }

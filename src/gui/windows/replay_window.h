@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/fees/participants.h"
 #include "gui/app/history_reading.h"
 #include "gui/app/prompter.h"
 
@@ -35,7 +36,7 @@ class ReplayWindow : public QDialog {
     Q_OBJECT
 public:
     // `data_file` is the file the table came from, for the companion's command.
-    ReplayWindow(const BrokerTable& table, const QString& data_file, Prompter& prompter,
+    ReplayWindow(const Participants& table, const QString& data_file, Prompter& prompter,
                  QWidget* parent = nullptr);
 
     // Files the CSV export must not write (the data file and its own files).
@@ -91,7 +92,7 @@ private:
     void copy_command();
     void fit_to_screen();
 
-    const BrokerTable& table_;
+    const Participants table_; // refers to the caller's table and plans
     const QString data_file_;
     Prompter& prompter_;
     Prompter::SaveRefusal export_refusal_;

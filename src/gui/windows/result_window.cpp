@@ -37,14 +37,14 @@ constexpr int kGridColumns = 2;
 constexpr int kCellPadding = 3;
 // Twenty brokers as the editor allows, and one more when a data file fills
 // the table's last row, so that every broker is shown and ranked.
-int rows_for(const BrokerTable& table)
+int rows_for(const Participants& table)
 {
-    return std::max(kEditorLastBroker + 1, table.broker_count());
+    return std::max(kEditorLastBroker + 1, table.size());
 }
 
 } // namespace
 
-ResultWindow::ResultWindow(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent)
+ResultWindow::ResultWindow(const Participants& table, YearlyCosts costs, Prompter& prompter, QWidget* parent)
     : Dialog(parent), table_(table), costs_(std::move(costs)), prompter_(prompter)
 {
     setObjectName(QStringLiteral("result_window"));
@@ -60,9 +60,9 @@ ResultWindow::ResultWindow(const BrokerTable& table, YearlyCosts costs, Prompter
     build_buttons();
 
     set_up_columns();
-    shown_.resize(static_cast<std::size_t>(table_.broker_count()));
+    shown_.resize(static_cast<std::size_t>(table_.size()));
     std::iota(shown_.begin(), shown_.end(), 0);
-    for (int b = 0; b <= table_.last_broker(); ++b)
+    for (int b = 0; b < table_.size(); ++b)
         show_broker(b + 1, b);
 
     build_actions();
@@ -167,7 +167,7 @@ void ResultWindow::set_up_columns()
 
 void ResultWindow::show_broker(int grid_row, int broker)
 {
-    const QString name = decode_cp932(table_.broker(broker).name);
+    const QString name = table_.name(broker);
     const QString cost = currency_form(costs_.at(static_cast<std::size_t>(broker)));
     set_cell_text(grid_row, 0, name);
     set_cell_text(grid_row, 1, cost);

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "core/fees/commission.h"
+#include "core/fees/participants.h"
 #include "gui/app/prompter.h"
 #include "gui/windows/dialog.h"
 
 namespace fee {
-class BrokerTable;
 }
 
 namespace fee::ui {
@@ -31,7 +31,7 @@ public:
     static constexpr int kCloseWithPlan = 2;
 
     // Every message and question of the window goes through `prompter`.
-    ResultWindow(const BrokerTable& table, YearlyCosts costs, Prompter& prompter, QWidget* parent = nullptr);
+    ResultWindow(const Participants& table, YearlyCosts costs, Prompter& prompter, QWidget* parent = nullptr);
 
     // Files the CSV export must not write (the data file and its own files).
     void set_export_refusal(Prompter::SaveRefusal refusal) { export_refusal_ = std::move(refusal); }
@@ -63,7 +63,7 @@ private:
     void set_column_alignment(int col, Qt::Alignment alignment);
     void set_column_width(int col, int width_twips);
 
-    const BrokerTable& table_;
+    const Participants table_; // refers to the caller's table and plans
     const YearlyCosts costs_;
     Prompter& prompter_;
     Prompter::SaveRefusal export_refusal_;

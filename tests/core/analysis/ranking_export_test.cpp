@@ -7,6 +7,7 @@
 
 #include "core/analysis/ranking_export.h"
 #include "core/fees/broker_table.h"
+#include "core/fees/participants.h"
 #include "core/text/codepage.h"
 #include "core/text/csv.h"
 #include "fail_device.h"
@@ -38,7 +39,7 @@ protected:
 
 TEST_F(RankingExport, ClipboardTextIsThreeTabSeparatedColumnsInTheGivenOrder)
 {
-    EXPECT_EQ(ranking_tsv(table_, costs_, order_),
+    EXPECT_EQ(ranking_tsv(Participants(table_), costs_, order_),
               QStringLiteral("会社名\t試算結果\t正確な額\n"
                              "\"Tab\there\"\t-¥1,235\t-1234.5\n"
                              "\"Comma, \"\"Quoted\"\"\"\t¥439,500\t439499.9883\n"
@@ -54,12 +55,13 @@ TEST_F(RankingExport, CsvIsUtf8WithByteOrderMarkAndCrLf)
                                                     "439499.9883\r\n"
                                                     "サンプル証券,\"¥441,500\",441499.9883\r\n")
                                          .toUtf8();
-    EXPECT_EQ(ranking_csv(table_, costs_, order_), expected);
+    EXPECT_EQ(ranking_csv(Participants(table_), costs_, order_), expected);
     // The yen sign is U+00A5 in UTF-8, never the code page's backslash.
-    EXPECT_TRUE(ranking_csv(table_, costs_, {0})
+    EXPECT_TRUE(ranking_csv(Participants(table_), costs_, {0})
                     .contains("\"\xC2\xA5"
                               "441,500\""));
-    EXPECT_EQ(ranking_csv(table_, costs_, {}), QByteArray("\xEF\xBB\xBF") + "会社名,試算結果,正確な額\r\n");
+    EXPECT_EQ(ranking_csv(Participants(table_), costs_, {}),
+              QByteArray("\xEF\xBB\xBF") + "会社名,試算結果,正確な額\r\n");
 }
 
 // A name a spreadsheet would run as a formula, or whose leading tab or CR it
@@ -69,10 +71,10 @@ TEST_F(RankingExport, NamesThatLookLikeFormulasStayText)
     for (const char* name : {"=1+1", "+81", "-x", "@SUM(A1)", "\tx", "\rx"}) {
         table_.broker(2).name = name;
         const QString guarded = u'\'' + QString::fromUtf8(name);
-        EXPECT_TRUE(ranking_tsv(table_, costs_, {2})
+        EXPECT_TRUE(ranking_tsv(Participants(table_), costs_, {2})
                         .endsWith(QStringLiteral("\n%1\t-¥1,235\t-1234.5\n").arg(csv_field(guarded, u'\t'))))
             << name;
-        EXPECT_TRUE(ranking_csv(table_, costs_, {2})
+        EXPECT_TRUE(ranking_csv(Participants(table_), costs_, {2})
                         .endsWith(("\r\n" + csv_field(guarded) + ",\"-¥1,235\",-1234.5\r\n").toUtf8()))
             << name;
     }
@@ -82,7 +84,7 @@ TEST_F(RankingExport, SaveReplacesTheFileWholeOrNotAtAll)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("試算結果.csv"));
-    const QByteArray bytes = ranking_csv(table_, costs_, order_);
+    const QByteArray bytes = ranking_csv(Participants(table_), costs_, order_);
     {
         QFile old(path);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
