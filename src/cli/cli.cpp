@@ -54,6 +54,10 @@ replay の csv: 見出し行 row,name,trades,commission,yearly_fees,total,yen �
 (同じ項目の配列)、summary (読んだファイル、文字コード、見出しの行と列、行の数、除いた行、
 読めない行、履歴の手数料の列の合計 paid) と、--details では details を持つ 1 つのオブジェクトです。
 --details の 1日定額の列は、その日の手数料をその日の最初の取引の行に、ほかの行は 0 です。
+plans の csv: 見出し行 row,name,yearly_fee,tiers,above_per,above_fee,maximum の後に 1 プラン 1 行。
+tiers は段階の up_to:fee を ; でつないだもの、above_per と above_fee は最後の段階より上の刻みと
+その手数料、maximum は 1 日の上限 (ないものは空)。json は tiers を {up_to, fee} の配列、above を
+{per, fee} (なければ null) で持ちます。
 
 終了コード: 0 成功、1 データ・数値・桁あふれの誤り、ない番号、使えない名前、最後の 1 社の削除、
 ファイルがほかで開かれている、取引履歴が読めない・見出しがない・現物株の取引がない、

@@ -17,7 +17,10 @@ QString text_of(std::string_view utf8)
 QString padded(const QString& text, const Column& column)
 {
     const std::size_t n = display_width(text);
-    return n >= column.width ? text : QString(static_cast<qsizetype>(column.width - n), u' ') + text;
+    if (n >= column.width)
+        return text;
+    const QString blanks(static_cast<qsizetype>(column.width - n), u' ');
+    return column.left ? text + blanks : blanks + text;
 }
 
 QString json_cell(const Column& column, const QString& cell)

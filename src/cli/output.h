@@ -36,6 +36,7 @@ struct Column {
     std::string_view heading = {};
     int place = -1;        // in the table, from the left; -1: not in it
     std::size_t width = 0; // right-aligned to this many terminal columns; 0: as it is
+    bool left = false;     // aligned to the left instead, for text that other columns follow
     // Before it in a table row, unless it comes first; the heading line has blanks as wide.
     std::string_view gap = "  ";
 };

@@ -14,9 +14,15 @@ using namespace fee;
 
 namespace {
 
-Money yen(double y)
+struct Ran {
+    int status;
+    std::string out, err;
+};
+
+void write(const std::string& path, const QByteArray& bytes)
 {
-    return *Money::from_double_yen_half_even(y);
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
 }
 
 // One standard broker, and beside it a plan free up to ¥1,000,000 a day and
@@ -28,29 +34,25 @@ protected:
         BrokerTable t;
         test::set_standard_schedule(t, 0);
         t.broker(0).name = "Broker";
-        ASSERT_TRUE(save_data_file(path("compare.dat"), t).ok());
-        write("daily-plans.json", serialize_daily_plans({free_plan_}));
-        write("history.csv", QByteArray::fromStdString(test::history_file(test::Layout::QuotedWithTitle)));
+        ASSERT_TRUE(save_data_file(QString::fromStdString(data_), t).ok());
+        const DailyPlan plan{
+            "Plan", {}, {{1'000'000, {}}}, DailyStep{1'000'000, *Money::from_yen(1'000'000)}, {}};
+        write(plans_, serialize_daily_plans({plan}));
+        write(history_, QByteArray::fromStdString(test::history_file(test::Layout::QuotedWithTitle)));
     }
 
-    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
-    void write(const char* name, const QByteArray& bytes) const
+    Ran run(std::vector<std::string> args) const
     {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
-    }
-    std::pair<int, std::string> run(std::vector<std::string> args, std::string* err = nullptr) const
-    {
-        args.insert(args.end(), {"--data", path("compare.dat").toStdString()});
-        std::ostringstream out, errors;
-        const int status = run_cli(args, out, errors);
-        if (err)
-            *err = errors.str();
-        return {status, out.str()};
+        args.insert(args.end(), {"--data", data_});
+        std::ostringstream out, err;
+        const int status = run_cli(args, out, err);
+        return {status, out.str(), err.str()};
     }
 
     QTemporaryDir dir_;
-    DailyPlan free_plan_{"Plan", {}, {{1'000'000, {}}}, DailyStep{1'000'000, yen(1e6)}, {}};
+    const std::string data_ = dir_.filePath("compare.dat").toStdString(),
+                      plans_ = dir_.filePath("daily-plans.json").toStdString(),
+                      history_ = dir_.filePath("history.csv").toStdString();
 };
 
 } // namespace
@@ -58,7 +60,6 @@ protected:
 // A plan's row is D0, a string in JSON; it takes part beside the broker.
 TEST_F(CliPlans, APlanTakesPartUnderItsIdInEveryCommand)
 {
-    const std::string history = path("history.csv").toStdString();
     const struct {
         std::vector<std::string> args;
         std::string shown;
@@ -66,17 +67,19 @@ TEST_F(CliPlans, APlanTakesPartUnderItsIdInEveryCommand)
         {{"compare", "--row", "100000", "10", "--format", "csv"}, "\nD0,Plan,0,¥0\n"},
         {{"compare", "--format", "json"}, "{\"row\": \"D0\", \"name\": \"Plan\""},
         {{"cheapest", "--to", "1000000", "--format", "csv"}, "\n1,1000000,D0,Plan,0,0\n"},
-        {{"accounts", "--row", "100000", "10", "--format", "json"}, "\"rows\": \"D0\""},
         {{"accounts", "--row", "100000", "10", "--format", "json"}, "\"takers\": [\"D0\", null"},
         {{"accounts", "--row", "100000", "10", "--row", "9000000", "1", "--format", "csv"},
          ",0;D0,Broker;Plan\n"},
-        {{"replay", history, "--format", "json"}, "{\"row\": \"D0\", \"name\": \"Plan\""},
-        {{"replay", history, "--format", "csv", "--details"}, ",0,D0\n"},
+        {{"replay", history_, "--format", "json"}, "{\"row\": \"D0\", \"name\": \"Plan\""},
+        {{"replay", history_, "--format", "csv", "--details"}, ",0,D0\n"},
+        {{"plans", "--format", "csv"}, "\nD0,Plan,0,1000000:0,1000000,1000000,\n"},
+        {{"plans", "--format", "json"},
+         R"("tiers": [{"up_to": 1000000, "fee": 0}], "above": {"per": 1000000, "fee": 1000000}, "maximum": null)"},
     };
     for (const auto& c : cases) {
-        const auto [status, out] = run(c.args);
-        EXPECT_EQ(status, 0) << c.args[0];
-        EXPECT_NE(out.find(c.shown), std::string::npos) << out;
+        const Ran r = run(c.args);
+        EXPECT_EQ(r.status, 0) << c.args[0] << r.err;
+        EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
     }
 }
 
@@ -84,7 +87,7 @@ TEST_F(CliPlans, APlanTakesPartUnderItsIdInEveryCommand)
 // --daily names it, the command stops naming the file.
 TEST_F(CliPlans, AFileThatCannotBeUsedStopsEveryCommand)
 {
-    const std::string history = path("history.csv").toStdString(), other = path("other.json").toStdString();
+    const std::string other = dir_.filePath("other.json").toStdString();
     const struct {
         QByteArray beside; // daily-plans.json; empty: none
         std::vector<std::string> daily;
@@ -92,23 +95,23 @@ TEST_F(CliPlans, AFileThatCannotBeUsedStopsEveryCommand)
         std::string named;
     } cases[] = {
         {"", {}, 0, ""},
-        {R"({"version": 2, "plans": []})", {}, 1, path("daily-plans.json").toStdString()},
+        {R"({"version": 2, "plans": []})", {}, 1, plans_},
         {"", {"--daily", other}, 1, other},
-        {"[", {"--daily", path("daily-plans.json").toStdString()}, 1, path("daily-plans.json").toStdString()},
+        {"[", {"--daily", plans_}, 1, plans_},
     };
+    const std::vector<std::vector<std::string>> commands = {
+        {"compare"}, {"cheapest"}, {"accounts"}, {"replay", history_}, {"plans", "--format", "csv"}};
     for (const auto& c : cases) {
-        QFile::remove(path("daily-plans.json"));
+        QFile::remove(QString::fromStdString(plans_));
         if (!c.beside.isEmpty())
-            write("daily-plans.json", c.beside);
-        for (std::vector<std::string> args :
-             {std::vector<std::string>{"compare"}, {"cheapest"}, {"accounts"}, {"replay", history}}) {
+            write(plans_, c.beside);
+        for (std::vector<std::string> args : commands) {
             args.insert(args.end(), c.daily.begin(), c.daily.end());
-            std::string err;
-            const auto [status, out] = run(args, &err);
-            EXPECT_EQ(status, c.status) << args[0] << err;
-            EXPECT_EQ(out.find("D0"), std::string::npos) << out;
-            EXPECT_EQ(err.empty(), c.named.empty()) << err;
-            EXPECT_EQ(err.rfind(c.named, 0), 0u) << err;
+            const Ran r = run(args);
+            EXPECT_EQ(r.status, c.status) << args[0] << r.err;
+            EXPECT_EQ(r.out.find("D0"), std::string::npos) << r.out;
+            EXPECT_EQ(r.err.empty(), c.named.empty()) << r.err;
+            EXPECT_EQ(r.err.rfind(c.named, 0), 0u) << r.err;
         }
     }
 }
