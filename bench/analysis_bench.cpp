@@ -6,26 +6,36 @@
 #include "core/analysis/chart_data.h"
 #include "core/analysis/cheapest.h"
 #include "core/fees/preset_plans.h"
+#include "participants.h"
 
 namespace {
 
 // The runs over ¥1–¥100,000,000, with their number as a counter.
-void measure_cheapest_runs(benchmark::State& state, const fee::BrokerTable& t)
+void measure_cheapest_runs(benchmark::State& state, const fee::BrokerTable& t,
+                           const fee::DailyPlans& plans = {})
 {
+    const fee::Participants all(t, plans);
     std::size_t runs = 0;
     for (auto _ : state) {
-        auto result = fee::cheapest_runs(t, {1, 100'000'000});
+        auto result = fee::cheapest_runs(all, {1, 100'000'000});
         runs = result.value().size();
         benchmark::DoNotOptimize(result);
     }
     state.counters["runs"] = static_cast<double>(runs);
+    fee::bench::time_per_participant(state, all.size());
 }
 
+// cheapest: 21 brokers, and the same with 21 daily plans after them.
 void CheapestRuns21Brokers(benchmark::State& state)
 {
-    measure_cheapest_runs(state, fee::bench::twenty_one_brokers());
+    measure_cheapest_runs(state, fee::bench::twenty_one_brokers(),
+                          state.range(0) ? fee::bench::twenty_one_plans() : fee::DailyPlans{});
 }
-BENCHMARK(CheapestRuns21Brokers)->Unit(benchmark::kMicrosecond);
+BENCHMARK(CheapestRuns21Brokers)
+    ->ArgName("plans")
+    ->Arg(0)
+    ->Arg(fee::kMaxDailyPlans)
+    ->Unit(benchmark::kMicrosecond);
 
 // Not a target, a bound: brokers one float step apart, where the rounding
 // alone decides over some 800,000 yen and every amount there is tried.

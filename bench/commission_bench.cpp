@@ -3,6 +3,7 @@
 #include "core/editing/editor_transfer.h"
 #include "core/fees/commission.h"
 #include "core/fees/preset_plans.h"
+#include "participants.h"
 
 namespace {
 
@@ -33,16 +34,20 @@ void OneBrokerYear(benchmark::State& state)
 }
 BENCHMARK(OneBrokerYear);
 
+// compare: 21 brokers, and the same with 21 daily plans after them.
 void TwentyOneBrokersHighFrequent(benchmark::State& state)
 {
     const fee::BrokerTable t = standard_table(21);
+    const fee::DailyPlans plans = state.range(0) ? fee::bench::twenty_one_plans() : fee::DailyPlans{};
+    const fee::Participants all(t, plans);
     const fee::TradePlan p = plan("high-frequent");
     for (auto _ : state) {
-        auto costs = fee::compute_yearly_costs(t, p);
+        auto costs = fee::compute_yearly_costs(all, p);
         benchmark::DoNotOptimize(costs);
     }
+    fee::bench::time_per_participant(state, all.size());
 }
-BENCHMARK(TwentyOneBrokersHighFrequent);
+BENCHMARK(TwentyOneBrokersHighFrequent)->ArgName("plans")->Arg(0)->Arg(fee::kMaxDailyPlans);
 
 void SortTwentyOneCosts(benchmark::State& state)
 {

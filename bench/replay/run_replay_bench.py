@@ -10,14 +10,19 @@ quoted), then times, alternating and from start to exit, each of
     iconv -f CP932 -t UTF-8 FILE > /dev/null
     fee-compare-cli replay FILE --data data/compare.dat --format csv > /dev/null
     fee-compare-cli replay FILE --data T21 --format csv > /dev/null
+    fee-compare-cli replay FILE --data T21 --daily P21 --format csv > /dev/null
 
 where T21 is a table of 21 brokers, the sample's six again and again under
-other names. Prints the medians and the ratios to iconv, then the peak memory
-(/usr/bin/time -f %M) of the command against that of fee-compare-cli --version.
+other names, and P21 the 21 daily plans of bench/participants.h. Prints the
+medians and the ratios to iconv, what one more broker and one more plan add,
+then the peak memory (/usr/bin/time -f %M) of the command against that of
+fee-compare-cli --version.
 Builds nothing; timings are noisy, so this is no test.
 """
 
 import argparse
+import json
+import shutil
 import statistics
 import subprocess
 import sys
@@ -56,6 +61,21 @@ def twenty_one_brokers(sample, out):
     out.write_bytes(b"\r\n".join(table) + b"\r\n")
 
 
+def twenty_one_plans(out):
+    """The daily plans of bench/participants.h, as a daily-plans.json."""
+    plans = []
+    for p in range(21):
+        step = 880 + 20 * p
+        plan = {"name": f"1日定額 {p}", "yearly_fee": 1_200 if p % 5 == 4 else 0,
+                "tiers": [{"up_to": 500_000, "fee": 0 if p % 3 == 0 else 50 * p},
+                          {"up_to": 1_000_000, "fee": step}, {"up_to": 2_000_000, "fee": 2 * step}],
+                "above": {"per": 1_000_000, "fee": step}}
+        if p % 4 != 3:
+            plan["maximum"] = 100_000 + 1_000 * p
+        plans.append(plan)
+    out.write_text(json.dumps({"version": 1, "plans": plans}, ensure_ascii=False), encoding="utf-8")
+
+
 def seconds(command):
     start = time.perf_counter()
     done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -75,12 +95,18 @@ def main():
     a = arguments()
     with tempfile.TemporaryDirectory(prefix="replay-bench-") as root:
         history, table = Path(root) / "history.csv", Path(root) / "compare21.dat"
+        # Copies in a folder without daily plans, so that only --daily brings some.
+        sample, plans = Path(root) / "compare.dat", Path(root) / "plans21.json"
+        shutil.copyfile(a.data, sample)
         subprocess.run([sys.executable, HERE / "make_history.py", history, "--trades", str(a.trades)], check=True)
         twenty_one_brokers(a.data, table)
+        twenty_one_plans(plans)
         commands = {
             "iconv -f CP932 -t UTF-8": ["iconv", "-f", "CP932", "-t", "UTF-8", history],
-            "replay, 6 brokers": [a.cli, "replay", history, "--data", a.data, "--format", "csv"],
+            "replay, 6 brokers": [a.cli, "replay", history, "--data", sample, "--format", "csv"],
             "replay, 21 brokers": [a.cli, "replay", history, "--data", table, "--format", "csv"],
+            "replay, 21 brokers + 21 plans": [a.cli, "replay", history, "--data", table, "--daily", plans,
+                                              "--format", "csv"],
         }
         times = {name: [] for name in commands}
         for _ in range(a.runs):
@@ -88,15 +114,20 @@ def main():
                 times[name].append(seconds(command))
         size = history.stat().st_size / 2**20
         print(f"history: {a.trades:,} lines, {size:.1f} MiB; medians of {a.runs} runs")
-        base = statistics.median(times["iconv -f CP932 -t UTF-8"])
-        for name, runs in times.items():
-            median = statistics.median(runs)
-            print(f"  {name:26} {median * 1000:8.1f} ms  {median / base:5.2f}x iconv")
+        medians = {name: statistics.median(runs) for name, runs in times.items()}
+        base = medians["iconv -f CP932 -t UTF-8"]
+        for name, median in medians.items():
+            print(f"  {name:30} {median * 1000:8.1f} ms  {median / base:5.2f}x iconv")
+        # What each participant adds to the whole command, reading and start alike.
+        broker = (medians["replay, 21 brokers"] - medians["replay, 6 brokers"]) / 15
+        plan = (medians["replay, 21 brokers + 21 plans"] - medians["replay, 21 brokers"]) / 21
+        print(f"  one more broker (6 -> 21)      {broker * 1000:8.2f} ms")
+        print(f"  one more plan (+21 plans)      {plan * 1000:8.2f} ms")
         idle = peak_mib([a.cli, "--version"])
         print(f"peak memory: fee-compare-cli --version {idle:.1f} MiB")
-        for name in ("replay, 6 brokers", "replay, 21 brokers"):
+        for name in ("replay, 6 brokers", "replay, 21 brokers", "replay, 21 brokers + 21 plans"):
             peak = peak_mib(commands[name])
-            print(f"  {name:26} {peak:8.1f} MiB  (+{peak - idle:.1f} MiB; the file is {size:.1f} MiB)")
+            print(f"  {name:30} {peak:8.1f} MiB  (+{peak - idle:.1f} MiB; the file is {size:.1f} MiB)")
 
 
 if __name__ == "__main__":

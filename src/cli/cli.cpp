@@ -37,6 +37,9 @@ constexpr const char* kUsageEnd = R"(
 name は証券会社名 (UTF-8)、cost は正確な年間費用 (例 441499.9883)、yen は円表示 (例 ¥441,500)。
 = + - @ かタブか CR で始まる名前は、表計算ソフトが式として実行しないよう先頭に ' を付けます。
 json は同じ項目を持つオブジェクトの配列です。
+1日定額のプラン (--daily) は証券会社の後にファイルの順で加わり、row は D0, D1, … です
+(json では文字列 "D0")。compare では取引の予定の 1 回ごとに 1 日、cheapest と accounts では
+1 日 1 回の取引として、replay では約定日ごとの合計に 1 回の手数料として計算します。
 cheapest の csv: 見出し行 from,to,row,name,commission_from,commission_to の後に 1 範囲 1 行。
 from と to は範囲の最初と最後の金額、row と name はその範囲で最も安い証券会社、
 commission_from と commission_to は両端の金額での正確な手数料 (例 11500, 3451.15)。
@@ -50,15 +53,21 @@ replay の csv: 見出し行 row,name,trades,commission,yearly_fees,total,yen �
 取引ごとに 1 行 (行番号、約定日、約定代金、表の番号ごとの手数料) が続きます。json は brokers
 (同じ項目の配列)、summary (読んだファイル、文字コード、見出しの行と列、行の数、除いた行、
 読めない行、履歴の手数料の列の合計 paid) と、--details では details を持つ 1 つのオブジェクトです。
+--details の 1日定額の列は、その日の手数料をその日の最初の取引の行に、ほかの行は 0 です。
+plans の csv: 見出し行 row,name,yearly_fee,tiers,above_per,above_fee,maximum の後に 1 プラン 1 行。
+tiers は段階の up_to:fee を ; でつないだもの、above_per と above_fee は最後の段階より上の刻みと
+その手数料、maximum は 1 日の上限 (ないものは空)。json は tiers を {up_to, fee} の配列、above を
+{per, fee} (なければ null) で持ちます。
 
 終了コード: 0 成功、1 データ・数値・桁あふれの誤り、ない番号、使えない名前、最後の 1 社の削除、
-ファイルがほかで開かれている、取引履歴が読めない・見出しがない・現物株の取引がない
+ファイルがほかで開かれている、取引履歴が読めない・見出しがない・現物株の取引がない、
+1日定額のプランのファイルが読めない・正しくない・--daily のファイルがない
 (標準エラーに理由)、2 使い方の誤り。
 失敗したコマンドがデータファイルを作ったり変えたりすることはありません。
 )";
 
 // The shared options around the commands' own, in the order the help gives them.
-constexpr const OptionSpec* kOptionsFirst[] = {&kDataOption, &kRowOption, &kPresetOption};
+constexpr const OptionSpec* kOptionsFirst[] = {&kDataOption, &kDailyOption, &kRowOption, &kPresetOption};
 constexpr const OptionSpec* kOptionsAfter[] = {&kFormatOption};
 constexpr const OptionSpec* kOptionsLast[] = {&kHelpOption, &kVersionOption};
 

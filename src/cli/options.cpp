@@ -59,6 +59,11 @@ const OptionSpec kFormatOption{.name = "--format",
                                .help = "table (既定, 人が読む表), csv, json",
                                .check = check_format,
                                .fallback = "table"};
+const OptionSpec kDailyOption{
+    .name = "--daily",
+    .values = "FILE",
+    .help = "1日定額のプランのファイル\n"
+            "(既定: --data のファイルと同じフォルダーの daily-plans.json。なければプランなし)"};
 
 namespace {
 

@@ -41,6 +41,7 @@ extern const OptionSpec kDataOption;
 extern const OptionSpec kRowOption;
 extern const OptionSpec kPresetOption;
 extern const OptionSpec kFormatOption;
+extern const OptionSpec kDailyOption;
 
 // What the command line asks for. `command` and `operands` are checked
 // against each other unless --help or --version is given.

@@ -14,10 +14,28 @@ QString text_of(std::string_view utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QString pad_left(const QString& text, std::size_t width)
+QString padded(const QString& text, const Column& column)
 {
     const std::size_t n = display_width(text);
-    return n >= width ? text : QString(static_cast<qsizetype>(width - n), u' ') + text;
+    if (n >= column.width)
+        return text;
+    const QString blanks(static_cast<qsizetype>(column.width - n), u' ');
+    return column.left ? text + blanks : blanks + text;
+}
+
+QString json_cell(const Column& column, const QString& cell)
+{
+    switch (column.kind) {
+    case CellKind::Text:
+    case CellKind::Figure:
+        return json_string(cell);
+    case CellKind::Participant:
+        return !cell.isEmpty() && cell.front().isDigit() ? cell : json_string(cell);
+    case CellKind::Number:
+    case CellKind::Json:
+        break;
+    }
+    return cell;
 }
 
 // The indexes of the columns `format` shows, in the order it shows them.
@@ -71,10 +89,7 @@ QString json(std::span<const Column> columns, const std::vector<Row>& rows,
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const auto field = [&](std::size_t i) {
             const QString& cell = rows[r].at(i);
-            return json_string(text_of(columns[i].key)) + QStringLiteral(": ") +
-                   (columns[i].kind == CellKind::Text || columns[i].kind == CellKind::Figure
-                        ? json_string(cell)
-                        : cell);
+            return json_string(text_of(columns[i].key)) + QStringLiteral(": ") + json_cell(columns[i], cell);
         };
         out += QStringLiteral("  {") +
                line(
@@ -92,11 +107,10 @@ QString table(std::span<const Column> columns, const std::vector<Row>& rows,
         return QString(static_cast<qsizetype>(display_width(gap(i))), u' ');
     };
     QString out =
-        line(cols, blanks,
-             [&](std::size_t i) { return pad_left(text_of(columns[i].heading), columns[i].width); }) +
+        line(cols, blanks, [&](std::size_t i) { return padded(text_of(columns[i].heading), columns[i]); }) +
         u'\n';
     for (const Row& row : rows)
-        out += line(cols, gap, [&](std::size_t i) { return pad_left(row.at(i), columns[i].width); }) + u'\n';
+        out += line(cols, gap, [&](std::size_t i) { return padded(row.at(i), columns[i]); }) + u'\n';
     return out;
 }
 

@@ -20,8 +20,9 @@ std::optional<Format> format_named(std::string_view name);
 // as a string, and JSON of the command's own making (an array, null) as it
 // stands too. Text comes from the file or the user, so CSV guards it against
 // a spreadsheet running it as a formula (see spreadsheet_text); a figure is of
-// the program's own formatting ("-¥1,000", "1;2") and stays as it is.
-enum class CellKind { Text, Figure, Number, Json };
+// the program's own formatting ("-¥1,000", "1;2") and stays as it is. Who
+// a row names is a table row, a number, or a daily plan's "D0", a string.
+enum class CellKind { Text, Figure, Number, Json, Participant };
 
 // One column of a command's output, described once for all three formats.
 // CSV and JSON take the columns that have a key, in the order given; the
@@ -35,6 +36,7 @@ struct Column {
     std::string_view heading = {};
     int place = -1;        // in the table, from the left; -1: not in it
     std::size_t width = 0; // right-aligned to this many terminal columns; 0: as it is
+    bool left = false;     // aligned to the left instead, for text that other columns follow
     // Before it in a table row, unless it comes first; the heading line has blanks as wide.
     std::string_view gap = "  ";
 };

@@ -337,7 +337,7 @@ TEST_F(CliCheapest, BadRangesAndOverflowPrintNothing)
           Case{{"compare", "--to", "9"}, 2, "--from, --to は cheapest でだけ使えます"},
           Case{{"check", "--format", "csv"},
                2,
-               "--format は compare と cheapest と accounts と replay でだけ"},
+               "--format は compare と cheapest と accounts と replay と plans でだけ"},
           Case{{"cheapest", "--sort"}, 2, "--sort は compare でだけ"},
           Case{{"compare", "--max", "2"}, 2, "--max は accounts でだけ"},
           Case{{"accounts", "--max", "0"}, 2, "「0」"}, Case{{"accounts", "--max", "-1"}, 2, "「-1」"},

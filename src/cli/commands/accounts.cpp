@@ -6,7 +6,6 @@
 #include "cli/commands/common.h"
 #include "core/analysis/accounts.h"
 #include "core/money/number_text.h"
-#include "core/text/codepage.h"
 
 namespace fee {
 namespace {
@@ -21,16 +20,17 @@ std::optional<Usage> check_max(const std::string& text)
 
 const OptionSpec kMax{.name = "--max",
                       .values = "K",
-                      .help = "口座の数の上限 (既定 3、1 以上。証券会社の数より多ければ全社)",
+                      .help = "口座の数の上限 (既定 3、1 以上。証券会社とプランの数より多ければ全部)",
                       .check = check_max};
 
-constexpr const OptionSpec* kOptions[] = {&kRowOption, &kPresetOption, &kFormatOption, &kMax};
+constexpr const OptionSpec* kOptions[] = {&kRowOption, &kPresetOption, &kDailyOption, &kFormatOption, &kMax};
 
-// At least one account; more than there are brokers means all of them.
+// At least one account; more than there are brokers and plans means all of them.
 int max_accounts(const Options& o)
 {
     const auto text = o.value(kMax);
-    return text ? static_cast<int>(std::min<std::int64_t>(*whole_number(*text), kMaxBrokers)) : 3;
+    return text ? static_cast<int>(std::min<std::int64_t>(*whole_number(*text), kMaxBrokers + kMaxDailyPlans))
+                : 3;
 }
 
 // The CSV's fields first, in their documented order, then what only JSON
@@ -51,15 +51,18 @@ constexpr Column kColumns[] = {
     {.kind = CellKind::Figure, .heading = "1 社との差", .place = 3, .width = 14},
 };
 
-Row accounts_row(const BrokerTable& table, const AccountSet& set, std::optional<Money> saving)
+Row accounts_row(const Participants& all, const AccountSet& set, std::optional<Money> saving)
 {
     QStringList rows, names, takers;
     for (const int m : set.members) {
-        rows << QString::number(m);
-        names << decode_cp932(table.broker(m).name);
+        rows << all.id(m);
+        names << all.name(m);
     }
+    // A table row as a number, a daily plan's "D0" as a string.
     for (const std::optional<int>& taker : set.taker)
-        takers << (taker ? QString::number(*taker) : QStringLiteral("null"));
+        takers << (!taker                ? QStringLiteral("null")
+                   : all.is_plan(*taker) ? json_string(all.id(*taker))
+                                         : all.id(*taker));
     return {QString::number(set.size),
             general_form(set.total),
             rows.join(u';'),
@@ -72,20 +75,22 @@ Row accounts_row(const BrokerTable& table, const AccountSet& set, std::optional<
 
 int run(const Options& o, std::ostream& out, std::ostream& err)
 {
-    const auto table = read_table(o, err);
-    if (!table)
+    const auto read = read_table_and_plans(o, err);
+    if (!read)
         return 1;
     const auto plan = plan_of(o, err);
     if (!plan)
         return 1;
-    const auto sets = cheapest_account_sets(*table, *plan, max_accounts(o));
+    // A daily plan takes part as one trade a day.
+    const Participants all(read->table, read->plans);
+    const auto sets = cheapest_account_sets(all, *plan, max_accounts(o));
     if (!sets) {
         err << accounts_failure_message(sets.error()) << "\n";
         return 1;
     }
     std::vector<Row> rows;
     for (const AccountSet& set : sets.value())
-        rows.push_back(accounts_row(*table, set, saving_over_one_account(sets.value(), set)));
+        rows.push_back(accounts_row(all, set, saving_over_one_account(sets.value(), set)));
     out << write_rows(o.format(), kColumns, rows);
     return 0;
 }

@@ -4,7 +4,6 @@
 #include "cli/commands/common.h"
 #include "core/analysis/cheapest.h"
 #include "core/money/number_text.h"
-#include "core/text/codepage.h"
 
 namespace fee {
 namespace {
@@ -15,7 +14,7 @@ const OptionSpec kFrom{.name = "--from",
 const OptionSpec kTo{
     .name = "--to", .values = "AMOUNT", .help = "範囲の最後の金額 (既定 100000000)。--from 以上"};
 
-constexpr const OptionSpec* kOptions[] = {&kFormatOption, &kFrom, &kTo};
+constexpr const OptionSpec* kOptions[] = {&kDailyOption, &kFormatOption, &kFrom, &kTo};
 
 // A range end as the plan's amount boxes read it; only whole yen.
 std::optional<std::int64_t> whole_yen(const char* option, const std::string& text, std::ostream& err)
@@ -39,7 +38,7 @@ std::optional<std::int64_t> whole_yen(const char* option, const std::string& tex
 constexpr Column kColumns[] = {
     {.key = "from", .kind = CellKind::Number},
     {.key = "to", .kind = CellKind::Number},
-    {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 2, .width = 4},
+    {.key = "row", .kind = CellKind::Participant, .heading = "番号", .place = 2, .width = 4},
     {.key = "name", .heading = "最も安い証券会社", .place = 5},
     {.key = "commission_from", .kind = CellKind::Number, .heading = "手数料 (最初)", .place = 3, .width = 16},
     {.key = "commission_to", .kind = CellKind::Number, .heading = "手数料 (最後)", .place = 4, .width = 16},
@@ -49,8 +48,8 @@ constexpr Column kColumns[] = {
 
 int run(const Options& o, std::ostream& out, std::ostream& err)
 {
-    const auto table = read_table(o, err);
-    if (!table)
+    const auto read = read_table_and_plans(o, err);
+    if (!read)
         return 1;
     const auto from = whole_yen("--from", o.value(kFrom).value_or("1"), err);
     if (!from)
@@ -63,17 +62,18 @@ int run(const Options& o, std::ostream& out, std::ostream& err)
             << ") より大きくなっています。\n詳しくは fee-compare-cli --help\n";
         return 2;
     }
-    const auto runs = cheapest_runs(*table, {*from, *to});
+    // A daily plan takes part as one trade a day.
+    const Participants all(read->table, read->plans);
+    const auto runs = cheapest_runs(all, {*from, *to});
     if (!runs) {
-        err << trade_overflow_message(*table, runs.error()) << "\n";
+        err << trade_overflow_message(all, runs.error()) << "\n";
         return 1;
     }
     std::vector<Row> rows;
     for (const CheapestRun& r : runs.value()) {
-        rows.push_back({QString::number(r.from), QString::number(r.to), QString::number(r.row),
-                        decode_cp932(table->broker(r.row).name), general_form(r.commission_from),
-                        general_form(r.commission_to), currency_form(*Money::from_yen(r.from)),
-                        currency_form(*Money::from_yen(r.to))});
+        rows.push_back({QString::number(r.from), QString::number(r.to), all.id(r.row), all.name(r.row),
+                        general_form(r.commission_from), general_form(r.commission_to),
+                        currency_form(*Money::from_yen(r.from)), currency_form(*Money::from_yen(r.to))});
     }
     out << write_rows(o.format(), kColumns, rows);
     return 0;

@@ -1,7 +1,10 @@
 #include "cli/commands/common.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
 
+#include "core/datafile/daily_plans_file.h"
 #include "core/datafile/data_file.h"
 #include "core/document/data_document.h"
 #include "core/document/data_location.h"
@@ -37,6 +40,45 @@ std::optional<BrokerTable> read_table(const Options& o, std::ostream& err)
     if (!warning.empty())
         err << warning << "\n";
     return table;
+}
+
+QString plans_path(const Options& o)
+{
+    if (const auto given = o.value(kDailyOption))
+        return QString::fromStdString(*given);
+    const QFileInfo data(QString::fromStdString(o.data()));
+    const QString real = data.canonicalFilePath();
+    return QFileInfo(real.isEmpty() ? data.absoluteFilePath() : real)
+        .dir()
+        .filePath(QString::fromLatin1(kDailyPlansFileName));
+}
+
+std::optional<DailyPlans> read_plans(const Options& o, std::ostream& err)
+{
+    const QString path = plans_path(o);
+    // The default may be missing; a file asked for by name may not.
+    if (const QFileInfo info(path); o.has(kDailyOption) && !info.exists() && !info.isSymLink()) {
+        err << path.toStdString()
+            << " がありません。--daily には1日定額のプランのファイルを指定して下さい。\n";
+        return std::nullopt;
+    }
+    auto plans = read_daily_plans_file(path);
+    if (!plans) {
+        err << plans.error().message << "\n";
+        return std::nullopt;
+    }
+    return std::move(plans).value();
+}
+
+std::optional<TableAndPlans> read_table_and_plans(const Options& o, std::ostream& err)
+{
+    auto table = read_table(o, err);
+    if (!table)
+        return std::nullopt;
+    auto plans = read_plans(o, err);
+    if (!plans)
+        return std::nullopt;
+    return TableAndPlans{std::move(*table), std::move(*plans)};
 }
 
 int rewrite(const Options& o, std::ostream& err, const std::function<Status<>(BrokerTable&)>& edit)

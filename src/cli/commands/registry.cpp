@@ -10,6 +10,7 @@
     command(cheapest)             \
     command(accounts)             \
     command(replay)               \
+    command(plans)                \
     command(rename)               \
     command(remove)               \
     command(move)

@@ -8,7 +8,6 @@
 #include "core/money/number_text.h"
 #include "core/replay/history.h"
 #include "core/replay/replay.h"
-#include "core/text/codepage.h"
 #include "core/text/message_text.h"
 
 namespace fee {
@@ -60,7 +59,7 @@ const OptionSpec kColumn{.name = "--column",
                          .repeats = true};
 const OptionSpec kDetails{.name = "--details", .help = "試算した取引ごとの各社の手数料も出す"};
 
-constexpr const OptionSpec* kOptions[] = {&kFormatOption, &kEncoding, &kColumn, &kDetails};
+constexpr const OptionSpec* kOptions[] = {&kDailyOption, &kFormatOption, &kEncoding, &kColumn, &kDetails};
 
 HistoryOptions history_options(const Options& o)
 {
@@ -79,7 +78,7 @@ HistoryOptions history_options(const Options& o)
 
 // What was read and priced, for the three formats.
 struct Replayed {
-    const BrokerTable& table;
+    const Participants& all;
     const History& history;
     const std::vector<ReplayCost>& costs;
     const std::vector<std::vector<Money>>& details; // empty without --details
@@ -89,7 +88,7 @@ struct Replayed {
 // CSV and JSON in their documented order; the table puts the yen first, as
 // compare's does, with the commission and the fees in yen beside it.
 constexpr Column kColumns[] = {
-    {.key = "row", .kind = CellKind::Number, .heading = "番号", .place = 0, .width = 4},
+    {.key = "row", .kind = CellKind::Participant, .heading = "番号", .place = 0, .width = 4},
     {.key = "name", .heading = "証券会社", .place = 5},
     {.key = "trades", .kind = CellKind::Number},
     {.key = "commission", .kind = CellKind::Number},
@@ -104,10 +103,9 @@ std::vector<Row> ranking_rows(const Replayed& r)
 {
     std::vector<Row> rows;
     for (const ReplayCost& c : r.costs)
-        rows.push_back({QString::number(c.broker), decode_cp932(r.table.broker(c.broker).name),
-                        QString::number(r.history.summary.trades), general_form(c.commission),
-                        general_form(c.yearly_fees), general_form(c.total), currency_form(c.total),
-                        currency_form(c.commission), currency_form(c.yearly_fees)});
+        rows.push_back({r.all.id(c.broker), r.all.name(c.broker), QString::number(r.history.summary.trades),
+                        general_form(c.commission), general_form(c.yearly_fees), general_form(c.total),
+                        currency_form(c.total), currency_form(c.commission), currency_form(c.yearly_fees)});
     return rows;
 }
 
@@ -120,15 +118,15 @@ QString date_text(HistoryDate date)
 }
 
 // The priced trades: line, date and amount, then one commission per broker in
-// table order, the brokers' columns named by their table numbers. Written a
-// chunk of trades at a time, so that a large history's cells never all stand
-// as text at once.
+// table order and per daily plan, the columns named by their rows ("2", "D0").
+// Written a chunk of trades at a time, so that a large history's cells never
+// all stand as text at once.
 class DetailBlock {
 public:
     DetailBlock(const Replayed& r, Format format) : r_(r), format_(format)
     {
-        for (int b = 0; b < r.table.broker_count(); ++b)
-            numbers_.push_back(std::to_string(b));
+        for (int b = 0; b < r.all.size(); ++b)
+            numbers_.push_back(r.all.id(b).toStdString());
         if (format == Format::Json) {
             columns_ = {{.key = "line", .kind = CellKind::Number},
                         {.key = "date", .kind = CellKind::Figure},
@@ -330,8 +328,7 @@ std::string summary_lines(const Replayed& r)
         return QStringLiteral("%1").arg(currency_form(m), static_cast<int>(width)).toStdString();
     };
     text += summary_line("いちばん安い合計",
-                         yen(cheapest.total) + "  " +
-                             decode_cp932(r.table.broker(cheapest.broker).name).toStdString());
+                         yen(cheapest.total) + "  " + r.all.name(cheapest.broker).toStdString());
     if (s.paid)
         text += summary_line("この履歴で支払った手数料", yen(*s.paid));
     return text;
@@ -354,8 +351,8 @@ void write_output(const Replayed& r, Format format, std::ostream& out)
 
 int run(const Options& o, std::ostream& out, std::ostream& err)
 {
-    const auto table = read_table(o, err);
-    if (!table)
+    const auto read = read_table_and_plans(o, err);
+    if (!read)
         return 1;
     const QString file = QString::fromStdString(o.operands[0]);
     const auto bytes = load_history_file(file);
@@ -374,15 +371,17 @@ int run(const Options& o, std::ostream& out, std::ostream& err)
         return 1;
     }
     std::vector<std::vector<Money>> details;
-    const auto costs = price_history(*table, *history, o.has(kDetails) ? &details : nullptr);
+    // A daily plan prices each trading day's total once.
+    const Participants all(read->table, read->plans);
+    const auto costs = price_history(all, *history, o.has(kDetails) ? &details : nullptr);
     if (!costs) {
-        err << replay_overflow_message(*table, *history, costs.error()) << "\n";
+        err << replay_overflow_message(all, *history, costs.error()) << "\n";
         return 1;
     }
     // CSV has no place for them, and they are no reason to fail.
     if (o.format() == Format::Csv && !s.unreadable.empty())
         err << file.toStdString() << " の次の行は読めないので、試算に入れていません:\n" << unreadable_list(s);
-    write_output({*table, *history, costs.value(), details, file}, o.format(), out);
+    write_output({all, *history, costs.value(), details, file}, o.format(), out);
     return 0;
 }
 

@@ -125,14 +125,13 @@ Outcome<std::vector<CommissionPiece>, TradeOverflow> plan_pieces(const Participa
     const DailyPlan& plan = participants.plan(i);
     std::vector<CommissionPiece> pieces;
     std::optional<Money> last_fee;
-    // [from, to] within the range, joined to the piece before at the same fee;
-    // false where the fee leaves the money range.
-    const auto add = [&](std::int64_t from, std::int64_t to) {
+    // [from, to] within the range at `fee`, joined to the piece before at the
+    // same fee; false where the fee leaves the money range.
+    const auto add_priced = [&](std::int64_t from, std::int64_t to, const std::optional<Money>& fee) {
         from = std::max(from, range.from);
         to = std::min(to, range.to);
         if (from > to)
             return true;
-        const auto fee = day_fee(plan, Money::from_whole_yen(from));
         if (!fee)
             return false;
         if (!pieces.empty() && pieces.back().to + 1 == from && fee == last_fee)
@@ -141,6 +140,9 @@ Outcome<std::vector<CommissionPiece>, TradeOverflow> plan_pieces(const Participa
             pieces.push_back({from, to, 0, true});
         last_fee = fee;
         return true;
+    };
+    const auto add = [&](std::int64_t from, std::int64_t to) {
+        return add_priced(from, to, day_fee(plan, Money::from_whole_yen(std::max(from, range.from))));
     };
     std::int64_t lo = -kMaxWholeYen;
     for (const DailyTier& tier : plan.tiers) {
@@ -160,7 +162,7 @@ Outcome<std::vector<CommissionPiece>, TradeOverflow> plan_pieces(const Participa
         const std::int64_t to = from > kMaxWholeYen - per ? kMaxWholeYen : from + per - 1;
         const auto fee = day_fee(plan, Money::from_whole_yen(std::max(from, range.from)));
         const bool capped = fee && plan.maximum != Money{} && *fee == plan.maximum; // flat from here on
-        if (!add(from, capped ? range.to : to))
+        if (!add_priced(from, capped ? range.to : to, fee))
             return TradeOverflow{i, std::max(from, range.from)};
         if (pieces.size() > kMostPlanPieces)
             return TradeOverflow{i, from, true};
@@ -180,14 +182,15 @@ struct Line {
     float rate = 0.0f;
     double slope = 0.0;
     double offset = 0.0;
+    Money value; // a flat line's commission, exact, so that the sweep need not price it again
 };
 
 Line line_of(const Participants& participants, int row, const CommissionPiece& piece)
 {
-    Line line{&participants, row, piece.flat, 0.0f, 0.0, 0.0};
+    Line line{&participants, row, piece.flat, 0.0f, 0.0, 0.0, Money{}};
     if (piece.flat) {
-        line.offset =
-            static_cast<double>(participants.commission(row, Money::from_whole_yen(piece.from))->units());
+        line.value = *participants.commission(row, Money::from_whole_yen(piece.from));
+        line.offset = static_cast<double>(line.value.units());
         return line;
     }
     const Broker& broker = participants.broker(row);
@@ -280,7 +283,7 @@ private:
     // Every amount of the range was checked for overflow before.
     static Money commission(const Line& line, std::int64_t amount)
     {
-        return *line.who->commission(line.row, Money::from_whole_yen(amount));
+        return line.flat ? line.value : *line.who->commission(line.row, Money::from_whole_yen(amount));
     }
 
     void add(std::int64_t from, std::int64_t to, const Line& line, Money at_from)
@@ -414,10 +417,12 @@ Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const Participant
         const std::int64_t first = starts[s];
         const std::int64_t last = s + 1 < starts.size() ? starts[s + 1] - 1 : range.to;
         for (std::size_t b = 0; b < pieces.size(); ++b) {
+            // A line changes only with its piece; most stretches start at another's.
+            const bool moved = s == 0 || pieces[b][at[b]].to < first;
             while (pieces[b][at[b]].to < first)
                 ++at[b];
-            const int row = static_cast<int>(b);
-            lines[b] = line_of(participants, row, pieces[b][at[b]]);
+            if (moved)
+                lines[b] = line_of(participants, static_cast<int>(b), pieces[b][at[b]]);
         }
         sweep.run(lines, first, last);
     }

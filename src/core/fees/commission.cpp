@@ -30,7 +30,7 @@ Outcome<Money, CostStepOverflow> yearly_cost(const Participants& participants, i
         return yearly_cost(participants.broker(i), plan);
     const DailyPlan& daily = participants.plan(i);
     return yearly_cost_steps(
-        daily.yearly_fee, [&](std::size_t r) { return day_fee(daily, plan[r].amount); },
+        daily.yearly_fee, [&](std::size_t r) { return rule::day_fee_of(daily, plan[r].amount); },
         [&](std::size_t r) { return plan[r].count; });
 }
 
