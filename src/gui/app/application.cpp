@@ -72,6 +72,9 @@ int run_fee_compare(QApplication& app, DataFolder folder)
     // Inside the event loop, so that a signal meanwhile ends that loop.
     for (const std::string& notice :
          {document.load_warning(),
+          document.plans_refusal().empty()
+              ? std::string()
+              : document.plans_refusal() + "1日定額のプランは読み込まず、証券会社だけで試算します。",
           document.unguarded().empty()
               ? std::string()
               : document.unguarded() + "表示と試算はできますが、変更は保存できません。"}) {

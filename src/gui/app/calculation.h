@@ -48,6 +48,10 @@ public:
     {
     }
 
+    // Holds its participants by the address of its own plans: not to be copied.
+    Calculation(const Calculation&) = delete;
+    Calculation& operator=(const Calculation&) = delete;
+
     // Returns when the last window has closed: a question closed unanswered,
     // the trade plan closed, or 閉じる(&X) in the result window.
     void run();

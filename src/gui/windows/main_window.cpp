@@ -29,6 +29,7 @@
 #include "gui/layout/text_fit.h"
 #include "gui/layout/twips.h"
 #include "gui/windows/close_answers.h"
+#include "gui/windows/daily_plans_window.h"
 #include "gui/windows/dialog.h"
 #include "gui/windows/help_window.h"
 #include "gui/windows/schedule_editor.h"
@@ -137,6 +138,9 @@ void MainWindow::build_menu()
     replay->setObjectName(QStringLiteral("replay_action"));
     replay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(replay, &QAction::triggered, this, &MainWindow::replay_history);
+    QAction* plans = file->addAction(QStringLiteral("1日定額のプラン(&P)..."));
+    plans->setObjectName(QStringLiteral("daily_plans_action"));
+    connect(plans, &QAction::triggered, this, &MainWindow::edit_daily_plans);
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("help_menu"));
     QAction* contents = help->addAction(QStringLiteral("目次(&E)"));
@@ -356,6 +360,11 @@ std::optional<std::string> MainWindow::ask_name(const QString& title, const QStr
         // Nothing is stored; the name comes back for correction.
         prompter_.inform(qt(bytes.error().message));
     }
+}
+
+void MainWindow::edit_daily_plans()
+{
+    DailyPlansWindow(document_, prompter_, this).exec();
 }
 
 void MainWindow::start_calculation()

@@ -67,6 +67,8 @@ public:
     void move_broker_down();
     void add_broker();
     void start_calculation();
+    // The daily flat plans beside compare.dat, in a window of their own.
+    void edit_daily_plans();
     // A trade history chosen by the user, or `path`, priced at every broker.
     void replay_history();
     void replay_file(const QString& path);

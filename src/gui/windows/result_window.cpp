@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStandardPaths>
 #include <algorithm>
 #include <numeric>
@@ -31,6 +32,9 @@ const ControlSpec kDesign[] = {
     {ControlKind::Button, "close_button", QStringLiteral("閉じる(&X)"), {1920, 5040, 1455, 375}},
 };
 constexpr Twips kWindow = {0, 0, 3570, 5475};
+// When daily plans take part, one line below the buttons says so.
+constexpr Twips kPlansNote = {120, 5475, 3375, 255};
+constexpr int kPlansNoteRoom = 330;
 
 constexpr int kGridColumns = 2;
 // Room the grid's style leaves on each side of a cell's text, in pixels.
@@ -51,8 +55,15 @@ ResultWindow::ResultWindow(const Participants& table, YearlyCosts costs, Prompte
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("手数料の試算結果です"));
     setFont(proportional_gothic());
-    setFixedSize(twips(kWindow.width), twips(kWindow.height));
+    const bool plans = table_.size() > table_.broker_count();
+    setFixedSize(twips(kWindow.width), twips(kWindow.height + (plans ? kPlansNoteRoom : 0)));
     const Form form(*this, kDesign);
+    if (plans) {
+        auto* note =
+            new QLabel(QStringLiteral("1日定額のプランも、1 回の取引を 1 日として並べています。"), this);
+        note->setObjectName(QStringLiteral("plans_note"));
+        place(*note, kPlansNote);
+    }
     cost_grid_ = form.get<QTableWidget>("cost_grid");
     sort_button_ = form.get<QPushButton>("sort_button");
     close_button_ = form.get<QPushButton>("close_button");
