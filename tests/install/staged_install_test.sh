@@ -32,6 +32,7 @@ bin/fee-compare
 bin/fee-compare-cli
 $modules/libfee_chart.so
 share/fee-compare/compare.dat
+share/fee-compare/daily-plans.json
 share/fee-compare/ryoban_h.hlp
 share/applications/$id.desktop
 share/metainfo/$id.metainfo.xml

@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "core/datafile/daily_plans_file.h"
+
 namespace fee {
 namespace {
 
@@ -62,6 +64,12 @@ Outcome<QString> prepare_user_data_file(const QString& user_dir, const QString& 
     // The copy takes the sample's permissions; an installed sample may be
     // read-only, and the user's file must take the save at close.
     QFile::setPermissions(file, QFile::permissions(file) | QFile::ReadOwner | QFile::WriteOwner);
+    // The sample's daily plans come along, on the first start only, as the table does.
+    const QString plans = QDir(user_dir).absoluteFilePath(QString::fromLatin1(kDailyPlansFileName));
+    const QString sample_plans = QDir(shared_dir).absoluteFilePath(QString::fromLatin1(kDailyPlansFileName));
+    if (QFileInfo(sample_plans).isFile() && !QFileInfo(plans).exists() && !QFileInfo(plans).isSymLink() &&
+        QFile::copy(sample_plans, plans))
+        QFile::setPermissions(plans, QFile::permissions(plans) | QFile::ReadOwner | QFile::WriteOwner);
     return file;
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <cstdint>
@@ -9,9 +11,11 @@
 #include <set>
 
 #include "core/analysis/accounts.h"
+#include "core/datafile/daily_plans_file.h"
 #include "core/datafile/data_file.h"
 #include "core/editing/editor_transfer.h"
 #include "core/fees/commission.h"
+#include "core/fees/participants.h"
 #include "core/fees/preset_plans.h"
 #include "core/money/number_text.h"
 #include "core/replay/history.h"
@@ -407,6 +411,41 @@ void check_replay_example(const HelpDocument& help)
     EXPECT_TRUE(readme.contains(help.text(QStringLiteral("rex-paid"))));
 }
 
+// The daily plan example: the sample's first plan as the help describes it, two
+// days priced by its rule, and its year under the 低額・たまに plan.
+void check_daily_plan_example(const HelpDocument& help)
+{
+    const QString path =
+        QFileInfo(QStringLiteral(FEE_SAMPLE_DATA)).dir().filePath(QStringLiteral("daily-plans.json"));
+    const DailyPlans plans = read_daily_plans_file(path).value();
+    const DailyPlan& plan = plans.at(0);
+    for (int t = 0; t < 3; ++t) {
+        EXPECT_EQ(help.money(id(QStringLiteral("dpx"), "t", t + 1)),
+                  Money::from_whole_yen(plan.tiers.at(t).up_to));
+        EXPECT_EQ(help.money(id(QStringLiteral("dpx"), "f", t + 1)), plan.tiers.at(t).fee);
+    }
+    EXPECT_EQ(help.money(QStringLiteral("dpx-per")), Money::from_whole_yen(plan.above->per));
+    EXPECT_EQ(help.money(QStringLiteral("dpx-step")), plan.above->fee);
+    EXPECT_EQ(help.money(QStringLiteral("dpx-max")), plan.maximum);
+    EXPECT_EQ(day_fee(plan, help.money(QStringLiteral("dpx-day"))),
+              help.money(QStringLiteral("dpx-day-fee")));
+    const Money big = help.money(QStringLiteral("dpx-big"));
+    DailyPlan uncapped = plan;
+    uncapped.maximum = {};
+    EXPECT_EQ(day_fee(uncapped, big), help.money(QStringLiteral("dpx-big-uncapped")));
+    EXPECT_EQ(*day_fee(uncapped, big), *plan.tiers.back().fee.plus(*plan.above->fee.times(
+                                           help.count(QStringLiteral("dpx-big-steps")))));
+    EXPECT_EQ(day_fee(plan, big), plan.maximum);
+    const BrokerTable t = sample_table();
+    const TradePlan low = parse_plan(preset_plan(false, false).texts()).value();
+    const Participants both(t, plans);
+    EXPECT_EQ(yearly_cost(both, t.broker_count(), low).value(), help.money(QStringLiteral("dpx-plan-total")));
+    const QString readme = readme_text();
+    for (const char* figure : {"dpx-day-fee", "dpx-big-uncapped", "dpx-plan-total"})
+        EXPECT_TRUE(readme.contains(help.text(QString::fromLatin1(figure))))
+            << "README lacks the help's " << figure;
+}
+
 void check_limits(const HelpDocument& help)
 {
     EXPECT_EQ(help.count(QStringLiteral("max-brokers")), kEditorLastBroker + 1);
@@ -491,6 +530,7 @@ TEST(HelpDocument, EveryMarkedFigureIsChecked)
     check_worked_example(help);
     check_accounts_example(help);
     check_replay_example(help);
+    check_daily_plan_example(help);
     check_limits(help);
     std::set<QString> unchecked;
     for (const QString& figure : help.ids())
