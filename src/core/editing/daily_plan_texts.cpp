@@ -67,17 +67,18 @@ private:
 
 DailyPlanTexts daily_plan_texts(const DailyPlan& plan)
 {
-    DailyPlanTexts texts{plan.name, general_form(plan.yearly_fee), {}, {}, {}, {}, {}};
+    // As the main window's boxes show money: yen and separators, a fraction kept.
+    DailyPlanTexts texts{plan.name, exact_currency_form(plan.yearly_fee), {}, {}, {}, {}, {}};
     for (const DailyTier& tier : plan.tiers) {
-        texts.up_to << general_form(Money::from_whole_yen(tier.up_to));
-        texts.fees << general_form(tier.fee);
+        texts.up_to << exact_currency_form(Money::from_whole_yen(tier.up_to));
+        texts.fees << exact_currency_form(tier.fee);
     }
     if (plan.above) {
-        texts.per = general_form(Money::from_whole_yen(plan.above->per));
-        texts.per_fee = general_form(plan.above->fee);
+        texts.per = exact_currency_form(Money::from_whole_yen(plan.above->per));
+        texts.per_fee = exact_currency_form(plan.above->fee);
     }
     if (plan.maximum != Money{})
-        texts.maximum = general_form(plan.maximum);
+        texts.maximum = exact_currency_form(plan.maximum);
     return texts;
 }
 

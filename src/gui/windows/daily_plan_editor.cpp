@@ -96,7 +96,9 @@ DailyPlanEditor::DailyPlanEditor(const DailyPlanTexts& texts, QStringList others
     step->addWidget(new QLabel(QStringLiteral("円ごとに"), this));
     step->addWidget(per_fee_box_);
     step->addWidget(new QLabel(QStringLiteral("円"), this));
-    form->addRow(QStringLiteral("それ以上(&S)"), step);
+    auto* step_label = new QLabel(QStringLiteral("それ以上(&S)"), this);
+    step_label->setBuddy(per_box_);
+    form->addRow(step_label, step);
     form->addRow(QStringLiteral("上限(&M)"), maximum_box_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &DailyPlanEditor::submit);
