@@ -7,6 +7,10 @@
 namespace fee::ui {
 namespace {
 
+// A window hidden this soon after a mouse release was closed by that click:
+// the release's handler runs before the next event, well within this.
+constexpr qint64 kSameClickMs = 100;
+
 bool is_stray_alt_key(const QKeyEvent& key)
 {
     const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
@@ -32,16 +36,21 @@ void InputGuard::install()
 
 bool InputGuard::eventFilter(QObject* watched, QEvent* event)
 {
+    // Windows and dialogs only: a list that drops down is meant to be clicked at once.
+    const auto* top = qobject_cast<QWidget*>(watched);
+    const bool window = top && (top->windowType() == Qt::Window || top->windowType() == Qt::Dialog);
     switch (event->type()) {
     case QEvent::Show:
-    case QEvent::WindowActivate:
-        // Windows and dialogs only: a list that drops down is meant to be clicked at once.
-        if (auto* w = qobject_cast<QWidget*>(watched);
-            w && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
-            fronted_[w].start();
+        if (window)
+            shown_[static_cast<QWidget*>(watched)].start();
+        break;
+    case QEvent::Hide:
+        // Hidden while a release is handled: that click closed it.
+        if (window && last_release_.isValid() && last_release_.elapsed() < kSameClickMs)
+            closed_by_click_.start();
         break;
     case QEvent::Destroy:
-        fronted_.remove(static_cast<QWidget*>(watched));
+        shown_.remove(static_cast<QWidget*>(watched));
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -64,13 +73,17 @@ bool InputGuard::eventFilter(QObject* watched, QEvent* event)
 bool InputGuard::swallow_mouse(QWidget* window, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
+        last_release_.start();
         if (window != ignored_press_window_)
             return false;
         ignored_press_window_.clear();
         return true;
     }
-    const auto it = fronted_.constFind(window);
-    if (it == fronted_.constEnd() || it->elapsed() >= QApplication::doubleClickInterval())
+    const int interval = QApplication::doubleClickInterval();
+    const auto shown = shown_.constFind(window);
+    const bool just_shown = shown != shown_.constEnd() && shown->elapsed() < interval;
+    const bool just_closed = closed_by_click_.isValid() && closed_by_click_.elapsed() < interval;
+    if (!just_shown && !just_closed)
         return false;
     ignored_press_window_ = window;
     return true;

@@ -349,8 +349,9 @@ void MainWindow::show_list_at(int index)
 std::optional<std::string> MainWindow::ask_name(const QString& title, const QString& prompt, QString text)
 {
     for (;;) {
-        // No longer than a file can hold on one line.
-        const auto typed = prompter_.ask_text(title, prompt, text, kMaxNameCharacters);
+        // The box takes more than a name may hold, so that a pasted name too
+        // long is refused, saying the limit, rather than cut without a word.
+        const auto typed = prompter_.ask_text(title, prompt, text, 2 * kMaxNameCharacters);
         if (!typed)
             return std::nullopt;
         text = *typed;

@@ -98,13 +98,13 @@ private slots:
         QVERIFY(first);
     }
 
-    void a_window_back_in_front_takes_clicks_only_after_the_interval()
+    void a_window_shown_again_takes_clicks_only_after_the_interval()
     {
         QVERIFY(start_on_sample());
         fee::ui::MainWindow& w = program_.window();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        // Just back in front (the result window closed above 終了): ignored.
+        // Just shown again: ignored.
         w.hide();
         w.show();
         w.activateWindow();
@@ -118,6 +118,38 @@ private slots:
         wait_a_double_click_interval();
         click_at(&w, fee::test::button(&w, "quit_button"));
         QTRY_VERIFY(!w.isVisible());
+    }
+
+    // Brought forward past another window (the help, say), the main window
+    // takes the click that brought it: 試算 opens its question at once.
+    void a_window_brought_back_to_the_front_takes_its_first_click()
+    {
+        QVERIFY(start_on_sample());
+        fee::ui::MainWindow& w = program_.window();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        wait_a_double_click_interval();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        ModalScript question({{"amount_question", [](QWidget* d) { d->close(); }}});
+        click_at(&w, fee::test::button(&w, "calculate_button"));
+        QVERIFY2(question.finish(), qPrintable(question.failure()));
+
+        // But the second click of a double click on a window's close button
+        // does not press 終了 beneath it.
+        QPushButton above(QStringLiteral("閉じる"));
+        QObject::connect(&above, &QPushButton::clicked, &above, &QWidget::close);
+        above.show();
+        above.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&above));
+        wait_a_double_click_interval();
+        click_at(&above, &above);
+        QVERIFY(!above.isVisible());
+        click_at(&w, fee::test::button(&w, "quit_button"));
+        fee::test::settle();
+        QVERIFY(w.isVisible());
     }
 
     void alt_with_a_letter_no_button_has_types_nothing()
