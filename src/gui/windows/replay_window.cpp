@@ -14,7 +14,6 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "core/analysis/ranking_export.h"
@@ -22,6 +21,7 @@
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
 #include "core/text/csv.h"
+#include "gui/app/csv_export.h"
 #include "gui/layout/ui_font.h"
 #include "gui/windows/dialog.h"
 
@@ -82,12 +82,6 @@ QString shell_quoted(const QString& text)
     if (plain.match(text).hasMatch())
         return text;
     return u'\'' + QString(text).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
-}
-
-QString& last_csv_folder()
-{
-    static QString folder;
-    return folder;
 }
 
 } // namespace
@@ -546,36 +540,18 @@ void ReplayWindow::save_csv()
 {
     if (!shown_ || shown_->costs.empty())
         return;
-    QString folder = last_csv_folder();
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    // A name typed without an extension would open in no spreadsheet.
-    const auto with_suffix = [](const QString& chosen) {
-        return QFileInfo(chosen).suffix().isEmpty() ? chosen + QStringLiteral(".csv") : chosen;
+    const QString history = shown_->path;
+    const auto refusal = [this, history](const QString& target) {
+        // The history itself is never written over.
+        if (QFileInfo::exists(target) &&
+            QFileInfo(target).canonicalFilePath() == QFileInfo(history).canonicalFilePath())
+            return QStringLiteral("%1 は読み込んだ取引履歴です。別の名前を選んで下さい。").arg(target);
+        return export_refusal_ ? export_refusal_(target) : QString();
     };
-    const QString suggested = QFileInfo(shown_->path).completeBaseName() + QStringLiteral("_試算.csv");
-    const auto chosen = prompter_.ask_save_path(
-        QStringLiteral("CSVで保存"), QDir(folder).filePath(suggested), QStringLiteral("CSV (*.csv)"),
-        [this, &with_suffix](const QString& path) {
-            const QString target = with_suffix(path);
-            // The history itself is never written over.
-            if (QFileInfo(target).canonicalFilePath() == QFileInfo(shown_->path).canonicalFilePath() &&
-                QFileInfo::exists(target))
-                return QStringLiteral("%1 は読み込んだ取引履歴です。別の名前を選んで下さい。").arg(target);
-            return export_refusal_ ? export_refusal_(target) : QString();
-        });
-    if (!chosen)
-        return;
-    const QString path = with_suffix(*chosen);
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + ranking_text(u',', QStringLiteral("\r\n")).toUtf8();
-    if (const auto saved = save_ranking(path, bytes); !saved) {
-        prompter_.inform(QString::fromStdString(saved.error().message));
-        return;
-    }
-    last_csv_folder() = QFileInfo(path).absolutePath();
-    done_text_.setText(QStringLiteral("%1 に保存しました。").arg(QFileInfo(path).fileName()));
+    if (const auto path = export_csv(
+            prompter_, QFileInfo(history).completeBaseName() + QStringLiteral("_試算.csv"), refusal, bytes))
+        done_text_.setText(QStringLiteral("%1 に保存しました。").arg(QFileInfo(*path).fileName()));
 }
 
 // The companion's command that reads the same file the same way: the columns

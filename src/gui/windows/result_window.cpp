@@ -2,13 +2,11 @@
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QStandardPaths>
 #include <algorithm>
 #include <numeric>
 
@@ -16,6 +14,7 @@
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
+#include "gui/app/csv_export.h"
 #include "gui/app/prompter.h"
 #include "gui/layout/form.h"
 #include "gui/layout/text_fit.h"
@@ -249,41 +248,10 @@ void ResultWindow::copy_ranking()
     QGuiApplication::clipboard()->setText(ranking_tsv(table_, costs_, shown_));
 }
 
-namespace {
-
-// The folder of the last ranking saved while the program runs.
-QString& last_csv_folder()
-{
-    static QString folder;
-    return folder;
-}
-
-} // namespace
-
 void ResultWindow::save_csv()
 {
-    QString folder = last_csv_folder();
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    // A name typed without an extension would open in no spreadsheet.
-    const auto with_suffix = [](const QString& chosen) {
-        return QFileInfo(chosen).suffix().isEmpty() ? chosen + QStringLiteral(".csv") : chosen;
-    };
-    const auto chosen = prompter_.ask_save_path(
-        QStringLiteral("CSVで保存"), QDir(folder).filePath(QStringLiteral("試算結果.csv")),
-        QStringLiteral("CSV (*.csv)"), [this, &with_suffix](const QString& path) {
-            return export_refusal_ ? export_refusal_(with_suffix(path)) : QString();
-        });
-    if (!chosen)
-        return;
-    const QString path = with_suffix(*chosen);
-    if (const auto saved = save_ranking(path, ranking_csv(table_, costs_, shown_)); !saved) {
-        prompter_.inform(QString::fromStdString(saved.error().message));
-        return;
-    }
-    last_csv_folder() = QFileInfo(path).absolutePath();
+    (void)export_csv(prompter_, QStringLiteral("試算結果.csv"), export_refusal_,
+                     ranking_csv(table_, costs_, shown_));
 }
 
 } // namespace fee::ui
