@@ -138,6 +138,12 @@ void CommissionPage::draw(AmountRange range)
 void CommissionPage::list_cheapest(const CommissionChart& chart_data)
 {
     cheapest_.setRowCount(0);
+    if (!chart_data.unranked.empty()) {
+        const QString why = QString::fromStdString(chart_data.unranked);
+        cheapest_.add_row({span_text(yen_text(chart_data.range.from), yen_text(chart_data.range.to)),
+                           QStringLiteral("（比べられません）"), why});
+        cheapest_.item(0, 2)->setToolTip(why); // longer than its cell
+    }
     const std::size_t listed = std::min(chart_data.cheapest.size(), kMaxListedRuns);
     for (std::size_t i = 0; i < listed; ++i) {
         const CheapestRun& run = chart_data.cheapest[i];
