@@ -52,8 +52,10 @@ std::vector<CommissionPoint> curve(const Participants& participants, int row,
 {
     std::vector<std::int64_t> amounts;
     for (const AmountRange& stretch : fits) {
-        const std::vector<CommissionPiece> pieces = commission_pieces(participants, row, stretch).value();
-        for (const CommissionPiece& piece : pieces) {
+        // A daily plan with more steps than can be listed is drawn from the
+        // samples alone: its steps are too fine to see at this range.
+        const auto pieces = commission_pieces(participants, row, stretch);
+        for (const CommissionPiece& piece : pieces ? pieces.value() : std::vector<CommissionPiece>{}) {
             amounts.push_back(piece.from);
             amounts.push_back(piece.to);
         }
@@ -70,17 +72,19 @@ std::vector<CommissionPoint> curve(const Participants& participants, int row,
 }
 
 // The runs over each stretch where every broker fits, and a run of
-// kNoCheapest for each stretch between them.
-std::vector<CheapestRun> ranked(const Participants& participants, AmountRange range,
-                                const std::vector<AmountRange>& fits)
+// kNoCheapest for each stretch between them; or why the range cannot be ranked.
+Outcome<std::vector<CheapestRun>, TradeOverflow> ranked(const Participants& participants, AmountRange range,
+                                                        const std::vector<AmountRange>& fits)
 {
     std::vector<CheapestRun> runs;
     std::int64_t next = range.from;
     for (const AmountRange& stretch : fits) {
         if (stretch.from > next)
             runs.push_back({next, stretch.from - 1, kNoCheapest, {}, {}});
-        const std::vector<CheapestRun> part = cheapest_runs(participants, stretch).value();
-        runs.insert(runs.end(), part.begin(), part.end());
+        const auto part = cheapest_runs(participants, stretch);
+        if (!part)
+            return part.error();
+        runs.insert(runs.end(), part->begin(), part->end());
         next = stretch.to + 1;
     }
     if (next <= range.to)
@@ -132,7 +136,7 @@ CommissionChart commission_chart(const BrokerTable& table, AmountRange range)
 CommissionChart commission_chart(const Participants& participants, AmountRange range)
 {
     assert(1 <= range.from);
-    CommissionChart chart{range, {}, {}, {}};
+    CommissionChart chart{range, {}, {}, {}, {}};
     const std::vector<std::int64_t> samples = sample_amounts(range);
     std::vector<AmountRange> anyone;
     for (int b = 0; b < participants.size(); ++b) {
@@ -141,7 +145,11 @@ CommissionChart commission_chart(const Participants& participants, AmountRange r
         anyone.insert(anyone.end(), overflows.begin(), overflows.end());
         chart.overflows.push_back(std::move(overflows));
     }
-    chart.cheapest = ranked(participants, range, outside(range, std::move(anyone)));
+    const auto runs = ranked(participants, range, outside(range, std::move(anyone)));
+    if (runs)
+        chart.cheapest = runs.value();
+    else
+        chart.unranked = trade_overflow_message(participants, runs.error());
     return chart;
 }
 

@@ -35,6 +35,9 @@ struct CommissionChart {
     // Exact over the amounts where every broker fits; runs of kNoCheapest
     // cover the rest.
     std::vector<CheapestRun> cheapest;
+    // Where the range cannot be ranked at all (a daily plan with more steps
+    // in it than can be), why, and `cheapest` is empty.
+    std::string unranked;
 };
 
 inline constexpr AmountRange kChartAmounts{10'000, 100'000'000};

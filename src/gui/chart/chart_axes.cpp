@@ -2,14 +2,15 @@
 
 #include <QCategoryAxis>
 #include <QChart>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QLogValueAxis>
+#include <QMargins>
+#include <QPointer>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "core/money/number_text.h"
 #include "gui/layout/ui_font.h"
 
 namespace fee::ui {
@@ -26,74 +27,159 @@ template <typename Axis> Axis* add_axis(QChart& chart, Qt::Alignment side, const
     return axis;
 }
 
+// What Qt Charts keeps around a label: 4 px of padding and half a pixel of
+// margin either side, and a pixel to round.
+constexpr double kQtPadding = 10.0;
+
+// The length of one label along the axis.
+double label_length(const QFontMetricsF& metrics, Qt::Orientation orientation, const QString& label)
+{
+    return orientation == Qt::Horizontal ? metrics.horizontalAdvance(label) : metrics.height();
+}
+
+// A category axis cuts each label to the chart's width (or height) within its
+// margins over the number of labels plus one, and lets labels overlap: both
+// are checked here, with a line's height between two labels.
+bool labels_fit(const QCategoryAxis& axis, const ChartScale& scale, const std::vector<double>& values,
+                double plot_length, double chart_length)
+{
+    const QFontMetricsF metrics(axis.labelsFont());
+    const double room = chart_length / static_cast<double>(values.size() + 1);
+    double free_from = -std::numeric_limits<double>::infinity();
+    for (const double value : values) {
+        const double size = label_length(metrics, axis.orientation(), axis_label(value, scale.unit));
+        const double at = plot_length * scale.fraction(value);
+        if (size + kQtPadding > room || at - size / 2 < free_from)
+            return false;
+        free_from = at + size / 2 + metrics.height();
+    }
+    return true;
+}
+
+// The axes beside the plot share at most 40 % of the chart's width, and a
+// squeezed axis cuts its labels and lays them over its title: a label wider
+// than the room left by the title is better left out.
+std::vector<double> within_reach(const QCategoryAxis& axis, const ChartScale& scale,
+                                 std::vector<double> values, const QRectF& within)
+{
+    if (axis.orientation() == Qt::Horizontal)
+        return values;
+    const auto lines = static_cast<double>(axis.titleText().count(QStringLiteral("<br>")) + 1);
+    const double title = lines * (QFontMetricsF(axis.titleFont()).height() + 1.0);
+    const double widest = 0.4 * within.width() - title - 1.5 * kQtPadding;
+    const QFontMetricsF metrics(axis.labelsFont());
+    std::erase_if(values, [&](double value) {
+        return metrics.horizontalAdvance(axis_label(value, scale.unit)) > widest;
+    });
+    return values;
+}
+
+QString axis_title(const QString& what, QStringList notes, bool logarithmic, Qt::Orientation orientation)
+{
+    if (logarithmic)
+        notes << QStringLiteral("対数目盛");
+    if (notes.isEmpty())
+        return what;
+    // Axis titles are rich text.
+    return what + (orientation == Qt::Vertical ? QStringLiteral("<br>") : QString()) + QStringLiteral("（") +
+           notes.join(QStringLiteral("、")) + QStringLiteral("）");
+}
+
+// As many labels as fit the plot: on a logarithmic scale a label for every
+// power of ten where there is room.
+void label_scale(QCategoryAxis& axis, const ChartScale& scale, const QChart& chart)
+{
+    const QRectF within = chart.rect().marginsRemoved(chart.margins().toMarginsF());
+    const bool across = axis.orientation() == Qt::Horizontal;
+    const double plot_length = across ? chart.plotArea().width() : chart.plotArea().height();
+    const double chart_length = across ? within.width() : within.height();
+    std::vector<double> values = within_reach(axis, scale, scale.ticks(0), within);
+    for (int sparseness = 1; values.size() > 1 && !labels_fit(axis, scale, values, plot_length, chart_length);
+         ++sparseness) {
+        std::vector<double> fewer = within_reach(axis, scale, scale.ticks(sparseness), within);
+        values = fewer.empty() ? std::vector<double>{values.front()} : std::move(fewer);
+    }
+    for (const QString& label : axis.categoriesLabels())
+        axis.remove(label);
+    for (const double value : values)
+        axis.append(axis_label(value, scale.unit), scale.fraction(value));
+}
+
+// Eight lines between two powers of ten where the closest two, at 9 and 10,
+// stay 3 px apart; none where they would blur into grey.
+void space_minor_lines(QLogValueAxis& axis, const ChartScale& scale, const QChart& chart)
+{
+    const double length =
+        axis.orientation() == Qt::Horizontal ? chart.plotArea().width() : chart.plotArea().height();
+    const double per_power = length / std::log10(scale.high / scale.low);
+    axis.setMinorTickCount(per_power * (1.0 - std::log10(9.0)) >= 3.0 ? 8 : 0);
+}
+
+// The data axis's own labels would be Qt's printf figures: hidden, with its line.
+template <typename Axis> Axis* add_data_axis(QChart& chart, Qt::Alignment side, const ChartScale& scale)
+{
+    auto* axis = new Axis;
+    axis->setLabelsVisible(false);
+    axis->setLineVisible(false);
+    axis->setRange(scale.low, scale.high);
+    chart.addAxis(axis, side);
+    return axis;
+}
+
 } // namespace
 
-// Amounts of money span from a tenth of a yen to millions: on a logarithmic
-// scale every broker stays readable, unless some point is 0 or below.
-QAbstractAxis* add_money_axis(QChart& chart, const BrokerLines& lines, const QString& title)
+ChartScale money_scale_of(const BrokerLines& lines)
 {
-    double low = std::numeric_limits<double>::infinity();
-    double high = 0.0;
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -std::numeric_limits<double>::infinity();
     for (const auto& row : lines)
         for (const QList<QPointF>& points : row)
             for (const QPointF& p : points) {
-                low = std::min(low, p.y());
-                high = std::max(high, p.y());
+                lowest = std::min(lowest, p.y());
+                highest = std::max(highest, p.y());
             }
-    if (low > 0.0 && std::isfinite(low)) {
-        auto* axis = add_axis<QLogValueAxis>(chart, Qt::AlignLeft, title + QStringLiteral("、対数目盛）"));
-        axis->setLabelFormat(low >= 1.0 ? QStringLiteral("%.0f") : QStringLiteral("%g"));
-        axis->setRange(std::pow(10.0, std::floor(std::log10(low))),
-                       std::pow(10.0, std::ceil(std::log10(high))));
-        return axis;
+    return money_scale(lowest, highest);
+}
+
+QAbstractAxis* add_scale_axis(QChart& chart, Qt::Alignment side, const ChartScale& scale, const QString& what,
+                              QStringList notes)
+{
+    QPointer<QLogValueAxis> log;
+    QAbstractAxis* data = nullptr;
+    if (scale.logarithmic) {
+        data = log = add_data_axis<QLogValueAxis>(chart, side, scale);
+    } else {
+        data = add_data_axis<QValueAxis>(chart, side, scale);
+        data->setGridLineVisible(false); // the labels' lines are the grid
     }
-    auto* axis = add_axis<QValueAxis>(chart, Qt::AlignLeft, title + QStringLiteral("）"));
-    axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setRange(std::min(std::isfinite(low) ? low : 0.0, 0.0), high > 0.0 ? high * 1.05 : 1.0);
-    axis->applyNiceNumbers();
-    return axis;
-}
-
-QLogValueAxis* add_log_x(QChart& chart, const QString& title, const char* format, double low, double high)
-{
-    auto* x = add_axis<QLogValueAxis>(chart, Qt::AlignBottom, title);
-    x->setLabelFormat(QString::fromLatin1(format));
-    x->setMinorTickCount(8);
-    x->setRange(low, high);
-    return x;
-}
-
-// Amounts of nine digits a tenfold apart collide on a narrow chart.
-void slant_crowded_labels(QChart& chart)
-{
-    auto* x = qobject_cast<QLogValueAxis*>(chart.axes(Qt::Horizontal).value(0));
-    if (!x)
-        return;
-    const double decades = std::max(std::log10(x->max() / x->min()), 1.0);
-    const int widest = QFontMetrics(x->labelsFont()).horizontalAdvance(QString::number(x->max(), 'f', 0));
-    x->setLabelsAngle(chart.plotArea().width() / decades < widest * 1.2 ? -45 : 0);
-}
-
-// Five to ten steps of 1, 2 or 5 times a power of ten, whole yen at least:
-// labels a reader can add up.
-QAbstractAxis* add_yen_axis(QChart& chart, double high, const QString& title)
-{
-    const double rough = std::max(high, 1.0) / 5.0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = power;
-    for (const double times : {1.0, 2.0, 5.0, 10.0}) {
-        step = std::max(1.0, power * times);
-        if (step >= rough)
-            break;
+    // Positions from 0 to 1, as ChartScale::fraction gives them: no double's
+    // rounding of large amounts in the way.
+    const Qt::Orientation orientation =
+        side & (Qt::AlignLeft | Qt::AlignRight) ? Qt::Vertical : Qt::Horizontal;
+    auto* labels = add_axis<QCategoryAxis>(
+        chart, side, axis_title(what, std::move(notes), scale.logarithmic, orientation));
+    labels->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    labels->setStartValue(0.0);
+    labels->setRange(0.0, 1.0);
+    if (orientation == Qt::Horizontal) {
+        // A label at the right end reaches half its width past the plot.
+        const QFontMetricsF metrics(labels->labelsFont());
+        double widest = 0.0;
+        for (const double value : scale.ticks(0))
+            widest = std::max(widest, label_length(metrics, Qt::Horizontal, axis_label(value, scale.unit)));
+        QMargins margins = chart.margins();
+        // Never below the left margin, Qt's own.
+        margins.setRight(std::max(margins.left(), static_cast<int>(std::ceil(widest / 2)) + 2));
+        chart.setMargins(margins);
     }
-    const double top = std::max(step, std::ceil(high / step) * step);
-    auto* axis = add_axis<QCategoryAxis>(chart, Qt::AlignLeft, title);
-    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    axis->setStartValue(0.0);
-    axis->setRange(0.0, top);
-    for (double at = 0.0; at <= top * (1.0 + 1e-9); at += step)
-        axis->append(currency_form(Money::from_whole_yen(static_cast<std::int64_t>(std::llround(at)))), at);
-    return axis;
+    auto fit = [labels, log, scale, &chart] {
+        label_scale(*labels, scale, chart);
+        if (log)
+            space_minor_lines(*log, scale, chart);
+    };
+    fit();
+    QObject::connect(&chart, &QChart::plotAreaChanged, labels, fit);
+    return data;
 }
 
 namespace {

@@ -3,11 +3,13 @@
 #include <QList>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 #include <vector>
+
+#include "core/analysis/chart_scale.h"
 
 class QAbstractAxis;
 class QChart;
-class QLogValueAxis;
 
 namespace fee::ui {
 
@@ -15,20 +17,18 @@ namespace fee::ui {
 // between, none where it never fits.
 using BrokerLines = std::vector<std::vector<QList<QPointF>>>;
 
-// The money axis on the left for `lines`; `title` is completed with the scale
-// and the closing bracket, as in 「年間の費用（円、対数目盛）」.
-QAbstractAxis* add_money_axis(QChart& chart, const BrokerLines& lines, const QString& title);
+// The money scale for the y of `lines`.
+ChartScale money_scale_of(const BrokerLines& lines);
 
-// A logarithmic factor or amount axis at the bottom, from `low` to `high`, its
-// labels in the printf `format`.
-QLogValueAxis* add_log_x(QChart& chart, const QString& title, const char* format, double low, double high);
-
-// Slants the bottom axis's labels where they would collide.
-void slant_crowded_labels(QChart& chart);
-
-// A linear money axis on the left from ¥0 to a round figure at or above
-// `high` yen, its ticks labelled as the grid writes money (「¥120,000」).
-QAbstractAxis* add_yen_axis(QChart& chart, double high, const QString& title);
+// An axis on `side` for `scale`, titled `what` with `notes` in brackets and
+// 対数目盛 among them on a logarithmic scale; beside the plot the bracket
+// takes a line of its own, so that the title fits a low plot. The axis
+// returned takes the series, their values as they are, and draws the grid
+// (with the minor lines of a logarithmic scale); one beside it, on no series,
+// carries the title and the labels, axis_label's texts, as many as the plot's
+// size of the moment has room for without two meeting.
+QAbstractAxis* add_scale_axis(QChart& chart, Qt::Alignment side, const ChartScale& scale, const QString& what,
+                              QStringList notes = {});
 
 // Calendar months (yyyymm) at the bottom, month i at x = i, labelled
 // 「2025/03」 at a step that keeps the labels apart.

@@ -2,15 +2,20 @@
 
 #include <QCursor>
 #include <QGraphicsLayout>
+#include <QGraphicsTextItem>
 #include <QHBoxLayout>
 #include <QLineSeries>
 #include <QPainter>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QToolTip>
 #include <algorithm>
 #include <iterator>
 
 #include "core/fees/participants.h"
 #include "core/text/codepage.h"
+#include "core/text/message_text.h"
+#include "gui/layout/ui_font.h"
 
 namespace fee::ui {
 
@@ -98,6 +103,16 @@ ChartWithLegend::ChartWithLegend(std::vector<LegendEntry> entries, const QString
     layout->setContentsMargins({});
     layout->addWidget(&view_, 1);
     layout->addWidget(&legend_);
+
+    nothing_drawn_ = new QGraphicsTextItem(
+        QStringLiteral("どの証券会社も範囲のどこでも桁あふれするため、描ける線がありません。"), &chart());
+    nothing_drawn_->setFont(proportional_gothic());
+    nothing_drawn_->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
+    nothing_drawn_->hide();
+    connect(&chart(), &QChart::plotAreaChanged, this, [this](const QRectF& plot) {
+        nothing_drawn_->setTextWidth(plot.width() * 0.8);
+        nothing_drawn_->setPos(plot.center() - nothing_drawn_->boundingRect().center());
+    });
 }
 
 void ChartWithLegend::clear()
@@ -134,6 +149,8 @@ void ChartWithLegend::draw(const BrokerLines& lines, const QStringList& overflow
             series_[b].push_back(series);
         }
     }
+    nothing_drawn_->setVisible(
+        std::all_of(lines.begin(), lines.end(), [](const auto& row) { return row.empty(); }));
     fill_legend(overflow_notes);
 }
 
@@ -150,9 +167,12 @@ void ChartWithLegend::fill_legend(const QStringList& overflow_notes)
     disconnect(&legend_, &QListWidget::itemChanged, this, nullptr);
     legend_.clear();
     for (std::size_t row = 0; row < entries_.size(); ++row) {
-        const QString& name = entries_[row].name;
+        // Shortened as every message quotes a name, so that a long one leaves
+        // the entry's check box and line in view; the tip has it whole.
+        const QString name = quoted_text(entries_[row].name);
         const QString& note = overflow_notes[static_cast<qsizetype>(row)];
         auto* item = new QListWidgetItem(note.isEmpty() ? name : name + u'\n' + note, &legend_);
+        item->setToolTip(entries_[row].name);
         item->setIcon(line_sample(entries_[row].pen, legend_.iconSize(), devicePixelRatioF()));
         item->setData(Qt::AccessibleTextRole, note.isEmpty() ? name : name + QStringLiteral("、") + note);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

@@ -10,6 +10,7 @@
 #include "core/fees/participants.h"
 #include "gui/chart/chart_axes.h"
 
+class QGraphicsTextItem;
 class QLineSeries;
 
 namespace fee {
@@ -48,7 +49,7 @@ public:
     void clear();
     // One line an entry, or a few, on the two axes, with its legend entry;
     // `overflow_notes` says per entry where it does not fit. An entry hidden
-    // before a redraw stays hidden.
+    // before a redraw stays hidden. Where no entry has a line, the plot says why.
     void draw(const BrokerLines& lines, const QStringList& overflow_notes, QAbstractAxis& x, QAbstractAxis& y,
               Tip tip);
     // A legend as wide as its names, but no more than two sevenths of a window
@@ -65,6 +66,7 @@ private:
     QChartView view_;
     QListWidget legend_;
     std::vector<std::vector<QLineSeries*>> series_; // per entry
+    QGraphicsTextItem* nothing_drawn_;              // in the plot
 };
 
 } // namespace fee::ui

@@ -1,7 +1,6 @@
 #include "gui/chart/commission_page.h"
 
 #include <QHBoxLayout>
-#include <QLogValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -51,8 +50,6 @@ CommissionPage::CommissionPage(const Participants& table)
     range_message_.setObjectName(QStringLiteral("range_message"));
     range_message_.setWordWrap(true);
     range_message_.hide();
-    QChart* plot = &chart_.chart();
-    connect(plot, &QChart::plotAreaChanged, this, [plot] { slant_crowded_labels(*plot); });
     draw(kChartAmounts);
     lay_out(QStringLiteral("1 回の手数料"), {range_row(), &range_message_},
             QStringLiteral("取引金額ごとの最も安い証券会社（同額なら表の順で先の会社）"));
@@ -123,13 +120,11 @@ void CommissionPage::draw(AmountRange range)
     range_ = range;
     chart_.clear();
     const CommissionChart chart_data = commission_chart(table_, range);
-    const auto from = static_cast<double>(range.from);
-    const auto to = static_cast<double>(range.to);
-    // One amount alone, which a logarithmic axis cannot span, gets a hair of room.
-    auto* x = add_log_x(chart_.chart(), QStringLiteral("1 回の取引金額（円、対数目盛）"), "%.0f",
-                        from < to ? from : from * 0.999, from < to ? to : to * 1.001);
+    QAbstractAxis* x = add_scale_axis(chart_.chart(), Qt::AlignBottom, amount_scale(range),
+                                      QStringLiteral("1 回の取引金額"));
     const BrokerLines lines = commission_lines(chart_data);
-    QAbstractAxis* y = add_money_axis(chart_.chart(), lines, QStringLiteral("1 回の手数料（円"));
+    QAbstractAxis* y =
+        add_scale_axis(chart_.chart(), Qt::AlignLeft, money_scale_of(lines), QStringLiteral("1 回の手数料"));
     chart_.draw(lines, overflow_notes(chart_data), *x, *y,
                 [this](int row, QPointF point) { return tip(row, point); });
     list_cheapest(chart_data);
@@ -138,6 +133,12 @@ void CommissionPage::draw(AmountRange range)
 void CommissionPage::list_cheapest(const CommissionChart& chart_data)
 {
     cheapest_.setRowCount(0);
+    if (!chart_data.unranked.empty()) {
+        const QString why = QString::fromStdString(chart_data.unranked);
+        cheapest_.add_row({span_text(yen_text(chart_data.range.from), yen_text(chart_data.range.to)),
+                           QStringLiteral("（比べられません）"), why});
+        cheapest_.item(0, 2)->setToolTip(why); // longer than its cell
+    }
     const std::size_t listed = std::min(chart_data.cheapest.size(), kMaxListedRuns);
     for (std::size_t i = 0; i < listed; ++i) {
         const CheapestRun& run = chart_data.cheapest[i];

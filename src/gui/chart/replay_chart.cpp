@@ -75,7 +75,9 @@ ReplayChart::ReplayChart(const Participants& table, const ReplayMonths& months, 
         names_ << ChartWithLegend::broker_entry(table, row).name;
     QChart& chart = chart_.chart();
     QAbstractAxis* x = add_month_axis(chart, calendar, QStringLiteral("月"));
-    QAbstractAxis* y = add_yen_axis(chart, high, QStringLiteral("その月までの合計（円、維持費を含む）"));
+    // From ¥0 even where the first month costs a lot: a running total.
+    QAbstractAxis* y = add_scale_axis(chart, Qt::AlignLeft, money_scale(0.0, high),
+                                      QStringLiteral("その月までの合計"), {QStringLiteral("維持費を含む")});
     chart_.draw(lines, QStringList(static_cast<qsizetype>(lines.size()), QString()), *x, *y,
                 [this](int entry, QPointF point) { return tip(entry, point); });
 

@@ -1,7 +1,6 @@
 #include "gui/chart/yearly_cost_page.h"
 
 #include <QGraphicsLineItem>
-#include <QLogValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -37,22 +36,22 @@ YearlyCostPage::YearlyCostPage(const Participants& table, const TradePlan& plan)
                 QStringLiteral("取引回数の倍率ごとの最も安い証券会社"),
                 {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
                  QStringLiteral("その年間の費用（範囲の最初 〜 最後）")}),
-      data_(yearly_chart(table, plan))
+      data_(yearly_chart(table, plan)), factors_(factor_scale(data_.factors.front(), data_.factors.back()))
 {
     draw();
     lay_out(QStringLiteral("年間の費用"), {},
-            QStringLiteral(
-                "今の計画の回数を何倍にしたときに、どの証券会社が最も安いか（破線の位置で入れ替わります）"));
+            QStringLiteral("取引回数を今の計画（×1）の何倍にしたときに、どの証券会社が最も安いか（破線の位置"
+                           "で入れ替わります）"));
 }
 
 void YearlyCostPage::draw()
 {
     QChart& chart = chart_.chart();
-    // A hair wider than the factors, so that the ticks at 0.1 and 10 are drawn.
-    auto* x = add_log_x(chart, QStringLiteral("取引回数の倍率（今の計画 = 1、対数目盛）"), "%g",
-                        data_.factors.front() * 0.999, data_.factors.back() * 1.001);
+    // ×1 is the plan: the caption says so, and a longer title would not fit a narrow plot.
+    QAbstractAxis* x = add_scale_axis(chart, Qt::AlignBottom, factors_, QStringLiteral("取引回数の倍率"));
     const BrokerLines lines = yearly_lines(data_);
-    QAbstractAxis* y = add_money_axis(chart, lines, QStringLiteral("年間の費用（円、維持費を含む"));
+    QAbstractAxis* y = add_scale_axis(chart, Qt::AlignLeft, money_scale_of(lines),
+                                      QStringLiteral("年間の費用"), {QStringLiteral("維持費を含む")});
     chart_.draw(lines, overflow_notes(data_), *x, *y,
                 [this](int row, QPointF point) { return tip(row, point); });
     for (std::size_t m = 1; m < data_.runs().size(); ++m) {
@@ -90,16 +89,12 @@ void YearlyCostPage::list_cheapest()
 // broker and the first of the next.
 void YearlyCostPage::place_change_marks()
 {
-    QChart& chart = chart_.chart();
-    const auto* x = qobject_cast<QLogValueAxis*>(chart.axes(Qt::Horizontal).value(0));
-    if (!x)
-        return;
+    const QChart& chart = chart_.chart();
     const QRectF plot = chart.plotArea();
     const std::vector<YearlyRun> runs = data_.runs();
     for (std::size_t m = 0; m < marks_.size(); ++m) {
         const double between = std::sqrt(data_.factors[runs[m].last] * data_.factors[runs[m + 1].first]);
-        const double at =
-            plot.left() + plot.width() * std::log(between / x->min()) / std::log(x->max() / x->min());
+        const double at = plot.left() + plot.width() * factors_.fraction(between);
         marks_[m]->setLine(at, plot.top(), at, plot.bottom());
     }
 }

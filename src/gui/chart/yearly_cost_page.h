@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/analysis/chart_data.h"
+#include "core/analysis/chart_scale.h"
 #include "gui/chart/chart_page.h"
 
 class QGraphicsLineItem;
@@ -25,6 +26,7 @@ private:
     QString tip(int row, QPointF point) const;
 
     const YearlyChart data_;
+    const ChartScale factors_; // the x axis, for the marks
     std::vector<QGraphicsLineItem*> marks_;
 };
 

@@ -67,6 +67,20 @@ TEST(CommissionChart, StepsAndKinksAreExactPointsAndTheRestIsDense)
     EXPECT_EQ(chart.cheapest, cheapest_runs(t, kChartAmounts).value());
 }
 
+TEST(CommissionChart, APlanTooFineToRankIsStillDrawnAndTheListSaysWhy)
+{
+    BrokerTable t;
+    test::set_standard_schedule(t, 0);
+    // A yen more for every yen traded: more steps than can be ranked.
+    const DailyPlans plans{{QStringLiteral("刻み"), {}, {{1, {}}}, DailyStep{1, yen(1)}, {}}};
+    const CommissionChart chart = commission_chart(Participants(t, plans), kChartAmounts);
+    ASSERT_EQ(chart.curves.size(), 2u);
+    for (const auto& curve : chart.curves)
+        EXPECT_GT(curve.size(), 2u);
+    EXPECT_TRUE(chart.cheapest.empty());
+    EXPECT_NE(chart.unranked.find("刻み"), std::string::npos) << chart.unranked;
+}
+
 TEST(CommissionChart, OverflowEverywhereLeavesOnlyThatBrokerWithoutALine)
 {
     BrokerTable t;

@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -20,10 +21,13 @@
 #include <cmath>
 
 #include "core/analysis/chart_data.h"
+#include "core/analysis/chart_text.h"
+#include "core/datafile/data_file.h"
 #include "core/fees/broker_table.h"
 #include "core/fees/commission.h"
 #include "core/fees/preset_plans.h"
 #include "core/text/codepage.h"
+#include "core/text/message_text.h"
 #include "gui/app/calculation.h"
 #include "gui/chart/chart_module.h"
 #include "gui/chart/chart_window.h"
@@ -343,6 +347,35 @@ private slots:
         QTest::keyClick(child<QLineEdit>(&chart, QStringLiteral("trade_to")), Qt::Key_Return);
         QCOMPARE(trade->item(1)->text(), QString::fromStdString(table.broker(1).name));
         QVERIFY(!child<QLabel>(&chart, QStringLiteral("range_message"))->isVisible());
+    }
+
+    void theTopOfTheMoneyRangeIsDrawnAndALongNameShortened()
+    {
+        BrokerTable table = three_brokers();
+        const QString name(fee::kMaxNameCharacters, QChar(u'長'));
+        table.broker(1).name = fee::encode_typed_name(name).value();
+        fee::ui::ChartWindow chart(table, low_occasional());
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        auto* legend = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
+        QCOMPARE(legend->item(1)->text(), fee::quoted_text(name));
+        QCOMPARE(legend->item(1)->toolTip(), name);
+        QVERIFY(legend->visualItemRect(legend->item(1)).height() < legend->viewport()->height() / 2);
+
+        // Two amounts next to each other: a line from one side of the plot to the other.
+        auto* to = child<QLineEdit>(&chart, QStringLiteral("trade_to"));
+        fee::test::retype(child<QLineEdit>(&chart, QStringLiteral("trade_from")),
+                          fee::yen_text(fee::kMaxWholeYen - 1));
+        fee::test::retype(to, fee::yen_text(fee::kMaxWholeYen));
+        QTest::keyClick(to, Qt::Key_Return);
+        QChart* trade = child<QChartView>(&chart, QStringLiteral("trade_chart"))->chart();
+        auto* line = qobject_cast<QLineSeries*>(trade->series().at(0));
+        auto x_of = [&](QPointF point) { return trade->mapToPosition(point, line).x(); };
+        QTRY_VERIFY(std::abs(x_of(line->points().first()) - trade->plotArea().left()) < 0.5);
+        QVERIFY(std::abs(x_of(line->points().last()) - trade->plotArea().right()) < 0.5);
+        auto* amounts = qobject_cast<QCategoryAxis*>(trade->axes(Qt::Horizontal).last());
+        QVERIFY(amounts);
+        QCOMPARE(amounts->categoriesLabels().value(0), fee::yen_text(fee::kMaxWholeYen - 1));
     }
 
     void aChangeMarkStandsHalfwayBetweenTheFactorsAroundIt()
