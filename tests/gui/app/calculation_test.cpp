@@ -977,7 +977,6 @@ void CalculationTest::main_window_asks_again_after_unanswered_question()
 
     fee::DataDocument document(QDir::current().absoluteFilePath(QString::fromLatin1(fee::kDataFileName)));
     QVERIFY(document.open().ok());
-    BrokerTable& table = document.table();
     fee::ui::MainWindow w(document, prompter_);
     w.load_table();
     w.show();
