@@ -6,6 +6,7 @@
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
+#include "core/text/message_text.h"
 
 namespace fee::ui {
 
@@ -27,8 +28,10 @@ CheapestList::CheapestList(const Participants& table, const QString& object_name
 void CheapestList::add_ranked(const QString& stretch, int row, Money first, Money last)
 {
     add_row(
-        {stretch, table_.name(row),
+        {stretch, quoted_text(table_.name(row)),
          span_text(general_form(first) + QStringLiteral(" 円"), general_form(last) + QStringLiteral(" 円"))});
+    // Shortened as messages quote it, so that a long name leaves the fee in view.
+    item(rowCount() - 1, 1)->setToolTip(table_.name(row));
 }
 
 void CheapestList::add_unranked(const QString& stretch,
@@ -38,7 +41,7 @@ void CheapestList::add_unranked(const QString& stretch,
     QStringList names;
     for (int b = 0; b < table_.size(); ++b)
         if (overflows_there(static_cast<std::size_t>(b)))
-            names << QStringLiteral("「%1」").arg(table_.name(b));
+            names << QStringLiteral("「%1」").arg(quoted_text(table_.name(b)));
     add_row({stretch, QStringLiteral("（比べられません）"),
              names.join(QStringLiteral("、")) + QStringLiteral(" の") + figure +
                  QStringLiteral("が桁あふれするため")});

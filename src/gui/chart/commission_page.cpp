@@ -8,6 +8,7 @@
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
+#include "core/text/message_text.h"
 #include "gui/layout/box_text.h"
 #include "gui/layout/ui_font.h"
 
@@ -168,7 +169,7 @@ QString CommissionPage::tip(int row, QPointF point) const
     const auto commission = table_.commission(row, money);
     if (!commission)
         return {};
-    return table_.name(row) + u'\n' + currency_form(money) + QStringLiteral(" の取引\n手数料 ") +
+    return quoted_text(table_.name(row)) + u'\n' + currency_form(money) + QStringLiteral(" の取引\n手数料 ") +
            exact_yen(*commission);
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/analysis/chart_text.h"
+#include "core/text/message_text.h"
 #include "gui/chart/screen_fit.h"
 #include "gui/layout/ui_font.h"
 
@@ -111,7 +112,8 @@ QString ReplayChart::tip(int entry, QPointF point) const
     const auto i =
         static_cast<std::size_t>(std::clamp(std::lround(point.x()), 0L, static_cast<long>(costs.size()) - 1));
     return QStringLiteral("%1\n%2まで\n%3")
-        .arg(paid ? paid_name() : names_[entry], month_text(costs[i].month), exact_yen(costs[i].cost));
+        .arg(paid ? paid_name() : quoted_text(names_[entry]), month_text(costs[i].month),
+             exact_yen(costs[i].cost));
 }
 
 } // namespace fee::ui

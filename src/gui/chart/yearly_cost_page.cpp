@@ -7,6 +7,7 @@
 #include "core/analysis/chart_text.h"
 #include "core/fees/broker_table.h"
 #include "core/text/codepage.h"
+#include "core/text/message_text.h"
 
 namespace fee::ui {
 
@@ -105,8 +106,8 @@ QString YearlyCostPage::tip(int row, QPointF point) const
     const std::optional<Money> cost = data_.costs[static_cast<std::size_t>(row)][nearest];
     if (!cost)
         return {};
-    return table_.name(row) + QStringLiteral("\n取引回数 ") + factor_text(data_.factors[nearest]) +
-           QStringLiteral("\n年間の費用 ") + exact_yen(*cost);
+    return quoted_text(table_.name(row)) + QStringLiteral("\n取引回数 ") +
+           factor_text(data_.factors[nearest]) + QStringLiteral("\n年間の費用 ") + exact_yen(*cost);
 }
 
 } // namespace fee::ui

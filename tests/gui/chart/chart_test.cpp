@@ -353,14 +353,18 @@ private slots:
     {
         BrokerTable table = three_brokers();
         const QString name(fee::kMaxNameCharacters, QChar(u'長'));
-        table.broker(1).name = fee::encode_typed_name(name).value();
+        table.broker(0).name = fee::encode_typed_name(name).value(); // the cheapest on a tie
         fee::ui::ChartWindow chart(table, low_occasional());
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
         auto* legend = child<QListWidget>(&chart, QStringLiteral("trade_legend"));
-        QCOMPARE(legend->item(1)->text(), fee::quoted_text(name));
-        QCOMPARE(legend->item(1)->toolTip(), name);
-        QVERIFY(legend->visualItemRect(legend->item(1)).height() < legend->viewport()->height() / 2);
+        QCOMPARE(legend->item(0)->text(), fee::quoted_text(name));
+        QCOMPARE(legend->item(0)->toolTip(), name);
+        QVERIFY(legend->visualItemRect(legend->item(0)).height() < legend->viewport()->height() / 2);
+        const QList<QTableWidgetItem*> ranked = child<QTableWidget>(&chart, QStringLiteral("trade_cheapest"))
+                                                    ->findItems(fee::quoted_text(name), Qt::MatchExactly);
+        QVERIFY(!ranked.isEmpty());
+        QCOMPARE(ranked.first()->toolTip(), name);
 
         // Two amounts next to each other: a line from one side of the plot to the other.
         auto* to = child<QLineEdit>(&chart, QStringLiteral("trade_to"));
