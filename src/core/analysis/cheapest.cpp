@@ -174,7 +174,8 @@ Outcome<std::vector<CommissionPiece>, TradeOverflow> plan_pieces(const Participa
 
 // One broker within a stretch of amounts where its piece does not change: its
 // commission is `offset` (flat) or the bracket's line, amount x slope + offset
-// in 1/10,000 yen, rounded. A daily plan's is always flat.
+// in 1/10,000 yen, rounded. A daily plan is a staircase of its own: its fee
+// never falls within the stretch, and the sweep asks the plan for it.
 struct Line {
     const Participants* who = nullptr;
     int row = 0;
@@ -183,11 +184,12 @@ struct Line {
     double slope = 0.0;
     double offset = 0.0;
     Money value; // a flat line's commission, exact, so that the sweep need not price it again
+    const DailyPlan* plan = nullptr; // a staircase's
 };
 
 Line line_of(const Participants& participants, int row, const CommissionPiece& piece)
 {
-    Line line{&participants, row, piece.flat, 0.0f, 0.0, 0.0, Money{}};
+    Line line{&participants, row, piece.flat, 0.0f, 0.0, 0.0, Money{}, nullptr};
     if (piece.flat) {
         line.value = *participants.commission(row, Money::from_whole_yen(piece.from));
         line.offset = static_cast<double>(line.value.units());
@@ -199,6 +201,59 @@ Line line_of(const Participants& participants, int row, const CommissionPiece& p
     line.slope = static_cast<double>(bracket.rate) * static_cast<double>(Money::kScale);
     line.offset = static_cast<double>(bracket.add_on.units());
     return line;
+}
+
+Line staircase(const Participants& participants, int row)
+{
+    return {&participants, row, true, 0.0f, 0.0, 0.0, Money{}, &participants.plan(row)};
+}
+
+// The last amount from `a` on at which `plan` still charges `fee`, the fee of a
+// day of `a`, or an amount before the next step.
+std::int64_t step_end(const DailyPlan& plan, std::int64_t a, Money fee)
+{
+    for (const DailyTier& tier : plan.tiers)
+        if (a <= tier.up_to)
+            return tier.up_to;
+    // Above the last tier the fee never falls: once capped, it stays so.
+    if (!plan.above || (plan.maximum != Money{} && fee == plan.maximum))
+        return kMaxWholeYen;
+    const std::int64_t base = plan.tiers.back().up_to;
+    const std::int64_t per = plan.above->per;
+    const std::int64_t steps = (a - base - 1) / per + 1; // begun, a > base
+    return steps > (kMaxWholeYen - base) / per ? kMaxWholeYen : base + steps * per;
+}
+
+// Where a plan's stretches begin within the range: at its start, and after a
+// tier whose fee the next undercuts. Between two of them the fee never falls,
+// so a plan beaten at some amount stays beaten as long as its rival's line
+// holds, and its steps need not end every other broker's stretch (a capped
+// plan has a hundred of them in ¥100,000,000).
+std::vector<std::int64_t> plan_starts(const DailyPlan& plan, AmountRange range)
+{
+    std::vector<std::int64_t> starts{range.from};
+    for (const DailyTier& tier : plan.tiers) {
+        const std::int64_t next = tier.up_to + 1;
+        if (next <= range.from || next > range.to)
+            continue;
+        if (*day_fee(plan, Money::from_whole_yen(next)) < *day_fee(plan, Money::from_whole_yen(tier.up_to)))
+            starts.push_back(next);
+    }
+    return starts;
+}
+
+// Whether commission_pieces() could refuse the plan over the range: an
+// overflow (the fee is largest at the range's end) or more steps than it
+// lists. Only then are its pieces listed, for the refusal's words.
+bool plan_may_be_refused(const DailyPlan& plan, AmountRange range)
+{
+    if (!day_fee(plan, Money::from_whole_yen(range.to)))
+        return true;
+    if (!plan.above)
+        return false;
+    const std::int64_t beyond = range.to - plan.tiers.back().up_to;
+    return beyond > 0 &&
+           beyond / plan.above->per >= static_cast<std::int64_t>(kMostPlanPieces - plan.tiers.size());
 }
 
 // Given that `w` beats `j` at amount `a` (lower commission, or equal and a lower
@@ -266,12 +321,19 @@ public:
                 if (w == n || value_[i] < value_[w]) // rows ascend: a tie keeps the earlier row
                     w = i;
             }
-            std::int64_t to = last;
+            // A staircase is flat up to its next step: it wins at most until there.
+            const std::int64_t holds =
+                lines[w].plan ? std::min(last, step_end(*lines[w].plan, a, value_[w])) : last;
+            Line flat_winner;
+            const Line& winner = as_of(lines[w], value_[w], flat_winner);
+            std::int64_t to = holds;
             for (std::size_t i = 0; i < n; ++i) {
                 if (i == w)
                     continue;
+                // A staircase taken as flat at its fee here: its later steps only cost more.
+                Line flat;
                 if (beaten_[i] < a)
-                    beaten_[i] = beaten_until(lines[i], lines[w], a, last, mag);
+                    beaten_[i] = beaten_until(as_of(lines[i], value_[i], flat), winner, a, holds, mag);
                 to = std::min(to, beaten_[i]);
             }
             add(a, to, lines[w], value_[w]);
@@ -280,9 +342,23 @@ public:
     }
 
 private:
+    // The line itself, or a staircase as flat at `value` (filled in `flat`).
+    static const Line& as_of(const Line& line, Money value, Line& flat)
+    {
+        if (!line.plan)
+            return line;
+        flat = line;
+        flat.value = value;
+        flat.offset = static_cast<double>(value.units());
+        flat.plan = nullptr;
+        return flat;
+    }
+
     // Every amount of the range was checked for overflow before.
     static Money commission(const Line& line, std::int64_t amount)
     {
+        if (line.plan)
+            return *day_fee(*line.plan, Money::from_whole_yen(amount));
         return line.flat ? line.value : *line.who->commission(line.row, Money::from_whole_yen(amount));
     }
 
@@ -396,33 +472,49 @@ Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable
 Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const Participants& participants,
                                                                AmountRange range)
 {
-    std::vector<std::vector<CommissionPiece>> pieces;
+    // Each participant's stretches: a broker's pieces; a plan's spans (see plan_starts).
+    const std::size_t n = static_cast<std::size_t>(participants.size());
+    std::vector<std::vector<CommissionPiece>> pieces(n);
     std::vector<std::int64_t> starts;
-    for (int b = 0; b < participants.size(); ++b) {
-        auto p = commission_pieces(participants, b, range);
-        if (!p)
-            return p.error();
-        for (const CommissionPiece& piece : p.value())
+    for (std::size_t b = 0; b < n; ++b) {
+        const int row = static_cast<int>(b);
+        if (participants.is_plan(row)) {
+            const DailyPlan& plan = participants.plan(row);
+            if (plan_may_be_refused(plan, range))
+                if (auto p = commission_pieces(participants, row, range); !p)
+                    return p.error();
+            for (const std::int64_t from : plan_starts(plan, range))
+                pieces[b].push_back({from, 0, 0, true});
+            for (std::size_t k = 0; k < pieces[b].size(); ++k)
+                pieces[b][k].to = k + 1 < pieces[b].size() ? pieces[b][k + 1].from - 1 : range.to;
+        } else {
+            auto p = commission_pieces(participants, row, range);
+            if (!p)
+                return p.error();
+            pieces[b] = std::move(p).value();
+        }
+        for (const CommissionPiece& piece : pieces[b])
             starts.push_back(piece.from);
-        pieces.push_back(std::move(p).value());
     }
     std::sort(starts.begin(), starts.end());
     starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
 
     std::vector<CheapestRun> runs;
     Sweep sweep(runs);
-    std::vector<std::size_t> at(pieces.size(), 0);
-    std::vector<Line> lines(pieces.size());
+    std::vector<std::size_t> at(n, 0);
+    std::vector<Line> lines(n);
     for (std::size_t s = 0; s < starts.size(); ++s) {
         const std::int64_t first = starts[s];
         const std::int64_t last = s + 1 < starts.size() ? starts[s + 1] - 1 : range.to;
-        for (std::size_t b = 0; b < pieces.size(); ++b) {
+        for (std::size_t b = 0; b < n; ++b) {
             // A line changes only with its piece; most stretches start at another's.
             const bool moved = s == 0 || pieces[b][at[b]].to < first;
             while (pieces[b][at[b]].to < first)
                 ++at[b];
             if (moved)
-                lines[b] = line_of(participants, static_cast<int>(b), pieces[b][at[b]]);
+                lines[b] = participants.is_plan(static_cast<int>(b))
+                               ? staircase(participants, static_cast<int>(b))
+                               : line_of(participants, static_cast<int>(b), pieces[b][at[b]]);
         }
         sweep.run(lines, first, last);
     }

@@ -100,8 +100,9 @@ TEST(CheapestRuns, MatchBruteForceAcrossBoundsAndClamps)
         expect_exact(t, r);
 }
 
-// A daily plan takes part as one trade a day: steps, tiers and its cap meet
-// the brokers' lines exactly; a tie goes to the broker, then to the plan first in the file.
+// A daily plan takes part as one trade a day: steps, tiers (a fee that falls
+// too) and its cap meet the brokers' lines exactly; a tie goes to the broker,
+// then to the plan first in the file.
 TEST(CheapestRuns, DailyPlansTakePartAsOneTradeADay)
 {
     const BrokerTable t = mixed_table();
@@ -113,6 +114,11 @@ TEST(CheapestRuns, DailyPlansTakePartAsOneTradeADay)
          yen(9'000)},
         {"fine", {}, {{30'000, yen(60)}}, DailyStep{1'000, yen(30)}, {}},
         {"twin", {}, {{50'000, yen(0)}, {1'000'000, yen(2'000)}}, DailyStep{700'000, yen(700)}, yen(9'000)},
+        {"falling",
+         {},
+         {{50'000, yen(5'000)}, {50'200, yen(3'000)}, {50'500, yen(100)}},
+         DailyStep{100, yen(100)},
+         {}},
     };
     for (const AmountRange r :
          {AmountRange{1, 3'000}, AmountRange{49'000, 51'000}, AmountRange{170'000, 240'000},
@@ -172,6 +178,7 @@ TEST(CheapestRuns, RandomTablesMatchBruteForce)
     // Unordered and zero bounds, near-equal rates, limits that bite: each case
     // a small table over a narrow range around the interesting amounts.
     std::mt19937_64 gen(20240611);
+    std::mt19937_64 plan_gen(20261209);
     auto pick = [&gen](std::int64_t lo, std::int64_t hi) {
         return std::uniform_int_distribution<std::int64_t>(lo, hi)(gen);
     };
@@ -193,6 +200,21 @@ TEST(CheapestRuns, RandomTablesMatchBruteForce)
         }
         SCOPED_TRACE(round);
         expect_exact(t, {centre - 2'000, centre + 2'000});
+
+        // With daily plans, from a generator of their own so that the tables stay as they were:
+        // tiers and steps around the centre, fees near the brokers' that may fall at a tier.
+        auto near = [&](std::int64_t lo, std::int64_t hi) {
+            return std::uniform_int_distribution<std::int64_t>(lo, hi)(plan_gen);
+        };
+        const std::int64_t fee = static_cast<std::int64_t>(static_cast<double>(centre) * 0.01);
+        DailyPlans plans(static_cast<std::size_t>(near(1, 3)));
+        for (DailyPlan& plan : plans) {
+            for (std::int64_t up_to = centre + near(-2'500, 0); plan.tiers.size() < 3; up_to += near(1, 900))
+                plan.tiers.push_back({up_to, yen(std::max<std::int64_t>(0, fee + near(-30, 30)))});
+            plan.above = DailyStep{near(1, 400), Money::from_units(near(0, 100'000))};
+            plan.maximum = near(0, 1) == 0 ? Money{} : yen(fee + near(0, 40));
+        }
+        expect_exact(Participants(t, plans), {centre - 2'000, centre + 2'000});
     }
 }
 
