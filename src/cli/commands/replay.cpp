@@ -360,9 +360,13 @@ int run(const Options& o, std::ostream& out, std::ostream& err)
         err << bytes.error().message << "\n";
         return 1;
     }
-    const auto history = read_history(bytes->bytes(), file, history_options(o));
+    const HistoryOptions options = history_options(o);
+    const auto history = read_history(bytes->bytes(), file, options);
     if (!history) {
-        err << history.error().message << "\n";
+        err << history.error().message;
+        if (options.columns.empty())
+            err << "取引履歴の CSV でなければ、列を --column FIELD=見出し で指定して下さい。";
+        err << "\n";
         return 1;
     }
     const HistorySummary& s = history->summary;

@@ -130,8 +130,7 @@ std::string no_header_message(const QString& file, const HistoryOptions& options
            std::to_string(kHeaderSearchLines) +
            " 行に、約定日（約定年月日、取引日）と、約定代金（約定金額）か数量（約定数量、株数）と単価（約定単"
            "価、約定"
-           "価格）の列名を探しました。取引履歴の CSV でなければ、列を --column FIELD=見出し "
-           "で指定して下さい。";
+           "価格）の列名を探しました。";
 }
 
 // Reads the lines after the header into `history`.

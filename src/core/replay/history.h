@@ -91,7 +91,8 @@ inline constexpr qint64 kMaxHistoryBytes = 200LL * 1024 * 1024;
 
 // Reads the history in `bytes` (the whole file); `file_name` names it in
 // messages. Fails when no header is found (saying which names were looked
-// for), or when a chosen column is not in the header.
+// for), or when a chosen column is not in the header. How to choose columns
+// instead is the caller's to say: the companion and the window offer it differently.
 Outcome<History> read_history(std::string_view bytes, const QString& file_name,
                               const HistoryOptions& options = {});
 

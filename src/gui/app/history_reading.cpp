@@ -65,14 +65,13 @@ QString no_trade_message(const QString& path, const HistorySummary& s)
     return text + QStringLiteral("\n列の選び方を確かめて下さい。");
 }
 
-// The core says how the companion would be told to choose columns; here the
-// window's lists do that.
-QString no_header_message(const std::string& core_message)
+// Where no header was found by the names the program knows, the window's
+// lists of columns are the way to choose them.
+QString no_header_message(const std::string& core_message, bool columns_chosen)
 {
     QString text = QString::fromStdString(core_message);
-    const qsizetype hint = text.indexOf(QStringLiteral("取引履歴の CSV でなければ"));
-    if (hint > 0)
-        text = text.left(hint) + QStringLiteral("取引履歴（約定履歴）の CSV ファイルか確かめて下さい。");
+    if (!columns_chosen)
+        text += QStringLiteral("取引履歴（約定履歴）の CSV ファイルか確かめて下さい。");
     return text;
 }
 
@@ -164,7 +163,7 @@ Outcome<ReplayReadingPtr> read_and_price(const ReplayRequest& request, const std
         history = read_history(view, request.path, {request.encoding, {}});
     }
     if (!history)
-        return Error{no_header_message(history.error().message).toStdString()};
+        return Error{no_header_message(history.error().message, !reading->columns.empty()).toStdString()};
     if (abandoned)
         return Error{};
     reading->summary = history.value().summary;
