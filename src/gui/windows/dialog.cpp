@@ -1,6 +1,7 @@
 #include "gui/windows/dialog.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -35,6 +36,16 @@ void add_menu_shortcut(QWidget& widget)
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, widget.mapToGlobal(at));
         QCoreApplication::sendEvent(&widget, &menu);
     });
+}
+
+void add_window_action(QWidget& holder, QAction& action, const QString& text, const QKeySequence& keys,
+                       const char* name)
+{
+    action.setObjectName(QString::fromLatin1(name));
+    action.setText(text);
+    action.setShortcut(keys);
+    action.setShortcutContext(Qt::WindowShortcut);
+    holder.addAction(&action);
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event)

@@ -2,7 +2,9 @@
 
 #include <QDialog>
 
+class QAction;
 class QKeyEvent;
+class QKeySequence;
 
 namespace fee::ui {
 
@@ -16,6 +18,11 @@ void bring_to_front(QWidget& window);
 
 // Shift+F10 on `widget` opens its context menu as the Menu key does.
 void add_menu_shortcut(QWidget& widget);
+
+// `action`, named `name`, in the context menu of `holder` (a window's grid);
+// its shortcut works wherever the focus is in that window.
+void add_window_action(QWidget& holder, QAction& action, const QString& text, const QKeySequence& keys,
+                       const char* name);
 
 // The modal windows of a calculation. Esc does nothing: only the close box and
 // the window's own buttons close it, so that a key pressed to back out of a box

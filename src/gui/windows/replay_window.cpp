@@ -214,12 +214,12 @@ void ReplayWindow::build_ranking()
     ranking_.setTextElideMode(Qt::ElideNone);
     ranking_.setContextMenuPolicy(Qt::ActionsContextMenu);
     add_menu_shortcut(ranking_);
-    add_ranking_action(copy_action_, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                       "copy_action");
-    add_ranking_action(save_csv_action_, QStringLiteral("CSVで保存(&S)..."),
-                       QKeySequence(Qt::CTRL | Qt::Key_S), "save_csv_action");
-    add_ranking_action(chart_action_, QStringLiteral("グラフ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G),
-                       "chart_action");
+    add_window_action(ranking_, copy_action_, QStringLiteral("コピー(&C)"),
+                      QKeySequence(Qt::CTRL | Qt::Key_C), "copy_action");
+    add_window_action(ranking_, save_csv_action_, QStringLiteral("CSVで保存(&S)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_S), "save_csv_action");
+    add_window_action(ranking_, chart_action_, QStringLiteral("グラフ(&G)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_G), "chart_action");
     connect(&copy_action_, &QAction::triggered, this, &ReplayWindow::copy_ranking);
     connect(&save_csv_action_, &QAction::triggered, this, &ReplayWindow::save_csv);
     connect(&chart_action_, &QAction::triggered, this, &ReplayWindow::chart_requested);
@@ -239,18 +239,6 @@ void ReplayWindow::build_ranking()
     QPalette warning = problem_text_.palette();
     warning.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
     problem_text_.setPalette(warning);
-}
-
-// The actions live on the ranking for its context menu; their shortcuts work
-// wherever the focus is in this window.
-void ReplayWindow::add_ranking_action(QAction& action, const QString& text, const QKeySequence& keys,
-                                      const char* name)
-{
-    action.setObjectName(QString::fromLatin1(name));
-    action.setText(text);
-    action.setShortcut(keys);
-    action.setShortcutContext(Qt::WindowShortcut);
-    ranking_.addAction(&action);
 }
 
 void ReplayWindow::build_buttons()

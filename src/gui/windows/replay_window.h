@@ -79,7 +79,6 @@ private:
     void build_ranking();
     void build_buttons();
     void lay_out();
-    void add_ranking_action(QAction& action, const QString& text, const QKeySequence& keys, const char* name);
     void show_summary(const ReplayReading& reading);
     void show_columns(const ReplayReading& reading);
     void show_ranking(const ReplayReading& reading);

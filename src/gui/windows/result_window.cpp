@@ -137,30 +137,18 @@ void ResultWindow::build_actions()
 {
     cost_grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
     add_menu_shortcut(*cost_grid_);
-    add_grid_action(copy_action_, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                    "copy_action");
-    add_grid_action(save_csv_action_, QStringLiteral("CSVで保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
-                    "save_csv_action");
-    add_grid_action(chart_action_, QStringLiteral("グラフ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G),
-                    "chart_action");
-    add_grid_action(accounts_action_, QStringLiteral("口座の組み合わせ(&K)..."),
-                    QKeySequence(Qt::CTRL | Qt::Key_K), "accounts_action");
+    add_window_action(*cost_grid_, copy_action_, QStringLiteral("コピー(&C)"),
+                      QKeySequence(Qt::CTRL | Qt::Key_C), "copy_action");
+    add_window_action(*cost_grid_, save_csv_action_, QStringLiteral("CSVで保存(&S)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_S), "save_csv_action");
+    add_window_action(*cost_grid_, chart_action_, QStringLiteral("グラフ(&G)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_G), "chart_action");
+    add_window_action(*cost_grid_, accounts_action_, QStringLiteral("口座の組み合わせ(&K)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_K), "accounts_action");
     connect(&copy_action_, &QAction::triggered, this, &ResultWindow::copy_ranking);
     connect(&save_csv_action_, &QAction::triggered, this, &ResultWindow::save_csv);
     connect(&chart_action_, &QAction::triggered, this, &ResultWindow::chart_requested);
     connect(&accounts_action_, &QAction::triggered, this, &ResultWindow::accounts_requested);
-}
-
-// The actions live on the grid for its context menu; their shortcuts work
-// wherever the focus is in this window.
-void ResultWindow::add_grid_action(QAction& action, const QString& text, const QKeySequence& keys,
-                                   const char* name)
-{
-    action.setObjectName(QString::fromLatin1(name));
-    action.setText(text);
-    action.setShortcut(keys);
-    action.setShortcutContext(Qt::WindowShortcut);
-    cost_grid_->addAction(&action);
 }
 
 void ResultWindow::set_up_columns()

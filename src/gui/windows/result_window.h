@@ -45,7 +45,6 @@ private:
     void close_with_plan();
     void copy_ranking();
     void save_csv();
-    void add_grid_action(QAction& action, const QString& text, const QKeySequence& keys, const char* name);
     void build_grid();
     void build_buttons();
     void build_actions();
