@@ -243,12 +243,6 @@ AccountsFailure why_no_set(const Prepared& p, int max_size)
 } // namespace
 
 Outcome<std::vector<AccountSet>, AccountsFailure>
-cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_accounts)
-{
-    return cheapest_account_sets(Participants(table), plan, max_accounts);
-}
-
-Outcome<std::vector<AccountSet>, AccountsFailure>
 cheapest_account_sets(const Participants& participants, const TradePlan& plan, int max_accounts)
 {
     assert(max_accounts >= 1);

@@ -47,10 +47,7 @@ struct AccountsFailure {
 // row and broker whose commission or count x commission leaves the range
 // cannot take that row. A k without a set that takes every counted row within
 // the range is left out; the result fails only when every k is.
-Outcome<std::vector<AccountSet>, AccountsFailure>
-cheapest_account_sets(const BrokerTable& table, const TradePlan& plan, int max_accounts);
-// The same among brokers and daily plans alike: members and takers are
-// participants' indexes.
+// Among brokers and daily plans alike, members and takers are participants' indexes.
 Outcome<std::vector<AccountSet>, AccountsFailure>
 cheapest_account_sets(const Participants& participants, const TradePlan& plan, int max_accounts);
 

@@ -128,11 +128,6 @@ Outcome<std::int64_t> range_end(const std::string& box, QStringView text)
 
 } // namespace
 
-CommissionChart commission_chart(const BrokerTable& table, AmountRange range)
-{
-    return commission_chart(Participants(table), range);
-}
-
 CommissionChart commission_chart(const Participants& participants, AmountRange range)
 {
     assert(1 <= range.from);
@@ -189,11 +184,6 @@ std::size_t YearlyChart::nearest_factor(double factor) const
         if (std::abs(std::log(factors[i] / factor)) < std::abs(std::log(factors[nearest] / factor)))
             nearest = i;
     return nearest;
-}
-
-YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan)
-{
-    return yearly_chart(Participants(table), plan);
 }
 
 YearlyChart yearly_chart(const Participants& participants, const TradePlan& plan)

@@ -44,9 +44,8 @@ inline constexpr AmountRange kChartAmounts{10'000, 100'000'000};
 
 // Both sides of every step and kink of every broker, so that they show where
 // they really are, and enough amounts between them that straight segments on a
-// logarithmic amount axis follow the curves. 1 <= range.from.
-CommissionChart commission_chart(const BrokerTable& table, AmountRange range = kChartAmounts);
-// The same for brokers and daily plans: per participant instead of table row.
+// logarithmic amount axis follow the curves, per participant (the brokers,
+// then the daily plans). 1 <= range.from.
 CommissionChart commission_chart(const Participants& participants, AmountRange range = kChartAmounts);
 
 // Why the boxes of the chart's range were refused, and which box to fix.
@@ -105,7 +104,6 @@ struct YearlyChart {
 
 inline constexpr int kFactorsPerDecade = 40;
 
-YearlyChart yearly_chart(const BrokerTable& table, const TradePlan& plan);
 YearlyChart yearly_chart(const Participants& participants, const TradePlan& plan);
 
 } // namespace fee

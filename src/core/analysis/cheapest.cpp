@@ -380,11 +380,6 @@ private:
 
 } // namespace
 
-std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow& overflow)
-{
-    return trade_overflow_message(Participants(table), overflow);
-}
-
 std::string trade_overflow_message(const Participants& participants, const TradeOverflow& overflow)
 {
     if (participants.is_plan(overflow.broker)) {
@@ -401,12 +396,6 @@ std::string trade_overflow_message(const Participants& participants, const Trade
         .arg(overflow.broker + 1)
         .arg(name, currency_form(Money::from_whole_yen(overflow.amount)))
         .toStdString();
-}
-
-Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const BrokerTable& table, int row,
-                                                                       AmountRange range)
-{
-    return commission_pieces(Participants(table), row, range);
 }
 
 Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const Participants& participants,
@@ -462,11 +451,6 @@ std::vector<AmountRange> overflow_stretches(const Participants& participants, in
     if (fails(range.from))
         return {range};
     return {{first_where(range.from, range.to, fails), range.to}};
-}
-
-Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable& table, AmountRange range)
-{
-    return cheapest_runs(Participants(table), range);
 }
 
 Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const Participants& participants,

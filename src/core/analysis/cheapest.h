@@ -38,7 +38,6 @@ struct TradeOverflow {
 };
 
 // "「名前」の ¥1,000 の取引の手数料が大きすぎて…", naming the broker as the user sees it.
-std::string trade_overflow_message(const BrokerTable& table, const TradeOverflow& overflow);
 std::string trade_overflow_message(const Participants& participants, const TradeOverflow& overflow);
 
 // A stretch of amounts over which one broker's commission follows one rule: a
@@ -51,12 +50,9 @@ struct CommissionPiece {
     bool flat = false;
 };
 
-// The pieces of broker `row` covering the range in order. Every step and kink of
-// the commission lies between two pieces. Fails if any amount of the range
-// overflows.
-Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const BrokerTable& table, int row,
-                                                                       AmountRange range);
-// A participant's: a daily plan's are flat pieces, one per tier and step.
+// The pieces of participant `row` covering the range in order. Every step and
+// kink of the commission lies between two pieces; a daily plan's are flat
+// pieces, one per tier and step. Fails if any amount of the range overflows.
 Outcome<std::vector<CommissionPiece>, TradeOverflow> commission_pieces(const Participants& participants,
                                                                        int row, AmountRange range);
 
@@ -70,8 +66,7 @@ std::vector<AmountRange> overflow_stretches(const Participants& participants, in
 // amounts that share it, in order. Exact for every amount, rounding included,
 // without trying every amount. Fails, naming the lowest such row, if any
 // broker's commission overflows anywhere in the range.
-Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const BrokerTable& table, AmountRange range);
-// The same among brokers and daily plans: `row` is a participant's index.
+// Among brokers and daily plans alike, `row` is a participant's index.
 Outcome<std::vector<CheapestRun>, TradeOverflow> cheapest_runs(const Participants& participants,
                                                                AmountRange range);
 

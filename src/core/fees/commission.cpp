@@ -34,11 +34,6 @@ Outcome<Money, CostStepOverflow> yearly_cost(const Participants& participants, i
         [&](std::size_t r) { return plan[r].count; });
 }
 
-Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan)
-{
-    return compute_yearly_costs(Participants(table), plan);
-}
-
 Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const Participants& participants,
                                                         const TradePlan& plan)
 {

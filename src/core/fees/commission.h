@@ -81,7 +81,6 @@ struct CostOverflow {
 
 // All or nothing: an overflow in any broker returns which one, and no figure
 // at all. `broker` is a participant's index where participants are compared.
-Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const BrokerTable& table, const TradePlan& plan);
 Outcome<YearlyCosts, CostOverflow> compute_yearly_costs(const Participants& participants,
                                                         const TradePlan& plan);
 

@@ -52,12 +52,6 @@ std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& 
            "この証券会社の手数料の表と維持費、または取引の予定を見直して下さい。";
 }
 
-std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow,
-                                  const TradePlan& plan)
-{
-    return cost_overflow_message(Participants(table), overflow, plan);
-}
-
 std::string cost_overflow_message(const Participants& participants, const CostOverflow& overflow,
                                   const TradePlan& plan)
 {

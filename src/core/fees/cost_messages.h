@@ -15,8 +15,6 @@ std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& 
 // The same, for an overflow under `plan`: it says whether the broker's own
 // schedule (rate, add-on, minimum, yearly fee) or the plan's amount or count
 // is too large, and on which row of the plan.
-std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow,
-                                  const TradePlan& plan);
 std::string cost_overflow_message(const Participants& participants, const CostOverflow& overflow,
                                   const TradePlan& plan);
 

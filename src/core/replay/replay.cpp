@@ -134,12 +134,6 @@ int trading_years(const History& history)
     return static_cast<int>(years.size());
 }
 
-Outcome<std::vector<ReplayCost>, ReplayOverflow>
-price_history(const BrokerTable& table, const History& history, std::vector<std::vector<Money>>* details)
-{
-    return price_history(Participants(table), history, details);
-}
-
 Outcome<std::vector<ReplayCost>, ReplayOverflow> price_history(const Participants& participants,
                                                                const History& history,
                                                                std::vector<std::vector<Money>>* details)
@@ -173,12 +167,6 @@ Outcome<std::vector<ReplayCost>, ReplayOverflow> price_history(const Participant
     std::stable_sort(costs.begin(), costs.end(),
                      [](const ReplayCost& a, const ReplayCost& b) { return a.total < b.total; });
     return costs;
-}
-
-std::string replay_overflow_message(const BrokerTable& table, const History& history,
-                                    const ReplayOverflow& overflow)
-{
-    return replay_overflow_message(Participants(table), history, overflow);
 }
 
 std::string replay_overflow_message(const Participants& participants, const History& history,

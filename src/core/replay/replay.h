@@ -26,21 +26,16 @@ struct ReplayOverflow {
     int trade = -1;
 };
 
-// Every broker of the table, cheapest total first, equal totals in table
-// order. With `details`, every trade's commission at every broker, as
-// details[trade][broker]. An overflow anywhere gives no figure at all.
-Outcome<std::vector<ReplayCost>, ReplayOverflow>
-price_history(const BrokerTable& table, const History& history,
-              std::vector<std::vector<Money>>* details = nullptr);
-// The same with the daily plans; a plan's day fee stands in the details at
-// the day's first trade, its other trades at 0.
+// Every broker of the table, then every daily plan, cheapest total first,
+// equal totals in that order. With `details`, every trade's commission at
+// every participant, as details[trade][participant]; a plan's day fee stands
+// at the day's first trade, its other trades at 0. An overflow anywhere gives
+// no figure at all.
 Outcome<std::vector<ReplayCost>, ReplayOverflow>
 price_history(const Participants& participants, const History& history,
               std::vector<std::vector<Money>>* details = nullptr);
 
 // The broker named, and the trade's line, as `compare` names an overflow.
-std::string replay_overflow_message(const BrokerTable& table, const History& history,
-                                    const ReplayOverflow& overflow);
 std::string replay_overflow_message(const Participants& participants, const History& history,
                                     const ReplayOverflow& overflow);
 
