@@ -5,7 +5,9 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QShortcut>
+#include <QUrl>
 
 namespace fee::ui {
 
@@ -36,6 +38,13 @@ void add_menu_shortcut(QWidget& widget)
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, widget.mapToGlobal(at));
         QCoreApplication::sendEvent(&widget, &menu);
     });
+}
+
+QString dragged_file(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
+        return {};
+    return data->urls().front().toLocalFile();
 }
 
 void add_window_action(QWidget& holder, QAction& action, const QString& text, const QKeySequence& keys,

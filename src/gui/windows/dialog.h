@@ -5,6 +5,7 @@
 class QAction;
 class QKeyEvent;
 class QKeySequence;
+class QMimeData;
 
 namespace fee::ui {
 
@@ -18,6 +19,9 @@ void bring_to_front(QWidget& window);
 
 // Shift+F10 on `widget` opens its context menu as the Menu key does.
 void add_menu_shortcut(QWidget& widget);
+
+// The one local file a drag carries, if it carries one and no more.
+QString dragged_file(const QMimeData* data);
 
 // `action`, named `name`, in the context menu of `holder` (a window's grid);
 // its shortcut works wherever the focus is in that window.

@@ -80,14 +80,6 @@ QString qt(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
-// The one local file a drag carries, if it carries one and no more.
-QString dragged_file(const QMimeData* data)
-{
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
-        return {};
-    return data->urls().front().toLocalFile();
-}
-
 } // namespace
 
 MainWindow::MainWindow(DataDocument& document, Prompter& prompter, QWidget* parent)

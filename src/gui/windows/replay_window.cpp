@@ -622,18 +622,6 @@ void ReplayWindow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-namespace {
-
-// The one local file a drag carries, if it carries one and no more.
-QString dragged_file(const QMimeData* data)
-{
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
-        return {};
-    return data->urls().front().toLocalFile();
-}
-
-} // namespace
-
 void ReplayWindow::dragEnterEvent(QDragEnterEvent* event)
 {
     if (!dragged_file(event->mimeData()).isEmpty())
