@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -30,7 +31,7 @@ QString json_cell(const Column& column, const QString& cell)
     case CellKind::Figure:
         return json_string(cell);
     case CellKind::Participant:
-        return !cell.isEmpty() && cell.front().isDigit() ? cell : json_string(cell);
+        return json_participant(cell);
     case CellKind::Number:
     case CellKind::Json:
         break;
@@ -115,6 +116,19 @@ QString table(std::span<const Column> columns, const std::vector<Row>& rows,
 }
 
 } // namespace
+
+QString json_participant(const QString& id)
+{
+    return !id.isEmpty() && id.front().isDigit() ? id : json_string(id);
+}
+
+QString json_object(std::initializer_list<std::pair<const char*, QString>> members)
+{
+    QStringList out;
+    for (const auto& [key, value] : members)
+        out << json_string(QString::fromLatin1(key)) + QStringLiteral(": ") + value;
+    return u'{' + out.join(QStringLiteral(", ")) + u'}';
+}
 
 QString json_string(const QString& text)
 {

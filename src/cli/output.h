@@ -2,10 +2,12 @@
 
 #include <QString>
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fee {
@@ -50,6 +52,12 @@ std::string write_rows(Format format, std::span<const Column> columns, const std
 
 // A JSON string of `text`: quotes, backslashes and control characters escaped.
 QString json_string(const QString& text);
+
+// A JSON object of the members in their order; each value is JSON already.
+QString json_object(std::initializer_list<std::pair<const char*, QString>> members);
+
+// A participant's id as JSON: a table row as a number, a daily plan's "D0" as a string.
+QString json_participant(const QString& id);
 
 // Width in terminal columns: East Asian wide characters take two.
 std::size_t display_width(const QString& text);

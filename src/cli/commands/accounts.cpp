@@ -58,11 +58,8 @@ Row accounts_row(const Participants& all, const AccountSet& set, std::optional<M
         rows << all.id(m);
         names << all.name(m);
     }
-    // A table row as a number, a daily plan's "D0" as a string.
     for (const std::optional<int>& taker : set.taker)
-        takers << (!taker                ? QStringLiteral("null")
-                   : all.is_plan(*taker) ? json_string(all.id(*taker))
-                                         : all.id(*taker));
+        takers << (taker ? json_participant(all.id(*taker)) : QStringLiteral("null"));
     return {QString::number(set.size),
             general_form(set.total),
             rows.join(u';'),

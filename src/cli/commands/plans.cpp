@@ -47,14 +47,6 @@ std::vector<Column> columns(Format format, const std::vector<Row>& rows)
     return out;
 }
 
-QString json_object(std::initializer_list<std::pair<const char*, QString>> members)
-{
-    QStringList out;
-    for (const auto& [key, value] : members)
-        out << json_string(QString::fromLatin1(key)) + QStringLiteral(": ") + value;
-    return u'{' + out.join(QStringLiteral(", ")) + u'}';
-}
-
 Row json_row(const DailyPlan& plan, const QString& id)
 {
     QStringList tiers;

@@ -247,10 +247,9 @@ QString json_summary(const Replayed& r)
     }
     QStringList unreadable;
     for (const UnreadableLine& u : s.unreadable)
-        unreadable << QStringLiteral("{\"line\": ") + QString::number(u.line) +
-                          QStringLiteral(", \"reason\": ") + json_string(QString::fromStdString(u.reason)) +
-                          u'}';
-    const std::pair<const char*, QString> fields[] = {
+        unreadable << json_object(
+            {{"line", QString::number(u.line)}, {"reason", json_string(QString::fromStdString(u.reason))}});
+    return json_object({
         {"file", json_string(r.file)},
         {"encoding", json_string(QString::fromUtf8(encoding_name(s.encoding)))},
         {"header_line", QString::number(s.header_line)},
@@ -262,11 +261,7 @@ QString json_summary(const Replayed& r)
         {"rounded", QString::number(s.rounded)},
         {"unreadable", u'[' + unreadable.join(QStringLiteral(", ")) + u']'},
         {"paid", s.paid ? general_form(*s.paid) : QStringLiteral("null")},
-    };
-    QStringList members;
-    for (const auto& [key, value] : fields)
-        members << json_string(QString::fromLatin1(key)) + QStringLiteral(": ") + value;
-    return u'{' + members.join(QStringLiteral(", ")) + u'}';
+    });
 }
 
 std::string without_last_newline(std::string text)
