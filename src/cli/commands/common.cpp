@@ -1,6 +1,5 @@
 #include "cli/commands/common.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QString>
 
@@ -46,11 +45,7 @@ QString plans_path(const Options& o)
 {
     if (const auto given = o.value(kDailyOption))
         return QString::fromStdString(*given);
-    const QFileInfo data(QString::fromStdString(o.data()));
-    const QString real = data.canonicalFilePath();
-    return QFileInfo(real.isEmpty() ? data.absoluteFilePath() : real)
-        .dir()
-        .filePath(QString::fromLatin1(kDailyPlansFileName));
+    return daily_plans_beside(resolved_data_path(QString::fromStdString(o.data())));
 }
 
 std::optional<DailyPlans> read_plans(const Options& o, std::ostream& err)

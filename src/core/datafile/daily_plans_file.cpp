@@ -1,6 +1,8 @@
 #include "core/datafile/daily_plans_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -152,6 +154,11 @@ QJsonValue json_amount(Money amount)
 }
 
 } // namespace
+
+QString daily_plans_beside(const QString& real_data_path)
+{
+    return QFileInfo(real_data_path).dir().filePath(QString::fromLatin1(kDailyPlansFileName));
+}
 
 Outcome<DailyPlans> parse_daily_plans(const QByteArray& bytes, const QString& file)
 {

@@ -12,6 +12,10 @@ namespace fee {
 // compare.dat stays exactly what other copies of the program read.
 inline constexpr const char* kDailyPlansFileName = "daily-plans.json";
 
+// The plan file that goes with the data file at `real_data_path` (see
+// resolved_data_path): in the same folder.
+QString daily_plans_beside(const QString& real_data_path);
+
 // The plans of a daily-plans.json (UTF-8, Qt's JSON). Refused with a message
 // that names `file`, the plan (by name, else by position) and what is wrong,
 // or the JSON error's line and column.

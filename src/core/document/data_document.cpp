@@ -66,10 +66,7 @@ DataDocument::~DataDocument() = default;
 
 Status<> DataDocument::open()
 {
-    const QFileInfo given(path_);
-    real_path_ = given.canonicalFilePath();
-    if (real_path_.isEmpty()) // missing: reading says so
-        real_path_ = given.absoluteFilePath();
+    real_path_ = resolved_data_path(path_);
     if (auto locked = lock_.acquire(real_path_, path_); !locked)
         return locked;
     BrokerTable read;
@@ -90,7 +87,7 @@ Status<> DataDocument::open()
 
 QString DataDocument::daily_plans_path() const
 {
-    return QFileInfo(real_path_).dir().filePath(QString::fromLatin1(kDailyPlansFileName));
+    return daily_plans_beside(real_path_);
 }
 
 void DataDocument::read_daily_plans()

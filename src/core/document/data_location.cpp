@@ -37,6 +37,13 @@ QString shared_data_dir(const QString& program_dir)
     return {};
 }
 
+QString resolved_data_path(const QString& path)
+{
+    const QFileInfo given(path);
+    const QString real = given.canonicalFilePath();
+    return real.isEmpty() ? given.absoluteFilePath() : real;
+}
+
 QString user_data_dir()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))

@@ -29,6 +29,10 @@ struct DataLocation {
 // neither exists.
 QString shared_data_dir(const QString& program_dir);
 
+// The data file `path` names, its links resolved; for a missing file, the
+// path made absolute (reading it then says that it is missing).
+QString resolved_data_path(const QString& path);
+
 // $XDG_DATA_HOME/fee-compare, by default ~/.local/share/fee-compare.
 QString user_data_dir();
 
