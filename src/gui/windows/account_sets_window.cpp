@@ -13,6 +13,7 @@
 #include "core/text/codepage.h"
 #include "core/text/csv.h"
 #include "gui/layout/ui_font.h"
+#include "gui/windows/dialog.h"
 
 namespace fee::ui {
 namespace {
@@ -24,11 +25,6 @@ const QStringList kHeadings = {QStringLiteral("口座の数"), QStringLiteral("�
 QString plan_row_heading(std::size_t row, const PlanRow& r)
 {
     return QStringLiteral("%1 行目\n%2 × %3 回").arg(row + 1).arg(currency_form(r.amount)).arg(r.count);
-}
-
-QString name_of(const Participants& table, int row)
-{
-    return table.name(row);
 }
 
 } // namespace
@@ -52,12 +48,9 @@ AccountSetsWindow::AccountSetsWindow(const Participants& table, const TradePlan&
     close_button_.setText(QStringLiteral("閉じる(&X)"));
     close_button_.setAutoDefault(false);
     connect(&close_button_, &QPushButton::clicked, this, &QWidget::close);
-    copy_action_.setObjectName(QStringLiteral("copy_action"));
-    copy_action_.setText(QStringLiteral("コピー(&C)"));
-    copy_action_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    copy_action_.setShortcutContext(Qt::WindowShortcut);
     account_sets_.setContextMenuPolicy(Qt::ActionsContextMenu);
-    account_sets_.addAction(&copy_action_);
+    add_window_action(account_sets_, copy_action_, QStringLiteral("コピー(&C)"),
+                      QKeySequence(Qt::CTRL | Qt::Key_C), "copy_action");
     connect(&copy_action_, &QAction::triggered, this, &AccountSetsWindow::copy_sets);
 
     auto* layout = new QVBoxLayout(this);
@@ -92,12 +85,12 @@ void AccountSetsWindow::fill(const Participants& table, const TradePlan& plan,
         const AccountSet& set = sets[i];
         QStringList names;
         for (const int m : set.members)
-            names << name_of(table, m);
+            names << table.name(m);
         const auto saving = saving_over_one_account(sets, set);
         QStringList cells = {QString::number(set.size), names.join(QStringLiteral("、")),
                              currency_form(set.total), saving ? currency_form(*saving) : QStringLiteral("—")};
         for (const std::size_t r : counted)
-            cells << name_of(table, *set.taker[r]);
+            cells << table.name(*set.taker[r]);
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setToolTip(cells[c]);
