@@ -22,6 +22,18 @@ namespace {
 // The header is looked for among this many first lines.
 constexpr int kHeaderSearchLines = 30;
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// A record's cells as the file writes them, blanks around each trimmed.
+QStringList shown_cells(const std::vector<std::string_view>& fields, HistoryEncoding encoding,
+                        std::string& scratch)
+{
+    QStringList cells;
+    for (const std::string_view field : fields)
+        cells << decode_cell(field_text(field, scratch), encoding).trimmed();
+    return cells;
+}
+
 struct FieldNames {
     std::string_view key;
     std::vector<QString> names;
@@ -323,18 +335,38 @@ std::string_view history_field_name(HistoryField field)
     return field_names()[index_of(field)].key;
 }
 
+HistoryEncoding history_encoding(std::string_view bytes, HistoryEncoding asked)
+{
+    if (asked != HistoryEncoding::Auto)
+        return asked;
+    if (bytes.starts_with(kUtf8Bom))
+        return HistoryEncoding::Utf8;
+    return is_valid_utf8(bytes) ? HistoryEncoding::Utf8 : HistoryEncoding::Cp932;
+}
+
+std::vector<HistoryLine> first_history_lines(std::string_view bytes, HistoryEncoding encoding)
+{
+    if (bytes.starts_with(kUtf8Bom))
+        bytes.remove_prefix(kUtf8Bom.size());
+    std::vector<HistoryLine> lines;
+    CsvRecords records(bytes);
+    std::vector<std::string_view> fields;
+    std::string scratch;
+    int line = 0;
+    while (static_cast<int>(lines.size()) < kHeaderSearchLines && records.next(fields, line))
+        lines.push_back({line, shown_cells(fields, encoding, scratch)});
+    return lines;
+}
+
 Outcome<History> read_history(std::string_view bytes, const QString& file_name, const HistoryOptions& options)
 {
     History history;
-    HistoryEncoding encoding = options.encoding;
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-        encoding = encoding == HistoryEncoding::Auto ? HistoryEncoding::Utf8 : encoding;
-    }
-    if (encoding == HistoryEncoding::Auto)
-        encoding = is_valid_utf8(bytes) ? HistoryEncoding::Utf8 : HistoryEncoding::Cp932;
+    const HistoryEncoding encoding = history_encoding(bytes, options.encoding);
     history.summary.encoding = encoding;
+    if (bytes.starts_with(kUtf8Bom))
+        bytes.remove_prefix(kUtf8Bom.size());
 
+    // The header search stops at the header, so that the trades are read on from there.
     CsvRecords records(bytes);
     std::vector<std::string_view> fields;
     std::string scratch;
@@ -342,15 +374,14 @@ Outcome<History> read_history(std::string_view bytes, const QString& file_name, 
     std::optional<Columns> columns;
     for (int searched = 0; !columns && searched < kHeaderSearchLines && records.next(fields, line);
          ++searched) {
+        const QStringList shown = shown_cells(fields, encoding, scratch);
         QStringList cells;
-        QStringList shown;
-        for (const std::string_view field : fields) {
-            shown << decode_cell(field_text(field, scratch), encoding).trimmed();
-            cells << normalised_header(shown.back());
-        }
+        for (const QString& cell : shown)
+            cells << normalised_header(cell);
         columns = header_columns(cells, options);
         if (columns) {
             history.summary.header_line = line;
+            history.summary.header = shown;
             for (int f = 0; f < kHistoryFields; ++f)
                 for (const int c : (*columns)[static_cast<std::size_t>(f)])
                     history.summary.columns[static_cast<std::size_t>(f)] << shown[c];

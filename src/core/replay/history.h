@@ -65,6 +65,7 @@ struct UnreadableLine {
 struct HistorySummary {
     HistoryEncoding encoding = HistoryEncoding::Cp932; // as read (never Auto)
     int header_line = 0;                               // from 1
+    QStringList header;                                // the header line's cells as the file writes them
     // The header text of each field's column as the file writes it; the side
     // may have several, the others one or none.
     std::array<QStringList, kHistoryFields> columns;
@@ -88,6 +89,20 @@ struct History {
 // The largest file a history may be: far beyond any real download, and small
 // enough that reading it never costs more than a moment and its size in memory.
 inline constexpr qint64 kMaxHistoryBytes = 200LL * 1024 * 1024;
+
+// The encoding a history of `bytes` is read in: `asked`, unless Auto; then
+// UTF-8 after a byte-order mark or where the bytes are valid UTF-8, else CP932.
+HistoryEncoding history_encoding(std::string_view bytes, HistoryEncoding asked);
+
+// A line among the first ones, where the header is looked for.
+struct HistoryLine {
+    int line = 0;      // from 1
+    QStringList cells; // as the file writes them, blanks around each trimmed
+};
+
+// The lines the header is looked for among: the first 30 records of `bytes`
+// (the whole file), decoded in `encoding`.
+std::vector<HistoryLine> first_history_lines(std::string_view bytes, HistoryEncoding encoding);
 
 // Reads the history in `bytes` (the whole file); `file_name` names it in
 // messages. Fails when no header is found (saying which names were looked

@@ -199,7 +199,7 @@ void Calculation::replay(const QString& path, const TableOrigin& origin)
                          }
                          const ReplayReadingPtr& reading = outcome.value();
                          if (reading->chosen)
-                             memory.remember(reading->header_cells, reading->columns);
+                             memory.remember(reading->summary.header, reading->columns);
                          window.show_reading(reading);
                          // A chart open shows the new figures.
                          if (chart) {
@@ -218,7 +218,7 @@ void Calculation::replay(const QString& path, const TableOrigin& origin)
     QObject::connect(&window, &ui::ReplayWindow::automatic_requested, &window, [&] {
         if (!window.shown())
             return;
-        memory.remember(window.shown()->header_cells, {});
+        memory.remember(window.shown()->summary.header, {});
         read(window.shown()->path, window.shown()->encoding_asked, std::vector<ColumnChoice>{});
     });
     QObject::connect(&window, &ui::ReplayWindow::open_requested, &window, [&] {

@@ -7,46 +7,12 @@
 #include <algorithm>
 #include <mutex>
 
-#include "core/replay/csv_records.h"
-#include "core/replay/history_cells.h"
-
 namespace fee {
 
 namespace {
 
-// The header search's own limit, where a remembered header may stand.
-constexpr int kHeaderLines = 30;
 // The brokers the chart draws: as many lines as the eye follows.
 constexpr std::size_t kChartedBrokers = 5;
-
-// The encoding read_history will take, so that the first lines read as it reads them.
-HistoryEncoding encoding_of(std::string_view bytes, HistoryEncoding asked)
-{
-    if (asked != HistoryEncoding::Auto)
-        return asked;
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        return HistoryEncoding::Utf8;
-    return is_valid_utf8(bytes) ? HistoryEncoding::Utf8 : HistoryEncoding::Cp932;
-}
-
-// The first lines' cells as the file writes them, each with its line number.
-std::vector<std::pair<int, QStringList>> first_lines(std::string_view bytes, HistoryEncoding encoding)
-{
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    std::vector<std::pair<int, QStringList>> lines;
-    CsvRecords records(bytes);
-    std::vector<std::string_view> fields;
-    std::string scratch;
-    int line = 0;
-    while (static_cast<int>(lines.size()) < kHeaderLines && records.next(fields, line)) {
-        QStringList cells;
-        for (const std::string_view field : fields)
-            cells << decode_cell(field_text(field, scratch), encoding).trimmed();
-        lines.emplace_back(line, cells);
-    }
-    return lines;
-}
 
 QString no_trade_message(const QString& path, const HistorySummary& s)
 {
@@ -136,7 +102,8 @@ Outcome<ReplayReadingPtr> read_and_price(const ReplayRequest& request, const std
     if (!loaded)
         return loaded.error();
     const std::string_view view = loaded.value().bytes();
-    const auto lines = first_lines(view, encoding_of(view, request.encoding));
+    // A remembered header may stand on any of the lines the header is looked for among.
+    const auto lines = first_history_lines(view, history_encoding(view, request.encoding));
     auto reading = std::make_shared<ReplayReading>();
     reading->path = request.path;
     reading->encoding_asked = request.encoding;
@@ -144,8 +111,8 @@ Outcome<ReplayReadingPtr> read_and_price(const ReplayRequest& request, const std
     if (request.columns) {
         reading->columns = *request.columns;
     } else {
-        for (const auto& [line, cells] : lines)
-            if (const auto known = request.remembered.find(header_key(cells));
+        for (const HistoryLine& line : lines)
+            if (const auto known = request.remembered.find(header_key(line.cells));
                 known != request.remembered.end()) {
                 reading->columns = known->second;
                 reading->remembered = true;
@@ -167,9 +134,6 @@ Outcome<ReplayReadingPtr> read_and_price(const ReplayRequest& request, const std
     if (abandoned)
         return Error{};
     reading->summary = history.value().summary;
-    for (const auto& [line, cells] : lines)
-        if (line == reading->summary.header_line)
-            reading->header_cells = cells;
     price(request, history.value(), *reading);
     return ReplayReadingPtr(std::move(reading));
 }

@@ -43,7 +43,6 @@ struct ReplayReading {
     QString path;
     HistoryEncoding encoding_asked = HistoryEncoding::Auto;
     HistorySummary summary;
-    QStringList header_cells;          // the header line as the file writes it
     std::vector<ColumnChoice> columns; // the choices it was read with
     bool remembered = false;           // those came from the settings
     bool chosen = false;               // those came from the window

@@ -362,7 +362,7 @@ void ReplayWindow::show_summary(const ReplayReading& r)
     encoding_list_.setItemText(0, QStringLiteral("自動（%1）").arg(encoding_text(s.encoding)));
     encoding_list_.setCurrentIndex(encoding_list_.findData(static_cast<int>(r.encoding_asked)));
     header_text_.setText(QStringLiteral("%1 行目").arg(s.header_line));
-    header_text_.setToolTip(r.header_cells.join(QStringLiteral("、")));
+    header_text_.setToolTip(r.summary.header.join(QStringLiteral("、")));
     QString counts =
         QStringLiteral("見出しより後の %1 行のうち、計算した現物株の売買 %2 件、対象外の信用取引 %3 "
                        "件、対象外のその他の行 %4 行、読めない行 %5 行")
@@ -407,7 +407,7 @@ void ReplayWindow::show_columns(const ReplayReading& r)
                    : QStringLiteral("自動（%1）")
                          .arg(found.isEmpty() ? QStringLiteral("なし") : found.join(QStringLiteral("、"))));
         QStringList offered;
-        for (const QString& cell : r.header_cells)
+        for (const QString& cell : r.summary.header)
             if (!cell.isEmpty() && !offered.contains(cell)) {
                 offered << cell;
                 list.addItem(cell, cell);
