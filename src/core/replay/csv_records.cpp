@@ -45,11 +45,12 @@ bool CsvRecords::next(std::vector<std::string_view>& fields, int& line, std::siz
             for (;;) {
                 while (p < end && *p != '"')
                     ++p;
-                if (++p >= end || *p != '"')
+                if (p == end) // unterminated: the field runs to the end
+                    break;
+                if (++p == end || *p != '"')
                     break;
                 ++p;
             }
-            p = std::min(p, end);
         }
         while (p < end && *p != ',' && *p != '\r' && *p != '\n')
             ++p;
