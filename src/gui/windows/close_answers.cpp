@@ -22,27 +22,31 @@ CloseQuestions::Answer answer(int index)
 
 } // namespace
 
-CloseQuestions::Answer CloseAnswers::changed_on_disk(const QString& path)
+CloseQuestions::Answer SaveAnswers::changed_on_disk(const QString& path)
 {
-    return answer(prompter_.ask(
-        QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
-                       "書き換えられています。\nこのプログラムの内容で上書きしますか？")
-            .arg(path),
-        {QStringLiteral("上書き保存"), QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}));
+    return answer(
+        prompter_.ask(QStringLiteral("%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって"
+                                     "書き換えられています。\nこのプログラムの内容で上書きしますか？")
+                          .arg(path),
+                      {QStringLiteral("上書き保存"), leave_, QStringLiteral("キャンセル")}));
 }
 
-CloseQuestions::Answer CloseAnswers::save_failed(const std::string& message)
+CloseQuestions::Answer SaveAnswers::save_failed(const std::string& message)
 {
-    return answer(prompter_.ask(qt(message), {QStringLiteral("もう一度"), QStringLiteral("保存しないで終了"),
-                                              QStringLiteral("キャンセル")}));
+    return answer(
+        prompter_.ask(qt(message), {QStringLiteral("もう一度"), leave_, QStringLiteral("キャンセル")}));
 }
 
-CloseQuestions::Answer CloseAnswers::cannot_save(const std::string& why)
+CloseQuestions::Answer SaveAnswers::cannot_save(const std::string& why)
 {
-    return prompter_.ask(qt(why) + QStringLiteral("変更は保存できません。"),
-                         {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0
-               ? Answer::Discard
-               : Answer::Cancel;
+    return prompter_.ask(qt(why) + unsaved_, {leave_, QStringLiteral("キャンセル")}) == 0 ? Answer::Discard
+                                                                                          : Answer::Cancel;
+}
+
+CloseAnswers::CloseAnswers(Prompter& prompter, const BrokerTable& table, QString path)
+    : SaveAnswers(prompter, QStringLiteral("保存しないで終了"), QStringLiteral("変更は保存できません。")),
+      table_(table), path_(std::move(path))
+{
 }
 
 bool CloseAnswers::confirm_discard(const LostChanges& lost)
@@ -62,7 +66,7 @@ bool CloseAnswers::confirm_discard(const LostChanges& lost)
                         : QStringLiteral("次の証券会社の変更は失われます。%1 は今のままです。\n").arg(path_) +
                               lines.join(QStringLiteral("\n"));
     return prompter_.ask(what + QStringLiteral("\n\n保存しないで終了しますか？"),
-                         {QStringLiteral("保存しないで終了"), QStringLiteral("キャンセル")}) == 0;
+                         {leave_, QStringLiteral("キャンセル")}) == 0;
 }
 
 } // namespace fee::ui

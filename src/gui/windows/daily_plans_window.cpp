@@ -12,6 +12,7 @@
 #include "core/money/number_text.h"
 #include "gui/app/prompter.h"
 #include "gui/layout/ui_font.h"
+#include "gui/windows/close_answers.h"
 #include "gui/windows/daily_plan_editor.h"
 
 namespace fee::ui {
@@ -35,43 +36,15 @@ QString summary(const DailyPlan& plan)
 }
 
 // The document's questions when the plans are saved, for a window that closes
-// rather than a program that ends.
-class PlanAnswers : public CloseQuestions {
+// rather than a program that ends; nothing else is lost by not saving them.
+class PlanAnswers : public SaveAnswers {
 public:
-    explicit PlanAnswers(Prompter& prompter) : prompter_(prompter) {}
-
-    Answer changed_on_disk(const QString& path) override
+    explicit PlanAnswers(Prompter& prompter)
+        : SaveAnswers(prompter, QStringLiteral("保存しないで閉じる"),
+                      QStringLiteral("プランの変更は保存できません。"))
     {
-        return answer(prompter_.ask(
-            QStringLiteral(
-                "%1 は、このプログラムが読み込んだ後に、ほかのプログラムによって書き換えられています。\n"
-                "このプログラムの内容で上書きしますか？")
-                .arg(path),
-            {QStringLiteral("上書き保存"), QStringLiteral("保存しないで閉じる"),
-             QStringLiteral("キャンセル")}));
-    }
-    Answer save_failed(const std::string& message) override
-    {
-        return answer(prompter_.ask(QString::fromStdString(message),
-                                    {QStringLiteral("もう一度"), QStringLiteral("保存しないで閉じる"),
-                                     QStringLiteral("キャンセル")}));
-    }
-    Answer cannot_save(const std::string& why) override
-    {
-        return prompter_.ask(QString::fromStdString(why) + QStringLiteral("プランの変更は保存できません。"),
-                             {QStringLiteral("保存しないで閉じる"), QStringLiteral("キャンセル")}) == 0
-                   ? Answer::Discard
-                   : Answer::Cancel;
     }
     bool confirm_discard(const LostChanges&) override { return true; }
-
-private:
-    static Answer answer(int index)
-    {
-        return index == 0 ? Answer::Save : index == 1 ? Answer::Discard : Answer::Cancel;
-    }
-
-    Prompter& prompter_;
 };
 
 } // namespace
