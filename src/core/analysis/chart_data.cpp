@@ -165,6 +165,26 @@ Outcome<AmountRange, RangeRefusal> chart_range(QStringView from, QStringView to)
     return AmountRange{*first, *last};
 }
 
+std::vector<int> CommissionChart::overflowing_within(AmountRange run) const
+{
+    std::vector<int> rows;
+    for (std::size_t b = 0; b < overflows.size(); ++b)
+        if (std::any_of(overflows[b].begin(), overflows[b].end(),
+                        [&](const AmountRange& o) { return o.from <= run.to && run.from <= o.to; }))
+            rows.push_back(static_cast<int>(b));
+    return rows;
+}
+
+std::vector<int> YearlyChart::overflowing_within(const YearlyRun& run) const
+{
+    std::vector<int> rows;
+    for (std::size_t b = 0; b < overflows.size(); ++b)
+        if (std::any_of(overflows[b].begin(), overflows[b].end(),
+                        [&](const FactorRange& o) { return o.first <= run.last && run.first <= o.last; }))
+            rows.push_back(static_cast<int>(b));
+    return rows;
+}
+
 std::vector<YearlyRun> YearlyChart::runs() const
 {
     std::vector<YearlyRun> found;

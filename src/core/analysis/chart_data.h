@@ -38,6 +38,10 @@ struct CommissionChart {
     // Where the range cannot be ranked at all (a daily plan with more steps
     // in it than can be), why, and `cheapest` is empty.
     std::string unranked;
+
+    // The rows whose commission leaves the money range somewhere in `run`:
+    // why nobody is cheapest there.
+    std::vector<int> overflowing_within(AmountRange run) const;
 };
 
 inline constexpr AmountRange kChartAmounts{10'000, 100'000'000};
@@ -97,6 +101,8 @@ struct YearlyChart {
     // The maximal runs of factors that share the cheapest broker, or
     // kNoCheapest, in order.
     std::vector<YearlyRun> runs() const;
+    // The rows whose cost is empty somewhere in `run`: why nobody is cheapest there.
+    std::vector<int> overflowing_within(const YearlyRun& run) const;
     // The index of the factor nearest to `factor` on the logarithmic axis (the
     // lower one on a tie), for the value under the mouse.
     std::size_t nearest_factor(double factor) const;

@@ -13,9 +13,6 @@
 class QGraphicsTextItem;
 class QLineSeries;
 
-namespace fee {
-}
-
 namespace fee::ui {
 
 // What the legend lists for one line: its name and how it is drawn.

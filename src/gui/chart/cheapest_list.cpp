@@ -34,14 +34,12 @@ void CheapestList::add_ranked(const QString& stretch, int row, Money first, Mone
     item(rowCount() - 1, 1)->setToolTip(table_.name(row));
 }
 
-void CheapestList::add_unranked(const QString& stretch,
-                                const std::function<bool(std::size_t row)>& overflows_there,
+void CheapestList::add_unranked(const QString& stretch, const std::vector<int>& overflowing,
                                 const QString& figure)
 {
     QStringList names;
-    for (int b = 0; b < table_.size(); ++b)
-        if (overflows_there(static_cast<std::size_t>(b)))
-            names << QStringLiteral("「%1」").arg(quoted_text(table_.name(b)));
+    for (const int b : overflowing)
+        names << QStringLiteral("「%1」").arg(quoted_text(table_.name(b)));
     add_row({stretch, QStringLiteral("（比べられません）"),
              names.join(QStringLiteral("、")) + QStringLiteral(" の") + figure +
                  QStringLiteral("が桁あふれするため")});

@@ -2,14 +2,10 @@
 
 #include <QStringList>
 #include <QTableWidget>
-#include <cstddef>
-#include <functional>
+#include <vector>
 
 #include "core/fees/participants.h"
 #include "core/money/money.h"
-
-namespace fee {
-}
 
 namespace fee::ui {
 
@@ -25,10 +21,9 @@ public:
 
     // Broker `row` is the cheapest over `stretch`, from `first` to `last`.
     void add_ranked(const QString& stretch, int row, Money first, Money last);
-    // Nobody is ranked over `stretch`, since the `figure` of each broker for
-    // which `overflows_there(row)` holds leaves the money range there.
-    void add_unranked(const QString& stretch, const std::function<bool(std::size_t row)>& overflows_there,
-                      const QString& figure);
+    // Nobody is ranked over `stretch`, since the `figure` of each broker of
+    // `overflowing` leaves the money range there.
+    void add_unranked(const QString& stretch, const std::vector<int>& overflowing, const QString& figure);
     void add_row(const QStringList& cells);
     // Once the rows are in.
     void fit_columns();

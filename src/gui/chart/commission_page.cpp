@@ -145,14 +145,8 @@ void CommissionPage::list_cheapest(const CommissionChart& chart_data)
         const CheapestRun& run = chart_data.cheapest[i];
         const QString amounts = span_text(yen_text(run.from), yen_text(run.to));
         if (run.row == kNoCheapest)
-            cheapest_.add_unranked(
-                amounts,
-                [&](std::size_t b) {
-                    return std::any_of(
-                        chart_data.overflows[b].begin(), chart_data.overflows[b].end(),
-                        [&](const AmountRange& o) { return o.from <= run.to && run.from <= o.to; });
-                },
-                QStringLiteral("手数料"));
+            cheapest_.add_unranked(amounts, chart_data.overflowing_within({run.from, run.to}),
+                                   QStringLiteral("手数料"));
         else
             cheapest_.add_ranked(amounts, run.row, run.commission_from, run.commission_to);
     }

@@ -37,7 +37,8 @@ YearlyCostPage::YearlyCostPage(const Participants& table, const TradePlan& plan)
                 QStringLiteral("取引回数の倍率ごとの最も安い証券会社"),
                 {QStringLiteral("取引回数の倍率"), QStringLiteral("最も安い証券会社"),
                  QStringLiteral("その年間の費用（範囲の最初 〜 最後）")}),
-      data_(yearly_chart(table, plan)), factors_(factor_scale(data_.factors.front(), data_.factors.back()))
+      data_(yearly_chart(table, plan)), runs_(data_.runs()),
+      factors_(factor_scale(data_.factors.front(), data_.factors.back()))
 {
     draw();
     lay_out(QStringLiteral("年間の費用"), {},
@@ -55,7 +56,7 @@ void YearlyCostPage::draw()
                                       QStringLiteral("年間の費用"), {QStringLiteral("維持費を含む")});
     chart_.draw(lines, overflow_notes(data_), *x, *y,
                 [this](int row, QPointF point) { return tip(row, point); });
-    for (std::size_t m = 1; m < data_.runs().size(); ++m) {
+    for (std::size_t m = 1; m < runs_.size(); ++m) {
         auto* mark = new QGraphicsLineItem(&chart);
         mark->setPen(QPen(Qt::darkGray, 1.0, Qt::DashLine));
         marks_.push_back(mark);
@@ -66,18 +67,11 @@ void YearlyCostPage::draw()
 
 void YearlyCostPage::list_cheapest()
 {
-    for (const YearlyRun& run : data_.runs()) {
+    for (const YearlyRun& run : runs_) {
         const QString factors =
             span_text(factor_text(data_.factors[run.first]), factor_text(data_.factors[run.last]));
         if (run.row == kNoCheapest) {
-            cheapest_.add_unranked(
-                factors,
-                [&](std::size_t b) {
-                    return std::any_of(
-                        data_.overflows[b].begin(), data_.overflows[b].end(),
-                        [&](const FactorRange& o) { return o.first <= run.last && run.first <= o.last; });
-                },
-                QStringLiteral("年間の費用"));
+            cheapest_.add_unranked(factors, data_.overflowing_within(run), QStringLiteral("年間の費用"));
             continue;
         }
         const auto& costs = data_.costs[static_cast<std::size_t>(run.row)];
@@ -92,9 +86,8 @@ void YearlyCostPage::place_change_marks()
 {
     const QChart& chart = chart_.chart();
     const QRectF plot = chart.plotArea();
-    const std::vector<YearlyRun> runs = data_.runs();
     for (std::size_t m = 0; m < marks_.size(); ++m) {
-        const double between = std::sqrt(data_.factors[runs[m].last] * data_.factors[runs[m + 1].first]);
+        const double between = std::sqrt(data_.factors[runs_[m].last] * data_.factors[runs_[m + 1].first]);
         const double at = plot.left() + plot.width() * factors_.fraction(between);
         marks_[m]->setLine(at, plot.top(), at, plot.bottom());
     }

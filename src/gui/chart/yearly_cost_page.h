@@ -26,7 +26,8 @@ private:
     QString tip(int row, QPointF point) const;
 
     const YearlyChart data_;
-    const ChartScale factors_; // the x axis, for the marks
+    const std::vector<YearlyRun> runs_; // of data_, for the list and the marks
+    const ChartScale factors_;          // the x axis, for the marks
     std::vector<QGraphicsLineItem*> marks_;
 };
 
