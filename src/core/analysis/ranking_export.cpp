@@ -6,6 +6,7 @@
 
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
+#include "core/replay/replay.h"
 #include "core/storage/file_save.h"
 #include "core/text/codepage.h"
 #include "core/text/csv.h"
@@ -14,32 +15,53 @@ namespace fee {
 
 namespace {
 
-QString ranking_text(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order,
-                     QChar separator, const QString& line_end)
+std::vector<QStringList> ranking_rows(const Participants& table, const YearlyCosts& costs,
+                                      const std::vector<int>& order)
 {
-    auto line = [&](const QString& a, const QString& b, const QString& c) {
-        return csv_field(a, separator) + separator + csv_field(b, separator) + separator +
-               csv_field(c, separator) + line_end;
-    };
-    QString text = line(QStringLiteral("会社名"), QStringLiteral("試算結果"), QStringLiteral("正確な額"));
+    std::vector<QStringList> rows{
+        {QStringLiteral("会社名"), QStringLiteral("試算結果"), QStringLiteral("正確な額")}};
     for (const int b : order) {
         const Money cost = costs.at(static_cast<std::size_t>(b));
-        text += line(spreadsheet_text(table.name(b)), currency_form(cost), general_form(cost));
+        rows.push_back({spreadsheet_text(table.name(b)), currency_form(cost), general_form(cost)});
     }
-    return text;
+    return rows;
+}
+
+std::vector<QStringList> replay_rows(const Participants& table, const std::vector<ReplayCost>& costs)
+{
+    std::vector<QStringList> rows{{QStringLiteral("順位"), QStringLiteral("会社名"), QStringLiteral("合計"),
+                                   QStringLiteral("正確な合計"), QStringLiteral("手数料"),
+                                   QStringLiteral("維持費"), QStringLiteral("最安との差")}};
+    for (std::size_t place = 0; place < costs.size(); ++place) {
+        const ReplayCost& c = costs[place];
+        rows.push_back({QString::number(place + 1), spreadsheet_text(table.name(c.broker)),
+                        currency_form(c.total), general_form(c.total), general_form(c.commission),
+                        general_form(c.yearly_fees),
+                        general_form(c.total.minus(costs.front().total).value_or(Money{}))});
+    }
+    return rows;
 }
 
 } // namespace
 
 QString ranking_tsv(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order)
 {
-    return ranking_text(table, costs, order, u'\t', QStringLiteral("\n"));
+    return tsv_text(ranking_rows(table, costs, order));
 }
 
 QByteArray ranking_csv(const Participants& table, const YearlyCosts& costs, const std::vector<int>& order)
 {
-    return QByteArray("\xEF\xBB\xBF") +
-           ranking_text(table, costs, order, u',', QStringLiteral("\r\n")).toUtf8();
+    return csv_file_bytes(ranking_rows(table, costs, order));
+}
+
+QString replay_ranking_tsv(const Participants& table, const std::vector<ReplayCost>& costs)
+{
+    return tsv_text(replay_rows(table, costs));
+}
+
+QByteArray replay_ranking_csv(const Participants& table, const std::vector<ReplayCost>& costs)
+{
+    return csv_file_bytes(replay_rows(table, costs));
 }
 
 Status<> write_ranking(QIODevice& device, const QByteArray& bytes)

@@ -107,17 +107,16 @@ void AccountSetsWindow::fill(const Participants& table, const TradePlan& plan,
 
 void AccountSetsWindow::copy_sets()
 {
-    QString text;
+    std::vector<QStringList> rows;
     for (int r = -1; r < account_sets_.rowCount(); ++r) {
-        QStringList fields;
+        QStringList& fields = rows.emplace_back();
         for (int c = 0; c < account_sets_.columnCount(); ++c) {
             const QTableWidgetItem* item =
                 r < 0 ? account_sets_.horizontalHeaderItem(c) : account_sets_.item(r, c);
-            fields << csv_field(spreadsheet_text(QString(item->text()).replace(u'\n', u' ')), u'\t');
+            fields << spreadsheet_text(QString(item->text()).replace(u'\n', u' '));
         }
-        text += fields.join(u'\t') + u'\n';
     }
-    QGuiApplication::clipboard()->setText(text);
+    QGuiApplication::clipboard()->setText(tsv_text(rows));
 }
 
 } // namespace fee::ui

@@ -20,7 +20,6 @@
 #include "core/fees/broker_table.h"
 #include "core/money/number_text.h"
 #include "core/text/codepage.h"
-#include "core/text/csv.h"
 #include "gui/app/csv_export.h"
 #include "gui/layout/ui_font.h"
 #include "gui/windows/dialog.h"
@@ -493,35 +492,10 @@ QStringList ReplayWindow::ranking_line(std::size_t place) const
             place == 0 ? QStringLiteral("—") : QStringLiteral("+") + currency_form(over.value_or(Money{}))};
 }
 
-// The ranking as shown, with each figure exact for a spreadsheet to add up.
-QString ReplayWindow::ranking_text(QChar separator, const QString& line_end) const
-{
-    const QStringList headings = {QStringLiteral("順位"),      QStringLiteral("会社名"),
-                                  QStringLiteral("合計"),      QStringLiteral("正確な合計"),
-                                  QStringLiteral("手数料"),    QStringLiteral("維持費"),
-                                  QStringLiteral("最安との差")};
-    const auto line = [&](const QStringList& fields) {
-        QStringList quoted;
-        for (const QString& f : fields)
-            quoted << csv_field(f, separator);
-        return quoted.join(separator) + line_end;
-    };
-    QString text = line(headings);
-    const auto& costs = shown_->costs;
-    for (std::size_t place = 0; place < costs.size(); ++place) {
-        const ReplayCost& c = costs[place];
-        text +=
-            line({QString::number(place + 1), spreadsheet_text(table_.name(c.broker)), currency_form(c.total),
-                  general_form(c.total), general_form(c.commission), general_form(c.yearly_fees),
-                  general_form(c.total.minus(costs.front().total).value_or(Money{}))});
-    }
-    return text;
-}
-
 void ReplayWindow::copy_ranking()
 {
     if (shown_ && !shown_->costs.empty())
-        QGuiApplication::clipboard()->setText(ranking_text(u'\t', QStringLiteral("\n")));
+        QGuiApplication::clipboard()->setText(replay_ranking_tsv(table_, shown_->costs));
 }
 
 void ReplayWindow::save_csv()
@@ -536,7 +510,7 @@ void ReplayWindow::save_csv()
             return QStringLiteral("%1 は読み込んだ取引履歴です。別の名前を選んで下さい。").arg(target);
         return export_refusal_ ? export_refusal_(target) : QString();
     };
-    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + ranking_text(u',', QStringLiteral("\r\n")).toUtf8();
+    const QByteArray bytes = replay_ranking_csv(table_, shown_->costs);
     if (const auto path = export_csv(
             prompter_, QFileInfo(history).completeBaseName() + QStringLiteral("_試算.csv"), refusal, bytes))
         done_text_.setText(QStringLiteral("%1 に保存しました。").arg(QFileInfo(*path).fileName()));

@@ -85,7 +85,6 @@ private:
     void column_chosen(int field);
     void encoding_chosen();
     QStringList ranking_line(std::size_t place) const;
-    QString ranking_text(QChar separator, const QString& line_end) const;
     void copy_ranking();
     void save_csv();
     void copy_command();
