@@ -12,6 +12,7 @@
 #include <cmath>
 #include <sys/stat.h>
 
+#include "core/money/number_text.h"
 #include "core/storage/side_file.h"
 #include "core/text/message_text.h"
 
@@ -43,22 +44,15 @@ std::optional<Money> amount_of(const QJsonValue& value)
     const qsizetype point = text.indexOf(u'.');
     if (point < 0 || text.size() - point - 1 > 4)
         return std::nullopt;
-    bool ok = false;
-    const std::int64_t whole = text.left(point).toLongLong(&ok);
-    const QString decimals = text.mid(point + 1).leftJustified(4, u'0');
-    const std::int64_t fraction = decimals.toLongLong();
-    if (!ok)
-        return std::nullopt;
-    const std::int64_t sign = text.startsWith(u'-') ? -1 : 1;
-    return Money::from_units(whole * Money::kScale + sign * fraction);
+    const auto exact = parse_currency(text); // no rounding: four places at most
+    return exact ? std::optional<Money>(exact.value()) : std::nullopt;
 }
 
 // Whole yen, at least 1.
 std::optional<std::int64_t> whole_yen_of(const QJsonValue& value)
 {
     const double v = value.toDouble(-1);
-    if (!value.isDouble() || v < 1 || v != std::trunc(v) || v > static_cast<double>(kMaxWholeYen) ||
-        v >= kExactDoubles)
+    if (!value.isDouble() || v < 1 || v != std::trunc(v) || v > static_cast<double>(kMaxWholeYen))
         return std::nullopt;
     return static_cast<std::int64_t>(v);
 }
