@@ -1,16 +1,13 @@
 #include "core/datafile/daily_plans_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 #include <QSet>
-#include <cerrno>
 #include <cmath>
-#include <sys/stat.h>
 
 #include "core/money/number_text.h"
 #include "core/storage/side_file.h"
@@ -187,22 +184,19 @@ Outcome<DailyPlans> parse_daily_plans(const QByteArray& bytes, const QString& fi
     return read;
 }
 
-Outcome<DailyPlans> read_daily_plans_file(const QString& path, QByteArray* bytes)
+Outcome<DailyPlans> read_daily_plans_file(const QString& path)
 {
-    const std::string name = path.toStdString();
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
-        return DailyPlans{};
+    const auto opened = open_side_file(path, SideAccess::ReadAny);
+    if (!opened) {
+        if (opened.error().kind == SideFileError::Kind::Missing)
+            return DailyPlans{};
+        return Error{opened.error().message + "。1日定額のプランを読めませんでした。"};
+    }
     // Far beyond 21 plans of any size: a larger file is no plan file.
     constexpr qint64 kLongestFile = 1 << 20;
-    const auto opened = open_side_file(path, SideAccess::ReadAny);
-    if (!opened)
-        return Error{opened.error().message + "。1日定額のプランを読めませんでした。"};
-    const auto read = read_side_file(path, kLongestFile);
+    const auto read = read_open_file(opened->get(), kLongestFile);
     if (!read)
-        return Error{name + " を読めません（大きすぎるか、読み取りの権限がありません）。"};
-    if (bytes)
-        *bytes = *read;
+        return Error{path.toStdString() + " を読めません（大きすぎるか、読み取りの権限がありません）。"};
     return parse_daily_plans(*read, path);
 }
 

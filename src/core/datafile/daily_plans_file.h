@@ -24,8 +24,8 @@ Outcome<DailyPlans> parse_daily_plans(const QByteArray& bytes, const QString& fi
 // The plans of the file at `path`, opened as every file beside compare.dat is
 // (no link followed, nothing but a regular file, no open that blocks): none
 // where there is no file; refused with the reason where it cannot be read or
-// its content is refused. `bytes`, when given, receives what was read.
-Outcome<DailyPlans> read_daily_plans_file(const QString& path, QByteArray* bytes = nullptr);
+// its content is refused.
+Outcome<DailyPlans> read_daily_plans_file(const QString& path);
 
 // The file's bytes, in one fixed indented form: a plan's fields in the
 // alphabetical order Qt keeps, amounts as integers where they are whole yen.

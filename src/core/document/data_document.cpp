@@ -92,8 +92,7 @@ QString DataDocument::daily_plans_path() const
 
 void DataDocument::read_daily_plans()
 {
-    QByteArray bytes;
-    auto plans = read_daily_plans_file(daily_plans_path(), &bytes);
+    auto plans = read_daily_plans_file(daily_plans_path());
     if (!plans) {
         plans_refusal_ = plans.error().message;
         return;

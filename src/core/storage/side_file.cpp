@@ -127,10 +127,15 @@ std::optional<QByteArray> read_side_file(const QString& path, qint64 limit)
     const auto fd = open_side_file(path, SideAccess::ReadAny);
     if (!fd)
         return std::nullopt;
+    return read_open_file(fd->get(), limit);
+}
+
+std::optional<QByteArray> read_open_file(int fd, qint64 limit)
+{
     QByteArray bytes;
     char chunk[64 * 1024];
     for (;;) {
-        const ssize_t n = ::read(fd->get(), chunk, sizeof chunk);
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 || bytes.size() + n > limit)

@@ -81,6 +81,10 @@ Outcome<UniqueFd, SideFileError> open_or_create_own_file(const QString& path, mo
 // bytes; nothing when it is anything else, cannot be read or is larger.
 std::optional<QByteArray> read_side_file(const QString& path, qint64 limit);
 
+// The rest of the open file `fd`, up to `limit` bytes; nothing when it cannot
+// be read or is larger.
+std::optional<QByteArray> read_open_file(int fd, qint64 limit);
+
 // Removes the regular file at `path` only while it is still the file
 // `expected` names (device, inode and owner): what the program made and
 // proved it made, never what took its name since.
