@@ -113,19 +113,29 @@ SaveOptions DataDocument::save_options(const QString& shown, const QString& resc
     return options;
 }
 
+namespace {
+
+// Where an answer other than Save leaves a close or a save of the plans.
+DataDocument::Closed without_saving(CloseQuestions::Answer answer)
+{
+    return answer == CloseQuestions::Answer::Discard ? DataDocument::Closed::LeftAsItWas
+                                                     : DataDocument::Closed::Cancelled;
+}
+
+} // namespace
+
 DataDocument::Closed DataDocument::commit_daily_plans(const DailyPlans& plans, CloseQuestions& answers)
 {
     using Answer = CloseQuestions::Answer;
     if (!loaded_ || !plans_refusal_.empty() || plans == plans_)
         return Closed::LeftAsItWas;
     if (!lock_.held())
-        return answers.cannot_save(lock_.unguarded()) == Answer::Discard ? Closed::LeftAsItWas
-                                                                         : Closed::Cancelled;
+        return without_saving(answers.cannot_save(lock_.unguarded()));
     const QString path = daily_plans_path();
     if (fingerprint(path) != plans_fingerprint_) {
         const Answer answer = answers.changed_on_disk(path);
         if (answer != Answer::Save)
-            return answer == Answer::Discard ? Closed::LeftAsItWas : Closed::Cancelled;
+            return without_saving(answer);
     }
     const QByteArray bytes = serialize_daily_plans(plans);
     for (;;) {
@@ -139,7 +149,7 @@ DataDocument::Closed DataDocument::commit_daily_plans(const DailyPlans& plans, C
         }
         const Answer answer = answers.save_failed(saved.error().message);
         if (answer != Answer::Save)
-            return answer == Answer::Discard ? Closed::LeftAsItWas : Closed::Cancelled;
+            return without_saving(answer);
     }
 }
 
@@ -233,7 +243,7 @@ DataDocument::Closed DataDocument::close(CloseQuestions& answers)
     if (changed_on_disk()) {
         const Answer answer = answers.changed_on_disk(path_);
         if (answer != Answer::Save)
-            return answer == Answer::Discard ? Closed::LeftAsItWas : Closed::Cancelled;
+            return without_saving(answer);
     }
     for (;;) {
         const auto saved = save();
