@@ -147,12 +147,9 @@ constexpr int kMomentMs = 300;
 
 std::optional<QString> Calculation::ask_history_path()
 {
-    QString folder = last_history_folder();
-    for (const QString& other :
-         {QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
-          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()})
-        if (folder.isEmpty() || !QDir(folder).exists())
-            folder = other;
+    const QString folder = ui::start_folder(
+        {last_history_folder(), QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
+         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()});
     const auto chosen =
         prompter_.ask_open_path(QStringLiteral("取引履歴を開く"), folder,
                                 QStringLiteral("CSV ファイル (*.csv *.CSV);;すべてのファイル (*)"));

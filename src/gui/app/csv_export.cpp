@@ -26,11 +26,9 @@ QString with_suffix(const QString& chosen)
 std::optional<QString> export_csv(Prompter& prompter, const QString& suggested_name,
                                   const Prompter::SaveRefusal& refusal, const QByteArray& bytes)
 {
-    QString folder = last_csv_folder();
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
+    const QString folder =
+        start_folder({last_csv_folder(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                      QDir::homePath()});
     const auto chosen = prompter.ask_save_path(
         QStringLiteral("CSVで保存"), QDir(folder).filePath(suggested_name), QStringLiteral("CSV (*.csv)"),
         [&refusal](const QString& path) { return refusal ? refusal(with_suffix(path)) : QString(); });

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -123,6 +124,14 @@ std::optional<QString> DialogPrompter::ask_open_path(const QString& title, const
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+QString start_folder(std::initializer_list<QString> folders)
+{
+    for (const QString& folder : folders)
+        if (!folder.isEmpty() && QDir(folder).exists())
+            return folder;
+    return std::data(folders)[folders.size() - 1];
 }
 
 } // namespace fee::ui

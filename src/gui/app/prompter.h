@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 class QWidget;
@@ -57,5 +58,9 @@ public:
 
 // The program's name, the title of its messages and of its main window.
 QString program_name();
+
+// Where a file dialog starts: the first of `folders` that is named and
+// exists, else the last of them.
+QString start_folder(std::initializer_list<QString> folders);
 
 } // namespace fee::ui
