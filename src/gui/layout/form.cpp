@@ -114,7 +114,7 @@ QString indexed(const char* name, int i)
 
 void place(QWidget& w, const Twips& rect)
 {
-    w.setGeometry(twips(rect.left), twips(rect.top), twips(rect.width), twips(rect.height));
+    place(&w, rect.left, rect.top, rect.width, rect.height);
 }
 
 } // namespace fee::ui
