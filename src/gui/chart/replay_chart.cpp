@@ -73,7 +73,7 @@ ReplayChart::ReplayChart(const Participants& table, const ReplayMonths& months, 
     for (const MonthlyCost& c : months_.costs.empty() ? months_.paid : months_.costs.front())
         calendar.push_back(c.month);
     for (const int row : months_.brokers)
-        names_ << ChartWithLegend::broker_entry(table, row).name;
+        names_ << quoted_text(table.name(row));
     QChart& chart = chart_.chart();
     QAbstractAxis* x = add_month_axis(chart, calendar, QStringLiteral("月"));
     // From ¥0 even where the first month costs a lot: a running total.
@@ -112,8 +112,7 @@ QString ReplayChart::tip(int entry, QPointF point) const
     const auto i =
         static_cast<std::size_t>(std::clamp(std::lround(point.x()), 0L, static_cast<long>(costs.size()) - 1));
     return QStringLiteral("%1\n%2まで\n%3")
-        .arg(paid ? paid_name() : quoted_text(names_[entry]), month_text(costs[i].month),
-             exact_yen(costs[i].cost));
+        .arg(paid ? paid_name() : names_[entry], month_text(costs[i].month), exact_yen(costs[i].cost));
 }
 
 } // namespace fee::ui

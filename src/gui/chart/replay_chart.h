@@ -23,7 +23,7 @@ private:
     QString tip(int entry, QPointF point) const;
 
     const ReplayMonths months_;
-    QStringList names_; // the brokers', as the legend lists them
+    QStringList names_; // the brokers', as the legend shows them
     ChartWithLegend chart_;
 };
 
