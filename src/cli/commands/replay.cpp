@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::string_view kOperands[] = {"HISTORY"};
 
-// --encoding's names; the JSON summary names the encoding read the same way.
-constexpr std::pair<std::string_view, HistoryEncoding> kEncodings[] = {
-    {"auto", HistoryEncoding::Auto}, {"utf-8", HistoryEncoding::Utf8}, {"cp932", HistoryEncoding::Cp932}};
-
 std::string field_keys()
 {
     std::vector<std::string_view> keys;
@@ -29,16 +25,15 @@ std::string field_keys()
 
 std::optional<Usage> check_encoding(const std::string& name)
 {
-    for (const auto& [known, encoding] : kEncodings)
-        if (known == name)
-            return {};
+    if (history_encoding_named(name))
+        return {};
     return Usage{"--encoding は auto, utf-8, cp932 のどれかです: 「" + name + "」"};
 }
 
 std::optional<Usage> check_column(const std::string& choice)
 {
-    const std::size_t eq = choice.find('=');
-    if (eq != std::string::npos && eq + 1 < choice.size() && history_field_named(choice.substr(0, eq)))
+    // A header to choose by, too: an empty one names no column.
+    if (const auto read = column_choice_from(QString::fromStdString(choice)); read && !read->header.isEmpty())
         return {};
     return Usage{"--column は FIELD=見出し の形です (FIELD は " + field_keys() + " のどれか): 「" + choice +
                  "」"};
@@ -64,15 +59,9 @@ constexpr const OptionSpec* kOptions[] = {&kDailyOption, &kFormatOption, &kEncod
 HistoryOptions history_options(const Options& o)
 {
     HistoryOptions options;
-    const std::string encoding = o.value(kEncoding).value_or(std::string(kEncoding.fallback));
-    for (const auto& [name, value] : kEncodings)
-        if (name == encoding)
-            options.encoding = value;
-    for (const std::string& choice : o.values(kColumn)) {
-        const std::size_t eq = choice.find('=');
-        options.columns.push_back(
-            {*history_field_named(choice.substr(0, eq)), QString::fromStdString(choice.substr(eq + 1))});
-    }
+    options.encoding = *history_encoding_named(o.value(kEncoding).value_or(std::string(kEncoding.fallback)));
+    for (const std::string& choice : o.values(kColumn))
+        options.columns.push_back(*column_choice_from(QString::fromStdString(choice)));
     return options;
 }
 
@@ -223,14 +212,6 @@ std::string no_trade_message(const QString& file, const HistorySummary& s)
            unreadable_list(s);
 }
 
-std::string_view encoding_name(HistoryEncoding encoding)
-{
-    for (const auto& [name, value] : kEncodings)
-        if (value == encoding && value != HistoryEncoding::Auto)
-            return name;
-    return {};
-}
-
 QString json_summary(const Replayed& r)
 {
     const HistorySummary& s = r.history.summary;
@@ -251,7 +232,7 @@ QString json_summary(const Replayed& r)
             {{"line", QString::number(u.line)}, {"reason", json_string(QString::fromStdString(u.reason))}});
     return json_object({
         {"file", json_string(r.file)},
-        {"encoding", json_string(QString::fromUtf8(encoding_name(s.encoding)))},
+        {"encoding", json_string(QString::fromUtf8(history_encoding_name(s.encoding)))},
         {"header_line", QString::number(s.header_line)},
         {"columns", u'{' + columns.join(QStringLiteral(", ")) + u'}'},
         {"lines", QString::number(s.lines)},

@@ -322,6 +322,43 @@ void read_trades(std::string_view bytes, CsvRecords& records, const Columns& col
 
 } // namespace
 
+namespace {
+
+constexpr std::pair<std::string_view, HistoryEncoding> kEncodingNames[] = {
+    {"auto", HistoryEncoding::Auto}, {"utf-8", HistoryEncoding::Utf8}, {"cp932", HistoryEncoding::Cp932}};
+
+} // namespace
+
+std::optional<HistoryEncoding> history_encoding_named(std::string_view name)
+{
+    for (const auto& [known, encoding] : kEncodingNames)
+        if (known == name)
+            return encoding;
+    return std::nullopt;
+}
+
+std::string_view history_encoding_name(HistoryEncoding encoding)
+{
+    for (const auto& [name, value] : kEncodingNames)
+        if (value == encoding)
+            return name;
+    return {};
+}
+
+QString column_choice_text(const ColumnChoice& choice)
+{
+    return QString::fromUtf8(history_field_name(choice.field)) + u'=' + choice.header;
+}
+
+std::optional<ColumnChoice> column_choice_from(const QString& text)
+{
+    const qsizetype equals = text.indexOf(u'=');
+    const auto field = equals > 0 ? history_field_named(text.left(equals).toStdString()) : std::nullopt;
+    if (!field)
+        return std::nullopt;
+    return ColumnChoice{*field, text.mid(equals + 1)};
+}
+
 std::optional<HistoryField> history_field_named(std::string_view name)
 {
     for (int f = 0; f < kHistoryFields; ++f)

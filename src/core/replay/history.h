@@ -22,6 +22,11 @@ namespace fee {
 // How the file's bytes are read.
 enum class HistoryEncoding { Auto, Utf8, Cp932 };
 
+// "auto", "utf-8", "cp932" as --encoding and the JSON summary name them;
+// nothing for another name.
+std::optional<HistoryEncoding> history_encoding_named(std::string_view name);
+std::string_view history_encoding_name(HistoryEncoding encoding);
+
 // The fields the reader looks for, in the order messages and outputs list them.
 enum class HistoryField { Date, Quantity, Price, Amount, Side, Fee };
 inline constexpr int kHistoryFields = 6;
@@ -38,6 +43,11 @@ struct ColumnChoice {
     HistoryField field = HistoryField::Date;
     QString header;
 };
+
+// A choice as FIELD=HEADER, as --column and the settings write it; reading
+// one gives nothing for text without a known field before its "=".
+QString column_choice_text(const ColumnChoice& choice);
+std::optional<ColumnChoice> column_choice_from(const QString& text);
 
 struct HistoryOptions {
     HistoryEncoding encoding = HistoryEncoding::Auto;

@@ -28,12 +28,9 @@ RememberedColumns ColumnMemory::all() const
         settings.beginGroup(digest);
         const QString header = settings.value(QStringLiteral("header")).toString();
         std::vector<ColumnChoice> columns;
-        for (const QString& choice : settings.value(QStringLiteral("columns")).toStringList()) {
-            const qsizetype equals = choice.indexOf(u'=');
-            const auto field = history_field_named(choice.left(equals).toStdString());
-            if (equals > 0 && field)
-                columns.push_back({*field, choice.mid(equals + 1)});
-        }
+        for (const QString& choice : settings.value(QStringLiteral("columns")).toStringList())
+            if (const auto read = column_choice_from(choice))
+                columns.push_back(*read);
         settings.endGroup();
         if (!header.isEmpty() && !columns.empty())
             remembered[header] = std::move(columns);
@@ -51,7 +48,7 @@ void ColumnMemory::remember(const QStringList& header_cells, const std::vector<C
     settings.beginGroup(group_of(key));
     QStringList choices;
     for (const ColumnChoice& c : columns)
-        choices << QString::fromUtf8(history_field_name(c.field)) + u'=' + c.header;
+        choices << column_choice_text(c);
     settings.setValue(QStringLiteral("header"), key);
     settings.setValue(QStringLiteral("columns"), choices);
 }

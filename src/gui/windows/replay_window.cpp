@@ -527,11 +527,9 @@ void ReplayWindow::copy_command()
                          QStringLiteral("--data"), data_file_};
     if (shown_->encoding_asked != HistoryEncoding::Auto)
         words << QStringLiteral("--encoding")
-              << (shown_->encoding_asked == HistoryEncoding::Utf8 ? QStringLiteral("utf-8")
-                                                                  : QStringLiteral("cp932"));
+              << QString::fromUtf8(history_encoding_name(shown_->encoding_asked));
     for (const ColumnChoice& c : shown_->columns)
-        words << QStringLiteral("--column")
-              << QString::fromUtf8(history_field_name(c.field)) + u'=' + c.header;
+        words << QStringLiteral("--column") << column_choice_text(c);
     QStringList quoted;
     for (const QString& w : words)
         quoted << shell_quoted(w);
