@@ -174,10 +174,11 @@ void DailyPlanEditor::submit()
         return;
     }
     prompter_.inform(QString::fromStdString(plan.error().message));
-    if (QWidget* box = field_box(plan.error()))
+    QWidget* box = field_box(plan.error());
+    if (auto* text = qobject_cast<QLineEdit*>(box))
+        select_for_retyping(*text);
+    else if (box)
         box->setFocus();
-    if (auto* box = qobject_cast<QLineEdit*>(field_box(plan.error())))
-        select_for_retyping(*box);
 }
 
 QWidget* DailyPlanEditor::field_box(const PlanFieldError& error) const

@@ -115,19 +115,25 @@ void DailyPlansWindow::fill_list(int current)
     remove_button_->setEnabled(any);
 }
 
+QStringList DailyPlansWindow::names_except(int row) const
+{
+    QStringList names;
+    for (int i = 0; i < static_cast<int>(plans_.size()); ++i)
+        if (i != row)
+            names << plans_[static_cast<std::size_t>(i)].name;
+    return names;
+}
+
 void DailyPlansWindow::add_plan()
 {
     if (static_cast<int>(plans_.size()) >= kMaxDailyPlans) {
         prompter_.inform(QStringLiteral("1日定額のプランは %1 件までです。").arg(kMaxDailyPlans));
         return;
     }
-    QStringList names;
-    for (const DailyPlan& p : plans_)
-        names << p.name;
     DailyPlanEditor editor(
         DailyPlanTexts{
             {}, QStringLiteral("0"), {QStringLiteral("500,000")}, {QStringLiteral("0")}, {}, {}, {}},
-        names, prompter_, this);
+        names_except(-1), prompter_, this);
     if (editor.exec() != QDialog::Accepted || !editor.plan())
         return;
     plans_.push_back(*editor.plan());
@@ -139,11 +145,8 @@ void DailyPlansWindow::edit_plan()
     const int row = plan_list_->currentRow();
     if (row < 0 || !document_.plans_refusal().empty())
         return;
-    QStringList others;
-    for (int i = 0; i < static_cast<int>(plans_.size()); ++i)
-        if (i != row)
-            others << plans_[static_cast<std::size_t>(i)].name;
-    DailyPlanEditor editor(daily_plan_texts(plans_[static_cast<std::size_t>(row)]), others, prompter_, this);
+    DailyPlanEditor editor(daily_plan_texts(plans_[static_cast<std::size_t>(row)]), names_except(row),
+                           prompter_, this);
     if (editor.exec() != QDialog::Accepted || !editor.plan())
         return;
     plans_[static_cast<std::size_t>(row)] = *editor.plan();

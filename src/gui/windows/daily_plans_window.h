@@ -25,6 +25,8 @@ public:
     DailyPlansWindow(DataDocument& document, Prompter& prompter, QWidget* parent = nullptr);
 
 private:
+    // The plans' names but the one at `row` (-1: all), which an edited plan must not take.
+    QStringList names_except(int row) const;
     void add_plan();
     void edit_plan();
     void remove_plan();
