@@ -30,7 +30,7 @@ std::string cause(const Participants& participants, int i, const TradePlan& plan
                "、または約定代金を見直して下さい。";
     case CostStep::TimesCount: {
         const bool minimum =
-            !participants.is_plan(i) && participants.broker(i).minimum != Money{} &&
+            !daily && participants.broker(i).minimum != Money{} &&
             participants.commission(i, plan[at.row].amount) == participants.broker(i).minimum;
         return row + "の回数をかけると大きすぎます。" +
                (minimum ? std::string("この証券会社の下限が大きすぎないか、または回数を見直して下さい。")
@@ -45,12 +45,6 @@ std::string cause(const Participants& participants, int i, const TradePlan& plan
 }
 
 } // namespace
-
-std::string cost_overflow_message(const BrokerTable& table, const CostOverflow& overflow)
-{
-    return headline(Participants(table), overflow) +
-           "この証券会社の手数料の表と維持費、または取引の予定を見直して下さい。";
-}
 
 std::string cost_overflow_message(const Participants& participants, const CostOverflow& overflow,
                                   const TradePlan& plan)

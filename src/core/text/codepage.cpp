@@ -158,7 +158,7 @@ Outcome<std::string> encode_typed_name(const QString& name)
 
 std::string broker_label(int row, std::string_view name_bytes)
 {
-    return std::to_string(row + 1) + " 社目「" + quoted_utf8(decode_cp932(name_bytes)) + "」";
+    return std::to_string(row + 1) + " 社目" + in_brackets(decode_cp932(name_bytes));
 }
 
 } // namespace fee
