@@ -118,12 +118,7 @@ const BoxHints kRangeHints{"1 円以上の金額を入れて下さい。",
 // One end of the chart's range, whole yen from 1 up.
 Outcome<std::int64_t> range_end(const std::string& box, QStringView text)
 {
-    const auto amount = parse_currency(text);
-    if (!amount)
-        return Error{box_error_message(box, text, amount.error(), kRangeHints)};
-    if (amount->units() % Money::kScale != 0 || amount->units() < Money::kScale)
-        return Error{box + "は 1 円以上の円単位の整数にして下さい: " + in_brackets(text) + "。"};
-    return amount->units() / Money::kScale;
+    return whole_yen_box(box, text, kRangeHints);
 }
 
 } // namespace

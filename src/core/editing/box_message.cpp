@@ -9,7 +9,6 @@ namespace fee {
 namespace {
 
 constexpr std::int64_t kOku = 100'000'000;
-constexpr std::int64_t kCho = 10'000 * kOku;
 
 // A count in whole 億回, toward zero: "21 億回" for the largest count.
 std::string hundred_millions_of_times(std::int64_t count)
@@ -35,11 +34,6 @@ std::string beyond_range(const BoxHints& hints, bool below)
 
 } // namespace
 
-std::string trillions_of_yen(Money amount)
-{
-    return std::to_string(amount.units() / Money::kScale / kCho) + " 兆円";
-}
-
 std::string box_error_message(const std::string& box, QStringView text, ParseError error,
                               const BoxHints& hints)
 {
@@ -50,6 +44,16 @@ std::string box_error_message(const std::string& box, QStringView text, ParseErr
         return box + (error.below ? "が小さすぎます: " : "が大きすぎます: ") + quoted + "。" +
                beyond_range(hints, error.below);
     return box + "が数値ではありません: " + quoted + "。" + hints.fix;
+}
+
+Outcome<std::int64_t> whole_yen_box(const std::string& box, QStringView text, const BoxHints& hints)
+{
+    const auto amount = parse_currency(text);
+    if (!amount)
+        return Error{box_error_message(box, text, amount.error(), hints)};
+    if (amount->units() % Money::kScale != 0 || amount->units() < Money::kScale)
+        return Error{box + "は 1 円以上の円単位の整数にして下さい: " + in_brackets(text) + "。"};
+    return amount->units() / Money::kScale;
 }
 
 } // namespace fee

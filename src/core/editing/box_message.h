@@ -5,12 +5,9 @@
 
 #include "core/money/money.h"
 #include "core/money/number_text.h"
+#include "core/outcome.h"
 
 namespace fee {
-
-// An amount in whole 兆円, toward zero, as the messages give the ends of the
-// money range: "922 兆円" for Money::max().
-std::string trillions_of_yen(Money amount);
 
 // What a box holds, for the advice on a text beyond its range: the limit of
 // its type, or (None) the caller's own advice again.
@@ -28,5 +25,8 @@ struct BoxHints {
 // to do about it.
 std::string box_error_message(const std::string& box, QStringView text, ParseError error,
                               const BoxHints& hints);
+
+// A box of whole yen from 1 up: its figure, or why not, with `box` named.
+Outcome<std::int64_t> whole_yen_box(const std::string& box, QStringView text, const BoxHints& hints);
 
 } // namespace fee

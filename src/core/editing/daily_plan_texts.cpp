@@ -7,6 +7,9 @@
 namespace fee {
 namespace {
 
+const BoxHints kMoneyHints{"金額を円で入れて下さい。", "円の金額を数字で入れて下さい（例: 1,000,000）。",
+                           BoxRange::Money};
+
 using Field = PlanFieldError::Field;
 
 class Converter {
@@ -35,14 +38,10 @@ public:
     Outcome<std::int64_t, PlanFieldError> whole(const QString& text, Field field, int row,
                                                 const std::string& box) const
     {
-        const auto read = parse_currency(text);
+        auto read = whole_yen_box(who_ + "の" + box, text, kMoneyHints);
         if (!read)
-            return refuse(field, row, box, text, read.error());
-        if (read.value().units() % Money::kScale != 0 || read.value() < *Money::from_yen(1))
-            return PlanFieldError{field, row,
-                                  who_ + "の" + box +
-                                      "は 1 円以上の円単位の整数にして下さい: " + in_brackets(text) + "。"};
-        return read.value().units() / Money::kScale;
+            return PlanFieldError{field, row, read.error().message};
+        return read.value();
     }
 
     PlanFieldError wrong(Field field, int row, const std::string& what) const
@@ -54,10 +53,7 @@ private:
     PlanFieldError refuse(Field field, int row, const std::string& box, const QString& text,
                           ParseError error) const
     {
-        return {field, row,
-                box_error_message(who_ + "の" + box, text, error,
-                                  {"金額を円で入れて下さい。",
-                                   "円の金額を数字で入れて下さい（例: 1,000,000）。", BoxRange::Money})};
+        return {field, row, box_error_message(who_ + "の" + box, text, error, kMoneyHints)};
     }
 
     std::string who_;

@@ -1,6 +1,6 @@
 #include "core/fees/cost_messages.h"
 
-#include "core/editing/box_message.h"
+#include "core/money/number_text.h"
 
 namespace fee {
 namespace {

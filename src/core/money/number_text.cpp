@@ -412,4 +412,10 @@ QString currency_form(Money value)
     return QString::fromStdString(out);
 }
 
+std::string trillions_of_yen(Money amount)
+{
+    constexpr std::int64_t kCho = 1'000'000'000'000; // 兆
+    return std::to_string(amount.units() / Money::kScale / kCho) + " 兆円";
+}
+
 } // namespace fee

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <string>
 
 #include "core/money/money.h"
 #include "core/outcome.h"
@@ -48,5 +49,9 @@ QString currency_form(Money value);
 // The currency form with every decimal the amount has, for a box that must
 // give back exactly what it was shown: "¥1,000,000.5", "¥2,500".
 QString exact_currency_form(Money value);
+
+// An amount in whole 兆円, toward zero, as the messages give the ends of the
+// money range: "922 兆円" for Money::max().
+std::string trillions_of_yen(Money amount);
 
 } // namespace fee
