@@ -9,6 +9,9 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include "gui/layout/twips.h"
+#include "gui/layout/ui_font.h"
+
 namespace fee::ui {
 
 bool handle_enter(QWidget& window, QKeyEvent& event)
@@ -55,6 +58,21 @@ void add_window_action(QWidget& holder, QAction& action, const QString& text, co
     action.setShortcut(keys);
     action.setShortcutContext(Qt::WindowShortcut);
     holder.addAction(&action);
+}
+
+void chain_tab_order(const std::vector<QWidget*>& widgets)
+{
+    for (std::size_t i = 1; i < widgets.size(); ++i)
+        QWidget::setTabOrder(widgets[i - 1], widgets[i]);
+}
+
+void Dialog::set_fixed_frame(const QString& name, const QString& title, int width, int height)
+{
+    setObjectName(name);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(title);
+    setFont(proportional_gothic());
+    setFixedSize(twips(width), twips(height));
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
 class QAction;
 class QKeyEvent;
@@ -23,6 +24,9 @@ void add_menu_shortcut(QWidget& widget);
 // The one local file a drag carries, if it carries one and no more.
 QString dragged_file(const QMimeData* data);
 
+// Tab moves through `widgets` in their order.
+void chain_tab_order(const std::vector<QWidget*>& widgets);
+
 // `action`, named `name`, in the context menu of `holder` (a window's grid);
 // its shortcut works wherever the focus is in that window.
 void add_window_action(QWidget& holder, QAction& action, const QString& text, const QKeySequence& keys,
@@ -37,6 +41,10 @@ public:
     using QDialog::QDialog;
 
 protected:
+    // A window of the design's fixed size in twips, named `name` and titled
+    // `title`, with a title bar, a system menu and a close box only.
+    void set_fixed_frame(const QString& name, const QString& title, int width, int height);
+
     void keyPressEvent(QKeyEvent* event) override;
 };
 

@@ -176,8 +176,7 @@ void MainWindow::set_tab_order()
     order.insert(order.end(), boxes.begin(), boxes.end());
     order.insert(order.end(), {calculate_button_, quit_button_, add_button_, editor_->minimum_box(),
                                editor_->maximum_box()});
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    chain_tab_order(order);
 }
 
 void MainWindow::show_notice(const QString& text)

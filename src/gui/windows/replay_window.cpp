@@ -299,18 +299,12 @@ void ReplayWindow::lay_out()
     button_row->addWidget(&close_button_);
     layout->addLayout(button_row);
 
-    setTabOrder(&file_box_, &encoding_list_);
-    QWidget* previous = &encoding_list_;
-    for (QComboBox& list : column_lists_) {
-        setTabOrder(previous, &list);
-        previous = &list;
-    }
-    for (QWidget* next :
-         std::initializer_list<QWidget*>{&automatic_button_, &unreadable_list_, &ranking_, &cancel_button_,
-                                         &open_button_, &chart_button_, &command_button_, &close_button_}) {
-        setTabOrder(previous, next);
-        previous = next;
-    }
+    std::vector<QWidget*> order = {&file_box_, &encoding_list_};
+    for (QComboBox& list : column_lists_)
+        order.push_back(&list);
+    order.insert(order.end(), {&automatic_button_, &unreadable_list_, &ranking_, &cancel_button_,
+                               &open_button_, &chart_button_, &command_button_, &close_button_});
+    chain_tab_order(order);
 }
 
 void ReplayWindow::reading_started(const QString& path, bool at_once)

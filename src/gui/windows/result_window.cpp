@@ -50,12 +50,9 @@ int rows_for(const Participants& table)
 ResultWindow::ResultWindow(const Participants& table, YearlyCosts costs, Prompter& prompter, QWidget* parent)
     : Dialog(parent), table_(table), costs_(std::move(costs)), prompter_(prompter)
 {
-    setObjectName(QStringLiteral("result_window"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("手数料の試算結果です"));
-    setFont(proportional_gothic());
     const bool plans = table_.size() > table_.broker_count();
-    setFixedSize(twips(kWindow.width), twips(kWindow.height + (plans ? kPlansNoteRoom : 0)));
+    set_fixed_frame(QStringLiteral("result_window"), QStringLiteral("手数料の試算結果です"), kWindow.width,
+                    kWindow.height + (plans ? kPlansNoteRoom : 0));
     const Form form(*this, kDesign);
     if (plans) {
         auto* note =

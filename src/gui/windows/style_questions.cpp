@@ -17,11 +17,8 @@ constexpr Twips kWindow = {0, 0, 2850, 945};
 QuestionWindow::QuestionWindow(const char* name, const QString& question, const Answer& left,
                                const Answer& right)
 {
-    setObjectName(QString::fromLatin1(name));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("投資のスタイルは？"));
-    setFont(proportional_gothic());
-    setFixedSize(twips(kWindow.width), twips(kWindow.height));
+    set_fixed_frame(QString::fromLatin1(name), QStringLiteral("投資のスタイルは？"), kWindow.width,
+                    kWindow.height);
 
     const ControlSpec design[] = {
         {ControlKind::Label, "question_label", question, {120, 120, 2655, 255}},

@@ -68,11 +68,8 @@ constexpr std::array<const char*, kPlanRows> kDesignCounts = {"20", "10", "3", "
 
 TradePlanWindow::TradePlanWindow(Prompter& prompter, QWidget* parent) : Dialog(parent), prompter_(prompter)
 {
-    setObjectName(QStringLiteral("trade_plan_window"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("どのぐらい株取引をしますか"));
-    setFont(proportional_gothic());
-    setFixedSize(twips(kWindow.width), twips(kWindow.height));
+    set_fixed_frame(QStringLiteral("trade_plan_window"), QStringLiteral("どのぐらい株取引をしますか"),
+                    kWindow.width, kWindow.height);
 
     const Form form(*this, kDesign);
     for (int r = 0; r < kPlanRows; ++r) {
@@ -92,17 +89,10 @@ TradePlanWindow::TradePlanWindow(Prompter& prompter, QWidget* parent) : Dialog(p
 // Amounts top to bottom, then counts, then the button.
 void TradePlanWindow::set_tab_order()
 {
-    QWidget* previous = amount_boxes_[0];
-    for (QLineEdit* box : amount_boxes_) {
-        if (box != previous)
-            setTabOrder(previous, box);
-        previous = box;
-    }
-    for (QLineEdit* box : count_boxes_) {
-        setTabOrder(previous, box);
-        previous = box;
-    }
-    setTabOrder(previous, submit_button_);
+    std::vector<QWidget*> order(amount_boxes_.begin(), amount_boxes_.end());
+    order.insert(order.end(), count_boxes_.begin(), count_boxes_.end());
+    order.push_back(submit_button_);
+    chain_tab_order(order);
 }
 
 void TradePlanWindow::set_plan_texts(const PlanTexts& texts)
